@@ -1,0 +1,106 @@
+#pragma once
+// The serial port class family: SerialPort (device, settings, transfers), MonitoredSerialPort
+// (adds a thread that waits for comm events) and WindowSerialPort (posts each event set to a
+// MessageTarget). Every operation returns a result code (0 = success, see comm_types.h) and
+// leaves it in LastError; nothing here throws or shows anything.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <thread>
+
+#include "serial/comm_types.h"
+#include "serial/manual_reset_event.h"
+
+class SerialPort {
+ public:
+  SerialPort();
+  virtual ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // flag: open for overlapped I/O (transfers with a record or a finite time-out).
+  virtual uint32_t Open(const char* name, uint32_t inQueue, uint32_t outQueue, bool flag);
+  virtual uint32_t Close();
+  virtual uint32_t SetLineSettings(uint32_t baudRate, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
+  virtual uint32_t SetEventChar(uint8_t eventChar, bool watch);
+  virtual uint32_t SetEventMask(uint32_t mask);
+  virtual uint32_t WaitEvent(OVERLAPPED* record, uint32_t timeoutMs);
+  virtual uint32_t SetFlowControl(uint8_t mode);     // 0 none, 1 hardware, 2 XON/XOFF
+  virtual uint32_t SetReadTimeouts(uint8_t mode);    // 0 return at once, 1 wait for the full count
+  virtual int32_t GetBaudRate();
+  virtual uint8_t GetDataBits();
+  virtual uint8_t GetParity();
+  virtual uint8_t GetStopBits();
+  virtual uint8_t GetFlowControl();
+  virtual uint32_t GetEventMask();
+  virtual uint8_t GetEventChar();
+  virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t* written, OVERLAPPED* record,
+                         uint32_t timeoutMs);
+  virtual uint32_t WriteText(const char* text, uint32_t* written, OVERLAPPED* record, uint32_t timeoutMs);
+  virtual uint32_t Read(void* buffer, uint32_t size, uint32_t* read, OVERLAPPED* record, uint32_t timeoutMs);
+
+  // Low 16 bits of PendingEvents masked with EventMask; clears them. Monitor thread only.
+  uint16_t TakeEvents();
+
+  bool IsOpen() const { return Handle.load() != kNoDevice; }
+
+  std::atomic<uint32_t> LastError{0};
+  // The open device; kNoDevice while closed. Owners read it for GetCommState/SetCommState.
+  std::atomic<DeviceHandle> Handle{kNoDevice};
+
+ protected:
+  std::atomic<uint32_t> PendingEvents{0};
+  std::atomic<uint32_t> EventMask{0};
+  std::unique_ptr<ManualResetEvent> IoEvent;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  friend class MonitoredSerialPort;
+};
+
+class MonitoredSerialPort : public SerialPort {
+ public:
+  MonitoredSerialPort();
+  ~MonitoredSerialPort() override;
+
+  // flag: start the monitor thread once the device is open.
+  uint32_t Open(const char* name, uint32_t inQueue, uint32_t outQueue, bool flag) override;
+  uint32_t Close() override;
+  virtual uint32_t StartMonitor();
+  virtual uint32_t StopMonitor(uint32_t timeoutMs);
+  // Called on the monitor thread for each non-empty event set.
+  virtual void OnCommEvent(uint16_t events, uint16_t errors) = 0;
+  // Called on the monitor thread once, when it ends because the device is gone
+  // (hung up, unplugged, read error). Not called for a normal stop.
+  virtual void OnDeviceLost(uint32_t code) { (void)code; }
+
+  bool MonitorRunning() const { return MonitorThread != nullptr; }
+
+ protected:
+  uint32_t MonitorLoop();
+
+  std::atomic<bool> StopRequested{false};
+  std::unique_ptr<std::thread> MonitorThread;
+  std::unique_ptr<ManualResetEvent> MonitorEvent;
+};
+
+class WindowSerialPort : public MonitoredSerialPort {
+ public:
+  WindowSerialPort();
+  ~WindowSerialPort() override;
+
+  uint32_t Close() override;
+  void OnCommEvent(uint16_t events, uint16_t errors) override;
+  // Posts NotifyMessage with no event bits and CE_IOE in the error half.
+  void OnDeviceLost(uint32_t code) override;
+  // message 0 posts 2023.
+  virtual uint32_t OpenForWindow(const char* name, MessageTarget* window, uint32_t message, uint32_t param,
+                                 uint32_t inQueue, uint32_t outQueue);
+
+  std::atomic<MessageTarget*> NotifyWindow{nullptr};
+  std::atomic<uint32_t> NotifyMessage{0};
+  std::atomic<uint32_t> NotifyParam{0};
+};
