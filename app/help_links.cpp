@@ -1,0 +1,23 @@
+// The help text in the receive window and the maker's links.
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
+
+#include "app/controls.h"
+#include "app/help_text.h"
+#include "app/main_window.h"
+#include "app/maker.h"
+#include "app/receive_view.h"
+
+void TVornicSPComm::ConnectHelpLinks() {
+  connect(B_Help, &QPushButton::clicked, this, [this] { B_HelpClick(); });
+  connect(Label23, &LinkLabel::pressed, this, [this] { OpenMakerAddress(); });
+  connect(Label24, &LinkLabel::pressed, this, [this] { OpenMakerAddress(); });
+}
+
+void TVornicSPComm::B_HelpClick() { M_ReceiverData->SetContent(HelpTextGbk()); }
+
+void TVornicSPComm::OpenMakerAddress() {
+  // Nothing is shown when no browser opens.
+  QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerWebAddress)));
+}

@@ -1,0 +1,176 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <new>
+
+#include "app/maker.h"
+#include "app/message_box.h"
+#include "app/messages.h"
+#include "app/receive_store.h"
+#include "app/sleeping_worker.h"
+#include "serial/serial_port.h"
+
+namespace {
+
+// A window message carried through Qt's thread-safe event queue.
+class WindowMessageEvent : public QEvent {
+ public:
+  WindowMessageEvent(uint32_t message, uintptr_t wParam, intptr_t lParam)
+      : QEvent(EventType()), message(message), wParam(wParam), lParam(lParam) {}
+  static QEvent::Type EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  const uint32_t message;
+  const uintptr_t wParam;
+  const intptr_t lParam;
+};
+
+}  // namespace
+
+TVornicSPComm::TVornicSPComm(WindowEnvironment environment, QWidget* parent)
+    : QWidget(parent), Environment(std::move(environment)) {
+  setObjectName("TVornicSPComm");
+  BuildWindow();
+  FormCreate();
+}
+
+TVornicSPComm::~TVornicSPComm() {
+  if (!Closed) FormClose();
+}
+
+void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  QCoreApplication::postEvent(this, new WindowMessageEvent(message, wParam, lParam));
+}
+
+bool TVornicSPComm::event(QEvent* e) {
+  if (e->type() != WindowMessageEvent::EventType()) return QWidget::event(e);
+  const auto* m = static_cast<WindowMessageEvent*>(e);
+  DispatchMessage(m->message, m->wParam, m->lParam);
+  return true;
+}
+
+void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t /*lParam*/) {
+  if (Closed) return;
+  switch (message) {
+    case WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
+    case WM_PORT_EVENT:
+      WakeReceiveThread(wParam);
+      if ((wParam >> 16) & CE_IOE) TerminalPortLost(wParam);
+      break;
+    case WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
+    case WM_RECEIVE_SHOW: ShowPendingReceive(); break;
+    case WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
+    case WM_MODULE_DELAYED: EvaluateModuleReply(); break;
+    default: break;
+  }
+}
+
+QString TVornicSPComm::BaseCaption() const {
+  return QString::fromUtf8(kCaptionPrefix) + QString::fromUtf8(kMakerWebAddress);
+}
+
+void TVornicSPComm::ShowStatusCaption(const QString& suffix) {
+  setWindowTitle(BaseCaption() + suffix);
+  Workers.CountdownSeconds.fetch_add(1);
+  CountdownThread->Resume();
+}
+
+void TVornicSPComm::RestoreBaseCaption() { setWindowTitle(BaseCaption()); }
+
+void TVornicSPComm::WakeReceiveThread(uintptr_t wParam) {
+  if (wParam & EV_RXCHAR) ReceiveThread->Resume();
+}
+
+void TVornicSPComm::BuildWindow() {
+  setWindowTitle(BaseCaption());
+  resize(816, 564);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName("PageControl");
+  TabSheet1 = new QWidget;
+  TabSheet1->setObjectName("TabSheet1");
+  TabSheet2 = new QWidget;
+  TabSheet2->setObjectName("TabSheet2");
+  PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
+  PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
+  layout->addWidget(PageControl);
+  BuildTerminalPage();
+  BuildTransmitPanel();
+  BuildPresetPanel();
+  BuildConfigPage();
+  PageControl->setCurrentWidget(TabSheet2);
+}
+
+void TVornicSPComm::StartWorkers() {
+  // Created suspended, in this order; each sleeps until its users wake it.
+  DelayThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunDelayLoop(self, Workers, *this); }, Workers.StopWorkers);
+  CountdownThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunCountdownLoop(self, Workers, *this); }, Workers.StopWorkers);
+  ReceiveThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunReceiveLoop(self, Workers, *TerminalPort, *Receive, *this); },
+      Workers.StopWorkers);
+}
+
+void TVornicSPComm::FormCreate() {
+  TerminalPort = std::make_unique<WindowSerialPort>();
+  ModulePort = std::make_unique<WindowSerialPort>();
+  StartWorkers();
+  LoadSettings();
+  try {
+    Receive = std::make_unique<ReceiveStore>();
+  } catch (const std::bad_alloc&) {
+    ShowMessageBox(this, QString::fromUtf8(kWarningTitle), QString::fromUtf8("内存分配失败，应用程序将关闭！"));
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    return;
+  }
+  if (Environment.devices && Environment.devices->fd() >= 0) {
+    DeviceNotifier = new QSocketNotifier(Environment.devices->fd(), QSocketNotifier::Read, this);
+    connect(DeviceNotifier, &QSocketNotifier::activated, this, [this] { ReadDeviceEvents(); });
+  }
+  if (TerminalPort->OpenForWindow(TerminalPortName.c_str(), this, WM_PORT_EVENT, 0, 20480, 20480) != 0) return;
+  if (TerminalPort->SetLineSettings(TerminalBaudRate, TerminalDataBits, TerminalParity, TerminalStopBits) != 0) {
+    SetPortLook(false);
+    return;
+  }
+  TerminalPortOpen = true;
+  SetPortLook(true);
+}
+
+void TVornicSPComm::closeEvent(QCloseEvent* e) {
+  if (!Closed) FormClose();
+  e->accept();
+}
+
+void TVornicSPComm::FormClose() {
+  Closed = true;
+  Workers.StopWorkers.store(true, std::memory_order_release);
+  if (Timer) Timer->stop();
+  if (Timer1) Timer1->stop();
+  if (E_TransmitData) E_TransmitDataExit();
+  if (TerminalPort->IsOpen()) TerminalPort->Close();
+  if (ModulePort->IsOpen()) ModulePort->Close();
+  SaveSettings();
+  StopAndJoinWorkers();
+  Receive.reset();  // ReceiveThread has ended: nobody writes the buffers any more
+}
+
+void TVornicSPComm::StopAndJoinWorkers() {
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+    if (worker) worker->Resume();
+  }
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+    if (worker) worker->Join();
+  }
+}

@@ -1,0 +1,264 @@
+#pragma once
+// The main window: one class, as thin as possible. It owns the process-wide state (ports,
+// workers, receive store, terminal line settings, module settings) and the controls; its
+// handlers are defined in the subsystem folders, one source file per page or panel:
+//   app/main_window.cpp         creation, close, message map, caption, message boxes
+//   app/terminal_page.cpp       terminal page layout
+//   app/port_settings.cpp       port choice, open/close, line settings, DTR/RTS
+//   app/receive_display.cpp     receive display, toggle, clear, save
+//   app/help_links.cpp          help text and the maker's links
+//   transmit/transmit_panel.cpp transmit field, line ends, timed send, typed keys
+//   transmit/preset_panel.cpp   the 32 presets and their cycle
+//   settings/settings_io.cpp    LoadSettings / SaveSettings
+//   module/config_page.cpp      configuration page controls and handlers
+//   module/module_exchange.cpp  module read/write exchanges
+//   module/hotplug.cpp          device arrival/removal
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/worker_loops.h"
+#include "serial/comm_types.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QSocketNotifier;
+class DeviceEventSource;
+class DropDownComboBox;
+class LampWidget;
+class LinkLabel;
+class PortSource;
+class ReceiveStore;
+class ReceiveView;
+class SleepingWorker;
+class WindowSerialPort;
+struct ModuleSettings;
+struct ModuleReply;
+
+// What the window needs from the outside world; tests inject their own.
+struct WindowEnvironment {
+  std::shared_ptr<PortSource> ports;          // the machine's serial ports (both lists, hot-plug)
+  std::shared_ptr<DeviceEventSource> devices; // device arrivals/removals; null: no notices
+};
+
+class TVornicSPComm : public QWidget, public MessageTarget {
+  Q_OBJECT
+
+ public:
+  explicit TVornicSPComm(WindowEnvironment environment = {}, QWidget* parent = nullptr);
+  ~TVornicSPComm() override;
+
+  // Thread-safe: queues (message, wParam, lParam) for the message map.
+  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  // Routes one message to its handler (user-interface thread).
+  void DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+  QString BaseCaption() const;
+  void ShowStatusCaption(const QString& suffix);  // caption + one more second of countdown
+
+  // ---- process-wide state ----
+  std::unique_ptr<WindowSerialPort> TerminalPort;
+  std::unique_ptr<WindowSerialPort> ModulePort;
+  WorkerState Workers;
+  std::unique_ptr<ReceiveStore> Receive;
+  std::string TerminalPortName = "COM0";
+  uint32_t TerminalBaudRate = 9600;
+  uint8_t TerminalDataBits = 8;
+  uint8_t TerminalParity = 0;
+  uint8_t TerminalStopBits = 0;
+  uint8_t TerminalFlowControl = 0;
+  bool TerminalPortOpen = false;
+  int32_t TransmittedCount = 0;
+  std::string TransmitDataChar;  // GBK bytes
+  std::string TransmitDataHex;
+  bool ExpandShown = false;
+  std::string ModulePortName = "COM0";
+  std::unique_ptr<ModuleSettings> Module;
+  bool ModuleSeen = false;
+
+  // ---- controls: window ----
+  QTabWidget* PageControl = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QStatusBar* StatusBar = nullptr;
+  std::array<QLabel*, 3> StatusPanels{};
+
+  // ---- controls: terminal page (port, line settings, receive, links) ----
+  ReceiveView* M_ReceiverData = nullptr;
+  LampWidget* Shape = nullptr;
+  QPushButton* B_OpenPort = nullptr;
+  QPushButton* B_Help = nullptr;
+  DropDownComboBox* CB_Port = nullptr;
+  QComboBox* CB_Baudrate = nullptr;
+  QComboBox* CB_Data = nullptr;
+  QComboBox* CB_Stop = nullptr;
+  QComboBox* CB_Check = nullptr;
+  QComboBox* CB_FlowControl = nullptr;
+  QCheckBox* CB_DTR = nullptr;
+  QCheckBox* CB_RTS = nullptr;
+  QCheckBox* CB_HexDisplay = nullptr;
+  QPushButton* B_Clear = nullptr;
+  QPushButton* B_SaveReceiverData = nullptr;
+  LinkLabel* Label23 = nullptr;
+  LinkLabel* Label24 = nullptr;
+  QWidget* TransmitArea = nullptr;  // the transmit panel builds its controls in here
+  QPushButton* B_Expand = nullptr;
+  QWidget* P_Expand = nullptr;      // the preset panel builds its rows in here
+
+  // ---- controls: transmit panel ----
+  QLineEdit* E_TransmitData = nullptr;
+  QPushButton* B_Transmit = nullptr;
+  QCheckBox* CB_TransmitHex = nullptr;
+  QCheckBox* CB_TransmitNewLine = nullptr;
+  QCheckBox* CB_TransmitCR = nullptr;
+  QCheckBox* CB_AutoTransmit = nullptr;
+  QLineEdit* E_AutoTransmitTime = nullptr;
+  QTimer* Timer = nullptr;
+
+  // ---- controls: presets ----
+  std::array<QCheckBox*, 32> CheckBoxes{};
+  std::array<QLineEdit*, 32> Edits{};
+  std::array<QPushButton*, 32> Buttons{};
+  QCheckBox* CB_SendAutoCycle = nullptr;
+  QLineEdit* E_ExpandTime = nullptr;
+  QTimer* Timer1 = nullptr;
+
+  // ---- controls: configuration page ----
+  DropDownComboBox* CB_ZELCOMx = nullptr;
+  QLabel* L_Model = nullptr;
+  QLabel* L_Version = nullptr;
+  QLineEdit* E_RFFreq = nullptr;
+  QComboBox* CB_RFBaudrate = nullptr;
+  QComboBox* CB_Power = nullptr;
+  QComboBox* CB_RFCOMBaudRate = nullptr;
+  QComboBox* CB_Parity = nullptr;
+  QComboBox* CB_RFWakeUpTime = nullptr;
+  QLineEdit* E_DelayTime = nullptr;
+  QCheckBox* CB_FECEnable = nullptr;
+  QLineEdit* E_LocalAddr = nullptr;
+  QLineEdit* E_TargetAddr = nullptr;
+  std::array<QRadioButton*, 6> RB_PackLength{};
+  QCheckBox* CB_PackComplete = nullptr;
+  QPushButton* B_ReadConfiguration = nullptr;
+  QPushButton* B_WriteConfiguration = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QPlainTextEdit* M_About = nullptr;
+
+  // ---- window lifecycle and message map (app/main_window.cpp) ----
+  void FormCreate();
+  void FormClose();
+  void WakeReceiveThread(uintptr_t wParam);
+  void RestoreBaseCaption();
+
+  // ---- port choice and line settings (app/port_settings.cpp) ----
+  void CB_PortDropDown();
+  void CB_PortChange();
+  void B_OpenPortClick();
+  void CB_BaudrateChange();
+  void CB_DataChange();
+  void CB_StopChange();
+  void CB_CheckChange();
+  void CB_FlowControlChange();
+  void CB_DTRClick();
+  void CB_RTSClick();
+  void SetPortLook(bool open);        // lamp + button caption
+  void GiveUpTerminalPort();          // closed look, flag cleared, Timer stopped
+  void TerminalPortLost(uintptr_t wParam);
+
+  // ---- receive display (app/receive_display.cpp) ----
+  void ShowPendingReceive();
+  void CB_HexDisplayClick();
+  void B_ClearClick();
+  void B_SaveReceiverDataClick();
+
+  // ---- help and links (app/help_links.cpp) ----
+  void B_HelpClick();
+  void OpenMakerAddress();
+
+  // ---- transmit panel (transmit/transmit_panel.cpp) ----
+  void BuildTransmitPanel();
+  void B_TransmitClick();
+  void E_TransmitDataExit();
+  void CB_TransmitHexClick();
+  void CB_TransmitNewLineClick();
+  void CB_TransmitCRClick();
+  void CB_AutoTransmitClick();
+  void E_AutoTransmitTimeExit();
+  void TimerTimer();
+  bool M_ReceiverDataKeyDown(int key);          // true: the key was swallowed
+  void M_ReceiverDataKeyPress(const std::string& gbkBytes);
+  void ShowTransmittedCount(bool withColon);
+
+  // ---- presets (transmit/preset_panel.cpp) ----
+  void BuildPresetPanel();
+  void SendPreset(const QString& text, bool hex);
+  void PresetButtonClick(int row);               // Button1Click .. Button32Click
+  void B_ExpandClick();
+  void CB_SendAutoCycleClick();
+  void Timer1Timer();
+  void E_ExpandTimeExit();
+
+  // ---- settings file (settings/settings_io.cpp) ----
+  void LoadSettings();
+  void SaveSettings();
+
+  // ---- configuration page (module/config_page.cpp) ----
+  void BuildConfigPage();
+  void CB_ZELCOMxDropDown();
+  void CB_ZELCOMxChange();
+  void E_RFFreqExit();
+  void CB_RFBaudrateChange();
+  void CB_PowerChange();
+  void CB_RFCOMBaudRateChange();
+  void CB_ParityChange();
+  void CB_RFWakeUpTimeChange();
+  void E_DelayTimeExit();
+  void E_LocalAddrExit();
+  void E_TargetAddrExit();
+  void CB_FECEnableClick();
+  void CB_PackCompleteClick();
+  void RB_PackLengthClick(int index);  // RB_PackLength1Click .. RB_PackLength6Click
+
+  // ---- module exchange (module/module_exchange.cpp) ----
+  bool OpenModulePort();
+  void B_ReadConfigurationClick();
+  void B_WriteConfigurationClick();
+  void GatherModuleReply(uintptr_t wParam);
+  void EvaluateModuleReply();
+  std::unique_ptr<ModuleReply> Reply;  // the reply buffer of the running exchange
+
+  // ---- hot-plug (module/hotplug.cpp) ----
+  void HandleDeviceChange(uintptr_t event);
+  void ReadDeviceEvents();
+
+  WindowEnvironment Environment;
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void BuildWindow();
+  void BuildTerminalPage();
+  void ConnectPortSettings();
+  void ConnectReceiveDisplay();
+  void ConnectHelpLinks();
+  void StartWorkers();
+  void StopAndJoinWorkers();
+
+  std::unique_ptr<SleepingWorker> DelayThread;
+  std::unique_ptr<SleepingWorker> CountdownThread;
+  std::unique_ptr<SleepingWorker> ReceiveThread;
+  QSocketNotifier* DeviceNotifier = nullptr;
+  bool Closed = false;
+};

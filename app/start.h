@@ -1,0 +1,3 @@
+#pragma once
+// The start function: the application object, the main window, the message loop.
+int RunApplication(int argc, char** argv);

@@ -1,0 +1,31 @@
+#pragma once
+// Bodies of the main window's three worker threads. They never touch the window: they post
+// messages to it and work on the shared state below.
+#include <atomic>
+#include <cstdint>
+
+class MessageTarget;
+class ReceiveStore;
+class SerialPort;
+class SleepingWorker;
+
+// Flags and counters the user-interface thread shares with the workers.
+struct WorkerState {
+  std::atomic<bool> StopWorkers{false};
+  std::atomic<int32_t> CountdownSeconds{0};
+  std::atomic<bool> ReadDelayRequest{false};
+  std::atomic<bool> WriteDelayRequest{false};
+};
+
+inline constexpr uint32_t kReadReplyDelayMs = 100;
+inline constexpr uint32_t kWriteReplyDelayMs = 150;
+inline constexpr uint32_t kReceiveChunkBytes = 256;
+
+// Serves the read flag, then the write flag, each with its pause and one WM_MODULE_DELAYED.
+void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
+// Counts CountdownSeconds down one second at a time; at 0 posts WM_MODULE_TIMEOUT and sleeps.
+void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
+// Reads the port in chunks into the store, posting WM_RECEIVE_SHOW per chunk; sleeps when
+// the port's queue is empty.
+void RunReceiveLoop(SleepingWorker& self, WorkerState& state, SerialPort& port, ReceiveStore& store,
+                    MessageTarget& window);
