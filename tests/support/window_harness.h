@@ -1,0 +1,70 @@
+#pragma once
+// A main window for Qt tests: a private profile directory (so no test touches the user's
+// settings file), injected port list and device events, and a record of every message box
+// instead of a person clicking OK.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "module/fake_device_event_source.h"
+#include "serial/fake_port_source.h"
+
+struct ShownMessage {
+  QString title;
+  QString text;
+};
+
+class WindowHarness {
+ public:
+  // `prepare` may write a settings file into the profile directory before the window starts.
+  explicit WindowHarness(const std::function<void(const QString& profileDir)>& prepare = {}) {
+    setenv("USERPROFILE", profile_.path().toLocal8Bit().constData(), 1);
+    if (prepare) prepare(profile_.path());
+    SetMessageObserver([this](const QString& title, const QString& text) { messages.push_back({title, text}); });
+    environment_.ports = ports;
+    environment_.devices = devices;
+    window_ = std::make_unique<TVornicSPComm>(environment_);
+  }
+  ~WindowHarness() {
+    Close();
+    SetMessageObserver({});
+  }
+
+  TVornicSPComm& w() { return *window_; }
+  QString profileDir() const { return profile_.path(); }
+  QString settingsPath() const { return profile_.path() + "/VornicSPCommTool.ini"; }
+
+  // Closes the window as the user would (runs the close handler once).
+  void Close() {
+    if (window_) window_->close();
+  }
+
+  // Processes events until `done` holds or `timeoutMs` passed; true when it holds.
+  static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+      if (clock.elapsed() > timeoutMs) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      QThread::usleep(500);
+    }
+    return true;
+  }
+
+  std::shared_ptr<FakePortSource> ports = std::make_shared<FakePortSource>();
+  std::shared_ptr<FakeDeviceEventSource> devices = std::make_shared<FakeDeviceEventSource>();
+  std::vector<ShownMessage> messages;
+
+ private:
+  QTemporaryDir profile_;
+  WindowEnvironment environment_;
+  std::unique_ptr<TVornicSPComm> window_;
+};
