@@ -1,0 +1,190 @@
+#include "serial/port_source.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <regex>
+
+#include "serial/fake_port_source.h"
+#include "serial/port_naming.h"
+#include "serial/port_test_support.h"
+#include "serial/tty_ports.h"
+#include "serial/virtual_ports.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names SortedOrEmpty(std::optional<Names> names) {
+  if (!names) return {};
+  SortPortNames(*names);
+  return *names;
+}
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+TEST(DirectoryPortSource, ListsLinksToPseudoTerminalsOnly) {
+  TempDir dir;
+  Pty first, second;
+  ASSERT_FALSE(first.slavePath().empty());
+  ASSERT_EQ(::symlink(first.slavePath().c_str(), (dir / "echo").c_str()), 0);
+  ASSERT_EQ(::symlink(second.slavePath().c_str(), (dir / "module10").c_str()), 0);
+  ASSERT_EQ(::symlink(second.slavePath().c_str(), (dir / "module9").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
+  WriteFile(dir / "plain", "not a port");
+  ASSERT_EQ(::symlink((dir / "plain").c_str(), (dir / "to-file").c_str()), 0);
+  ASSERT_EQ(::mkdir((dir / "subdir").c_str(), 0700), 0);
+
+  DirectoryPortSource source(dir.path());
+  EXPECT_EQ(SortedOrEmpty(source.ListPorts()), (Names{dir / "echo", dir / "module9", dir / "module10"}));
+}
+
+TEST(DirectoryPortSource, TellsUnreadableFromEmpty) {
+  TempDir dir;
+  EXPECT_EQ(DirectoryPortSource(dir.path()).ListPorts(), Names{});
+  EXPECT_EQ(DirectoryPortSource(dir / "missing").ListPorts(), std::nullopt);
+
+  // A directory others may write to could carry ports planted by another user.
+  Pty pty;
+  ASSERT_EQ(::symlink(pty.slavePath().c_str(), (dir / "planted").c_str()), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  EXPECT_EQ(DirectoryPortSource(dir.path()).ListPorts(), std::nullopt);
+}
+
+TEST(VirtualPortDirectory, EnsureMakesPrivateDirectories) {
+  TempDir dir;
+  const std::string nested = dir / "a/b/ports";
+  EXPECT_TRUE(EnsureVirtualPortDirectory(nested));
+  EXPECT_TRUE(IsTrustedPortDirectory(nested));
+  EXPECT_TRUE(EnsureVirtualPortDirectory(nested));  // already there
+  WriteFile(dir / "file", "");
+  EXPECT_FALSE(EnsureVirtualPortDirectory(dir / "file"));
+}
+
+TEST(VirtualPortDirectory, EnvironmentOverrideWins) {
+  const char* old = std::getenv("VORNICSPCOMM_PORTS_DIR");
+  std::string saved = old ? old : "";
+  ::setenv("VORNICSPCOMM_PORTS_DIR", "/some/where", 1);
+  EXPECT_EQ(VirtualPortDirectory(), "/some/where");
+  ::setenv("VORNICSPCOMM_PORTS_DIR", "", 1);
+  EXPECT_NE(VirtualPortDirectory(), "");
+  EXPECT_TRUE(VirtualPortDirectory().ends_with("/ports"));
+  if (old) {
+    ::setenv("VORNICSPCOMM_PORTS_DIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("VORNICSPCOMM_PORTS_DIR");
+  }
+}
+
+TEST(SerialPortRecord, KeepsOnlyPortsWithHardwareBehindThem) {
+  auto record = [](std::string name, bool parent, std::optional<long> type, bool node = true) {
+    return TtyRecord{name, "/dev/" + name, node, parent, type};
+  };
+  EXPECT_TRUE(IsSerialPortRecord(record("ttyUSB0", true, std::nullopt)));
+  EXPECT_TRUE(IsSerialPortRecord(record("ttyS0", true, 4)));
+  EXPECT_FALSE(IsSerialPortRecord(record("ttyS1", true, 0)));  // reserved slot, no UART
+  EXPECT_FALSE(IsSerialPortRecord(record("tty1", false, std::nullopt)));
+  EXPECT_FALSE(IsSerialPortRecord(record("ptmx", false, std::nullopt)));
+  EXPECT_TRUE(IsSerialPortRecord(record("rfcomm0", false, std::nullopt)));
+  EXPECT_FALSE(IsSerialPortRecord(record("ttyACM0", true, std::nullopt, false)));  // node missing here
+  EXPECT_FALSE(IsSerialPortRecord(TtyRecord{"ttyUSB1", "", false, true, std::nullopt}));
+}
+
+// A sysfs-like class directory: one folder per tty, with a "device" link where hardware is
+// behind it, the serial core's "type" and the uevent's DEVNAME; device nodes are links to
+// pseudo-terminals (character devices) in a separate folder.
+class SysfsScan : public ::testing::Test {
+ protected:
+  void AddTty(const std::string& name, bool hardware, std::optional<std::string> type, bool node,
+              const std::string& devName = "") {
+    const std::string tty = classDir / name;
+    ASSERT_EQ(::mkdir(tty.c_str(), 0755), 0);
+    if (hardware) {
+      ASSERT_EQ(::symlink(classDir.path().c_str(), (tty + "/device").c_str()), 0);
+    }
+    if (type) WriteFile(tty + "/type", *type + "\n");
+    const std::string nodeName = devName.empty() ? name : devName;
+    WriteFile(tty + "/uevent", "MAJOR=4\nMINOR=64\nDEVNAME=" + nodeName + "\n");
+    if (node) {
+      ASSERT_EQ(::symlink(pty.slavePath().c_str(), (devDir / nodeName).c_str()), 0);
+    }
+  }
+
+  TempDir classDir, devDir;
+  Pty pty;
+};
+
+TEST_F(SysfsScan, FindsSerialPortsAsTheClassDescribesThem) {
+  AddTty("ttyUSB10", true, std::nullopt, true);
+  AddTty("ttyUSB2", true, std::nullopt, true);
+  AddTty("ttyS0", true, "4", true);
+  AddTty("ttyS1", true, "0", true);
+  AddTty("tty0", false, std::nullopt, true);
+  AddTty("ttyACM0", true, std::nullopt, false);
+  AddTty("ttyXR0", true, std::nullopt, true, "xr0");
+
+  auto records = ScanTtysInSysfs(classDir.path(), devDir.path());
+  ASSERT_TRUE(records);
+  EXPECT_EQ(records->size(), 7u);
+  Names ports = SerialPortPaths(*records);
+  SortPortNames(ports);
+  EXPECT_EQ(ports, (Names{devDir / "ttyS0", devDir / "ttyUSB2", devDir / "ttyUSB10", devDir / "xr0"}));
+}
+
+TEST_F(SysfsScan, UnreadableClassDirectoryIsNoList) {
+  EXPECT_EQ(ScanTtysInSysfs(classDir / "missing", devDir.path()), std::nullopt);
+  auto empty = ScanTtysInSysfs(classDir.path(), devDir.path());
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->empty());
+}
+
+// On this machine, whatever hardware it has: every listed hardware port must be a device
+// node that exists, never a console or a pty, and the two scanners must agree.
+TEST(SystemPortSource, ListsSaneHardwareAndTheVirtualPorts) {
+  TempDir dir;
+  Pty pty;
+  ASSERT_EQ(::symlink(pty.slavePath().c_str(), (dir / "sim").c_str()), 0);
+  SystemPortSource source(dir.path());
+  auto ports = source.ListPorts();
+  ASSERT_TRUE(ports);
+  ASSERT_FALSE(ports->empty());
+  EXPECT_EQ(ports->back(), dir / "sim");
+
+  const std::regex notAPort(R"(/dev/(tty\d*|console|ptmx|pts/.*))");
+  for (size_t i = 0; i + 1 < ports->size(); ++i) {
+    const std::string& port = (*ports)[i];
+    SCOPED_TRACE(port);
+    EXPECT_TRUE(port.starts_with("/dev/"));
+    EXPECT_TRUE(IsCharDevice(port));
+    EXPECT_FALSE(std::regex_match(port, notAPort));
+  }
+
+  auto viaUdev = ScanTtysWithUdev();
+  auto viaSysfs = ScanTtysInSysfs("/sys/class/tty", "/dev");
+  ASSERT_TRUE(viaSysfs);
+  if (viaUdev) {
+    EXPECT_EQ(SortedOrEmpty(SerialPortPaths(*viaUdev)), SortedOrEmpty(SerialPortPaths(*viaSysfs)));
+  }
+  EXPECT_EQ(SortedOrEmpty(SerialPortPaths(*viaSysfs)), SortedOrEmpty(Names(ports->begin(), ports->end() - 1)));
+}
+
+TEST(SystemPortSource, MissingVirtualDirectoryStillListsHardware) {
+  TempDir dir;
+  auto ports = SystemPortSource(dir / "missing").ListPorts();
+  ASSERT_TRUE(ports);  // /sys/class/tty is readable here
+  for (const std::string& port : *ports) EXPECT_TRUE(port.starts_with("/dev/")) << port;
+}
+
+TEST(PortPresent, ComparesExactlyAndKnowsWhenItCannotTell) {
+  FakePortSource source({"COM3", "/dev/ttyUSB0"});
+  EXPECT_EQ(PortPresent(source, "COM3"), true);
+  EXPECT_EQ(PortPresent(source, "com3"), false);
+  EXPECT_EQ(PortPresent(source, "COM"), false);
+  EXPECT_EQ(PortPresent(source, "/dev/ttyUSB0"), true);
+  source.SetUnreadable();
+  EXPECT_EQ(PortPresent(source, "COM3"), std::nullopt);
+  EXPECT_EQ(source.listCount(), 5);
+}
+
+}  // namespace
