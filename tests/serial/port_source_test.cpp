@@ -8,9 +8,10 @@
 
 #include "serial/fake_port_source.h"
 #include "serial/port_naming.h"
-#include "serial/port_test_support.h"
+#include "serial/temp_dir.h"
 #include "serial/tty_ports.h"
 #include "serial/virtual_ports.h"
+#include "support/pty_pair.h"
 
 namespace {
 
@@ -26,11 +27,11 @@ void WriteFile(const std::string& path, const std::string& text) { std::ofstream
 
 TEST(DirectoryPortSource, ListsLinksToPseudoTerminalsOnly) {
   TempDir dir;
-  Pty first, second;
-  ASSERT_FALSE(first.slavePath().empty());
-  ASSERT_EQ(::symlink(first.slavePath().c_str(), (dir / "echo").c_str()), 0);
-  ASSERT_EQ(::symlink(second.slavePath().c_str(), (dir / "module10").c_str()), 0);
-  ASSERT_EQ(::symlink(second.slavePath().c_str(), (dir / "module9").c_str()), 0);
+  PtyPair first, second;
+  ASSERT_TRUE(first.ok() && second.ok());
+  ASSERT_EQ(::symlink(first.path().c_str(), (dir / "echo").c_str()), 0);
+  ASSERT_EQ(::symlink(second.path().c_str(), (dir / "module10").c_str()), 0);
+  ASSERT_EQ(::symlink(second.path().c_str(), (dir / "module9").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
   WriteFile(dir / "plain", "not a port");
   ASSERT_EQ(::symlink((dir / "plain").c_str(), (dir / "to-file").c_str()), 0);
@@ -46,8 +47,8 @@ TEST(DirectoryPortSource, TellsUnreadableFromEmpty) {
   EXPECT_EQ(DirectoryPortSource(dir / "missing").ListPorts(), std::nullopt);
 
   // A directory others may write to could carry ports planted by another user.
-  Pty pty;
-  ASSERT_EQ(::symlink(pty.slavePath().c_str(), (dir / "planted").c_str()), 0);
+  PtyPair pty;
+  ASSERT_EQ(::symlink(pty.path().c_str(), (dir / "planted").c_str()), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
   EXPECT_EQ(DirectoryPortSource(dir.path()).ListPorts(), std::nullopt);
 }
@@ -107,12 +108,12 @@ class SysfsScan : public ::testing::Test {
     const std::string nodeName = devName.empty() ? name : devName;
     WriteFile(tty + "/uevent", "MAJOR=4\nMINOR=64\nDEVNAME=" + nodeName + "\n");
     if (node) {
-      ASSERT_EQ(::symlink(pty.slavePath().c_str(), (devDir / nodeName).c_str()), 0);
+      ASSERT_EQ(::symlink(pty.path().c_str(), (devDir / nodeName).c_str()), 0);
     }
   }
 
   TempDir classDir, devDir;
-  Pty pty;
+  PtyPair pty;
 };
 
 TEST_F(SysfsScan, FindsSerialPortsAsTheClassDescribesThem) {
@@ -143,8 +144,8 @@ TEST_F(SysfsScan, UnreadableClassDirectoryIsNoList) {
 // node that exists, never a console or a pty, and the two scanners must agree.
 TEST(SystemPortSource, ListsSaneHardwareAndTheVirtualPorts) {
   TempDir dir;
-  Pty pty;
-  ASSERT_EQ(::symlink(pty.slavePath().c_str(), (dir / "sim").c_str()), 0);
+  PtyPair pty;
+  ASSERT_EQ(::symlink(pty.path().c_str(), (dir / "sim").c_str()), 0);
   SystemPortSource source(dir.path());
   auto ports = source.ListPorts();
   ASSERT_TRUE(ports);

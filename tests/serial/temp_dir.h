@@ -1,8 +1,6 @@
 #pragma once
-// Scratch directories and pseudo-terminals for tests of port lists and device notices.
-#include <pty.h>
+// Scratch directories for tests of port lists and device notices.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -26,26 +24,4 @@ class TempDir {
 
  private:
   std::string path_;
-};
-
-// A pseudo-terminal pair; slavePath() is a character device like a serial port's.
-class Pty {
- public:
-  Pty() {
-    char name[256] = {};
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) slavePath_ = name;
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-    if (slave_ >= 0) ::close(slave_);
-  }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
-
-  const std::string& slavePath() const { return slavePath_; }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string slavePath_;
 };
