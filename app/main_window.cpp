@@ -85,6 +85,11 @@ void TVornicSPComm::ShowStatusCaption(const QString& suffix) {
   CountdownThread->Resume();
 }
 
+void TVornicSPComm::RequestReplyDelay(bool read) {
+  (read ? Workers.ReadDelayRequest : Workers.WriteDelayRequest).store(true);
+  DelayThread->Resume();
+}
+
 void TVornicSPComm::RestoreBaseCaption() { setWindowTitle(BaseCaption()); }
 
 void TVornicSPComm::WakeReceiveThread(uintptr_t wParam) {

@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/worker_loops.h"
@@ -44,6 +45,7 @@ class SleepingWorker;
 class WindowSerialPort;
 struct ModuleSettings;
 struct ModuleReply;
+enum class ExchangeKind;
 
 // What the window needs from the outside world; tests inject their own.
 struct WindowEnvironment {
@@ -65,6 +67,11 @@ class TVornicSPComm : public QWidget, public MessageTarget {
 
   QString BaseCaption() const;
   void ShowStatusCaption(const QString& suffix);  // caption + one more second of countdown
+  // Raises ReadDelayRequest (read) or WriteDelayRequest and resumes DelayThread, which then
+  // posts WM_MODULE_DELAYED once the module had its time to answer.
+  void RequestReplyDelay(bool read);
+  // Tests order the countdown by replacing its one-second pause.
+  SleepingWorker& CountdownWorkerForTesting() { return *CountdownThread; }
 
   // ---- process-wide state ----
   std::unique_ptr<WindowSerialPort> TerminalPort;
@@ -236,6 +243,7 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void GatherModuleReply(uintptr_t wParam);
   void EvaluateModuleReply();
   std::unique_ptr<ModuleReply> Reply;  // the reply buffer of the running exchange
+  std::optional<ExchangeKind> PendingExchange;  // the button that started it; empty when idle
 
   // ---- hot-plug (module/hotplug.cpp) ----
   void HandleDeviceChange(uintptr_t event);
