@@ -1,0 +1,278 @@
+#include "app/receive_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void Add(ReceiveStore& store, const std::string& bytes) {
+  store.AddChunk(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Straightforward model of the two renderings of a byte stream, used to check the store.
+std::string HexOf(const std::string& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string hex;
+  for (unsigned char b : bytes) hex += {digits[b >> 4], digits[b & 15], ' '};
+  return hex;
+}
+
+std::string TextOf(const std::string& bytes) {
+  std::string text;
+  for (char c : bytes) {
+    if (c == '\0') continue;
+    if (c == '\b') {
+      if (!text.empty()) text.pop_back();
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+TEST(ReceiveStoreRenderings, NulIsLeftOutOfTextButShownInHex) {
+  ReceiveStore store;
+  Add(store, std::string("A\0B", 3));
+  EXPECT_EQ(store.Snapshot(false), "AB");
+  EXPECT_EQ(store.Snapshot(true), "41 00 42 ");
+  EXPECT_EQ(store.ReceivedCount(), 3);
+  const ReceiveUpdate text = store.TakePending(false);
+  EXPECT_FALSE(text.Reset);
+  EXPECT_EQ(text.Bytes, "AB");
+  EXPECT_EQ(text.ReceivedCount, 3);
+}
+
+TEST(ReceiveStoreRenderings, HexPendingIsEveryByte) {
+  ReceiveStore store;
+  Add(store, std::string("A\0B", 3));
+  const ReceiveUpdate hex = store.TakePending(true);
+  EXPECT_FALSE(hex.Reset);
+  EXPECT_EQ(hex.Bytes, "41 00 42 ");
+  EXPECT_EQ(store.TakePending(true).Bytes, "") << "pending texts are emptied by a take";
+}
+
+TEST(ReceiveStoreRenderings, BackspaceRemovesLastCharAndMakesTextDisplayReset) {
+  ReceiveStore store;
+  Add(store, "abc\b");
+  EXPECT_EQ(store.Snapshot(false), "ab");
+  EXPECT_EQ(store.Snapshot(true), "61 62 63 08 ");
+  const ReceiveUpdate update = store.TakePending(false);
+  EXPECT_TRUE(update.Reset);
+  EXPECT_EQ(update.Bytes, "ab");
+}
+
+TEST(ReceiveStoreRenderings, BackspaceIsAPlainHexPairInHexDisplay) {
+  ReceiveStore store;
+  Add(store, "abc\b");
+  const ReceiveUpdate update = store.TakePending(true);
+  EXPECT_FALSE(update.Reset);
+  EXPECT_EQ(update.Bytes, "61 62 63 08 ");
+}
+
+TEST(ReceiveStoreRenderings, BackspaceFirstAfterClearLeavesTextEmpty) {
+  ReceiveStore store;
+  Add(store, "xy");
+  store.Clear();
+  Add(store, "\b\bz");
+  EXPECT_EQ(store.Snapshot(false), "z");
+  EXPECT_EQ(store.Snapshot(true), "08 08 7A ");
+  Add(store, "\b\b");
+  EXPECT_EQ(store.Snapshot(false), "");
+}
+
+TEST(ReceiveStoreRenderings, BackspaceAfterGbkPairLeavesItsLeadByte) {
+  ReceiveStore store;
+  Add(store, "\xD6\xD0\b");
+  EXPECT_EQ(store.Snapshot(false), "\xD6");
+}
+
+TEST(ReceiveStorePending, SeveralChunksBeforeOneTakeAreCompleteAndInOrder) {
+  ReceiveStore store;
+  std::string all;
+  for (int i = 0; i < 40; ++i) {  // 40 chunks of 256 bytes: more than the reserved backlog
+    std::string chunk(256, static_cast<char>('a' + i % 26));
+    chunk[0] = '\0';
+    Add(store, chunk);
+    all += chunk;
+  }
+  EXPECT_EQ(store.TakePending(true).Bytes, HexOf(all));
+  for (int i = 0; i < 3; ++i) Add(store, std::string("k") + char('0' + i));
+  EXPECT_EQ(store.TakePending(false).Bytes, "k0k1k2");
+  EXPECT_EQ(store.ReceivedCount(), 40 * 256 + 6);
+}
+
+TEST(ReceiveStorePending, TakingOneRenderingDropsTheOthersPendingText) {
+  ReceiveStore store;
+  Add(store, "ab");
+  store.TakePending(true);
+  Add(store, "c");
+  EXPECT_EQ(store.TakePending(false).Bytes, "c");
+  EXPECT_EQ(store.Snapshot(false), "abc") << "the kept buffer still has everything";
+}
+
+TEST(ReceiveStoreClear, EmptiesBuffersAndCounterButKeepsPending) {
+  ReceiveStore store;
+  Add(store, "old");
+  store.Clear();
+  EXPECT_EQ(store.Snapshot(false), "");
+  EXPECT_EQ(store.Snapshot(true), "");
+  EXPECT_EQ(store.ReceivedCount(), 0);
+  EXPECT_EQ(store.TakePending(false).Bytes, "old") << "a chunk read before the clear is still shown";
+  Add(store, "new");
+  EXPECT_EQ(store.Snapshot(true), "6E 65 77 ");
+  EXPECT_EQ(store.ReceivedCount(), 3);
+}
+
+TEST(ReceiveStoreOverflow, DefaultBuffersHoldTheSizesOfTheReceiveBlocks) {
+  ReceiveStore store;
+  ASSERT_TRUE(store.Allocated());
+  const std::string chunk(256, 'x');
+  for (size_t sent = 0; sent + 256 <= ReceiveStore::kDefaultKeptBytes; sent += 256) Add(store, chunk);
+  const size_t rest = ReceiveStore::kDefaultKeptBytes % 256;
+  Add(store, chunk.substr(0, rest));
+  EXPECT_EQ(store.Snapshot(false).size(), ReceiveStore::kTextBufferSize - 1);
+  EXPECT_EQ(store.Snapshot(true).size(), ReceiveStore::kHexBufferSize - 3);
+  EXPECT_EQ(store.TakePending(true).DroppedHead, 0u) << "a full buffer drops nothing yet";
+}
+
+// What the receive window does with an update.
+void ApplyUpdate(const ReceiveUpdate& update, std::string& window) {
+  if (update.Reset) {
+    window = update.Bytes;
+  } else {
+    window.erase(0, std::min(update.DroppedHead, window.size()));
+    window += update.Bytes;
+  }
+}
+
+// Feeds `stream` in chunks of `chunkSize` into a store keeping `kept` bytes, and follows
+// every update the way the window does; returns the window's final content.
+std::string FollowWindow(ReceiveStore& store, const std::string& stream, size_t chunkSize, bool hex) {
+  std::string window;
+  for (size_t at = 0; at < stream.size(); at += chunkSize) {
+    Add(store, stream.substr(at, chunkSize));
+    ApplyUpdate(store.TakePending(hex), window);
+  }
+  return window;
+}
+
+TEST(ReceiveStoreOverflow, KeepsTheNewestBytesInBothRenderingsInStep) {
+  constexpr size_t kKept = 64;
+  std::mt19937 random(7);
+  std::string stream;
+  for (int i = 0; i < 1000; ++i) stream += "ab\0\bcdef\b\b"[random() % 10];
+  ReceiveStore store(kKept);
+  for (size_t at = 0; at < stream.size(); at += 5) Add(store, stream.substr(at, 5));
+
+  const std::string hex = store.Snapshot(true);
+  ASSERT_LE(hex.size(), 3 * kKept);
+  ASSERT_GE(hex.size(), 3 * (kKept - kKept / 4)) << "a drop frees a quarter, not more";
+  const std::string keptBytes = stream.substr(stream.size() - hex.size() / 3);
+  EXPECT_EQ(hex, HexOf(keptBytes)) << "hex holds the newest bytes";
+  EXPECT_EQ(store.Snapshot(false), TextOf(keptBytes)) << "text is the rendering of the same bytes";
+  EXPECT_EQ(store.ReceivedCount(), static_cast<int64_t>(stream.size())) << "every byte is counted";
+}
+
+TEST(ReceiveStoreOverflow, WindowFollowingUpdatesEqualsTheKeptBuffer) {
+  std::mt19937 random(11);
+  std::string stream;
+  for (int i = 0; i < 5000; ++i) stream += "xyz\0\xD6\xD0"[random() % 6];
+  for (bool hex : {true, false}) {
+    ReceiveStore store(100);
+    const std::string window = FollowWindow(store, stream, 7, hex);
+    EXPECT_EQ(window, store.Snapshot(hex)) << (hex ? "hex" : "text");
+  }
+}
+
+TEST(ReceiveStoreOverflow, BacklogLargerThanTheBufferMakesTheWindowReset) {
+  ReceiveStore store(16);
+  Add(store, "0123456789");
+  ASSERT_EQ(store.TakePending(true).Bytes.size(), 30u);
+  for (int i = 0; i < 10; ++i) Add(store, "abcd");  // never shown; pushes out everything old
+  const ReceiveUpdate update = store.TakePending(true);
+  EXPECT_TRUE(update.Reset);
+  EXPECT_EQ(update.Bytes, store.Snapshot(true));
+}
+
+TEST(ReceiveStoreOverflow, ChunkLargerThanTheBufferKeepsItsNewestBytes) {
+  ReceiveStore store(8);
+  Add(store, "abcdefghijklmnopqrstuvwxyz");
+  const std::string text = store.Snapshot(false);
+  ASSERT_FALSE(text.empty());
+  EXPECT_LE(text.size(), 8u);
+  EXPECT_EQ(text, std::string("abcdefghijklmnopqrstuvwxyz").substr(26 - text.size()));
+}
+
+TEST(ReceiveStoreConcurrency, EverythingTakenEqualsEverythingAdded) {
+  constexpr int kChunks = 20000;
+  ReceiveStore store(4096);  // small buffer: drops and resets happen during the run
+  std::string added;
+  added.reserve(kChunks * 128);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    std::mt19937 random(3);
+    uint8_t chunk[256];
+    for (int i = 0; i < kChunks; ++i) {
+      const size_t size = 1 + random() % 256;
+      for (size_t k = 0; k < size; ++k) chunk[k] = static_cast<uint8_t>('A' + random() % 26);
+      store.AddChunk(chunk, size);
+      added.append(reinterpret_cast<const char*>(chunk), size);
+    }
+    done = true;
+  });
+  std::string window;
+  int64_t lastCount = 0;
+  ReceiveUpdate update;
+  auto follow = [&] {
+    store.TakePending(false, update);
+    EXPECT_GE(update.ReceivedCount, lastCount);
+    lastCount = update.ReceivedCount;
+    ApplyUpdate(update, window);
+  };
+  while (!done) follow();
+  writer.join();
+  follow();
+  EXPECT_EQ(lastCount, static_cast<int64_t>(added.size()));
+  ASSERT_LE(window.size(), 4096u);
+  EXPECT_EQ(window, added.substr(added.size() - window.size()));
+  EXPECT_EQ(window, store.Snapshot(false));
+}
+
+TEST(ReceiveStoreConcurrency, NothingIsLostOrResetWithoutOverflow) {
+  constexpr int kChunks = 3000;
+  ReceiveStore store;
+  std::string added;
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    std::mt19937 random(5);
+    uint8_t chunk[256];
+    for (int i = 0; i < kChunks; ++i) {
+      const size_t size = 1 + random() % 256;
+      for (size_t k = 0; k < size; ++k) chunk[k] = static_cast<uint8_t>(random());
+      store.AddChunk(chunk, size);
+      added.append(reinterpret_cast<const char*>(chunk), size);
+    }
+    done = true;
+  });
+  std::string taken;
+  ReceiveUpdate update;
+  bool anyReset = false;
+  auto take = [&] {
+    store.TakePending(true, update);
+    anyReset |= update.Reset;
+    taken += update.Bytes;
+  };
+  while (!done) take();
+  writer.join();
+  take();
+  EXPECT_FALSE(anyReset);
+  EXPECT_EQ(taken, HexOf(added));
+}
+
+}  // namespace
