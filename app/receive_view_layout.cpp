@@ -1,0 +1,126 @@
+#include "app/receive_view_layout.h"
+
+#include <algorithm>
+
+#include "app/gbk_bytes.h"
+
+namespace {
+
+constexpr bool IsPrintableAscii(uint8_t b) { return b >= 0x20 && b <= 0x7E; }
+constexpr bool TakesNoRoom(CellKind kind) { return kind == CellKind::LineEnd || kind == CellKind::JoinedLineEnd; }
+
+}  // namespace
+
+CellChar CellCharAt(std::string_view content, size_t pos) {
+  const auto b = static_cast<uint8_t>(content[pos]);
+  if (IsPrintableAscii(b)) return {1, CellKind::Single};
+  switch (b) {
+    case '\n': return {1, pos > 0 && content[pos - 1] == '\r' ? CellKind::JoinedLineEnd : CellKind::LineEnd};
+    case '\r': return {1, CellKind::LineEnd};
+    case '\t': return {1, CellKind::Tab};
+    default: break;
+  }
+  if (b < 0x20 || b == 0x7F) return {1, CellKind::Control};
+  const size_t length = GbkCharLength(content, pos);
+  return {length, length == 1 ? CellKind::Single : CellKind::Pair};
+}
+
+size_t CellWidth(CellKind kind, size_t column, size_t columns) {
+  switch (kind) {
+    case CellKind::LineEnd:
+    case CellKind::JoinedLineEnd: return 0;
+    case CellKind::Tab: return std::min(kTabCells - column % kTabCells, columns > column ? columns - column : 1);
+    case CellKind::Pair: return 2;
+    default: return 1;
+  }
+}
+
+bool WrapsBefore(CellKind kind, size_t column, size_t columns) {
+  if (column == 0 || TakesNoRoom(kind)) return false;
+  if (kind == CellKind::Tab) return column >= columns;
+  return column + CellWidth(kind, column, columns) > columns;
+}
+
+LineCells::LineCells(std::string_view content, size_t lineStart, size_t lineEnd, size_t columns)
+    : content_(content),
+      end_(std::min(lineEnd, content.size())),
+      columns_(columns),
+      offset_(lineStart),
+      nextOffset_(lineStart) {}
+
+bool LineCells::Next() {
+  offset_ = nextOffset_;
+  column_ = nextColumn_;
+  if (offset_ >= end_) return false;
+  current_ = CellCharAt(content_, offset_);
+  if (current_.length == 0) return false;
+  width_ = CellWidth(current_.kind, column_, columns_);
+  nextOffset_ = offset_ + current_.length;
+  nextColumn_ = column_ + width_;
+  return true;
+}
+
+WrappedLines::WrappedLines(size_t columns) : columns_(std::max<size_t>(columns, 1)) {}
+
+void WrappedLines::Rebuild(std::string_view content, size_t columns) {
+  columns_ = std::max<size_t>(columns, 1);
+  starts_.assign(1, 0);
+  starts_.reserve(content.size() / columns_ + 1);
+  size_ = scanned_ = column_ = 0;
+  Extend(content);
+}
+
+void WrappedLines::StartLine(size_t offset) {
+  starts_.push_back(offset);
+  column_ = 0;
+}
+
+// A run of printable ASCII fills whole lines at once: no per-byte decisions.
+void WrappedLines::ExtendPrintableRun(size_t runEnd) {
+  while (scanned_ < runEnd) {
+    if (column_ >= columns_) StartLine(scanned_);
+    const size_t take = std::min(runEnd - scanned_, columns_ - column_);
+    column_ += take;
+    scanned_ += take;
+  }
+}
+
+void WrappedLines::Extend(std::string_view content) {
+  size_ = content.size();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
+  while (scanned_ < size_) {
+    if (IsPrintableAscii(bytes[scanned_])) {
+      size_t runEnd = scanned_ + 1;
+      while (runEnd < size_ && IsPrintableAscii(bytes[runEnd])) ++runEnd;
+      ExtendPrintableRun(runEnd);
+      continue;
+    }
+    const CellChar c = CellCharAt(content, scanned_);
+    if (c.length == 0) break;  // a lead byte waiting for its trail
+    if (WrapsBefore(c.kind, column_, columns_)) StartLine(scanned_);
+    column_ += CellWidth(c.kind, column_, columns_);
+    scanned_ += c.length;
+    if (c.kind == CellKind::LineEnd) StartLine(scanned_);
+  }
+}
+
+void WrappedLines::DropHead(std::string_view content, size_t count, bool cutAfterCarriageReturn) {
+  if (count == 0) return;
+  const auto cut = std::lower_bound(starts_.begin(), starts_.end(), count);
+  const bool onLineStart = cut != starts_.end() && *cut == count;
+  // "\r" cut off before "\n": the "\n" now ends a line of its own, so lines change.
+  const bool lineEndChanges = cutAfterCarriageReturn && !content.empty() && content[0] == '\n';
+  if (!onLineStart || lineEndChanges) {
+    Rebuild(content, columns_);
+    return;
+  }
+  starts_.erase(starts_.begin(), cut);
+  for (size_t& start : starts_) start -= count;
+  size_ = content.size();
+  scanned_ -= count;
+}
+
+size_t WrappedLines::LineOf(size_t offset) const {
+  const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
+  return static_cast<size_t>(after - starts_.begin()) - 1;
+}

@@ -1,0 +1,104 @@
+#pragma once
+// Fixed-pitch layout of the receive window's raw GBK bytes: which character starts where,
+// how many cells it takes, and where the wrapped (visual) lines begin.
+//
+// Layout rules (one cell = the width of one single-byte character):
+//   * a GBK pair (lead 0x81-0xFE followed by a valid trail) takes two cells; any other byte
+//     is a character of one cell (0x80 is the euro sign; 0xFF, or a lead byte not followed
+//     by a trail, shows as a replacement mark);
+//   * a lead byte that is the last byte of the content is not laid out yet: its trail may
+//     still arrive with the next append;
+//   * '\n' and '\r' end a line; a '\n' right after '\r' is part of that same line end, so
+//     "\r\n" breaks once even when its two bytes arrive in two appends;
+//   * a tab advances to the next multiple of 8 cells (clipped at the end of the line);
+//   * other control bytes (0x00-0x1F, 0x7F) take one cell and are painted as a small box,
+//     so that nothing received is invisible;
+//   * a character that does not fit in the rest of a line starts the next line (a line of
+//     a single column still takes a two-cell character).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+enum class CellKind : uint8_t {
+  LineEnd,       // '\n' or '\r': the next character starts a new line
+  JoinedLineEnd, // '\n' right after '\r': takes no room
+  Tab,
+  Control,
+  Single,
+  Pair,
+};
+
+struct CellChar {
+  size_t length = 0;  // bytes; 0 when the content ends inside this character
+  CellKind kind = CellKind::Single;
+};
+
+constexpr size_t kTabCells = 8;
+
+// The character that starts at `pos`.
+CellChar CellCharAt(std::string_view content, size_t pos);
+
+// Cells a character of `kind` takes when it is placed at `column` of a line of `columns`.
+size_t CellWidth(CellKind kind, size_t column, size_t columns);
+
+// Whether a character of `kind` at `column` must start a new line first.
+bool WrapsBefore(CellKind kind, size_t column, size_t columns);
+
+// Walks the characters of one visual line and where they sit.
+class LineCells {
+ public:
+  LineCells(std::string_view content, size_t lineStart, size_t lineEnd, size_t columns);
+  // Moves to the next character; false at the end of the line.
+  bool Next();
+  size_t Offset() const { return offset_; }
+  size_t Length() const { return current_.length; }
+  CellKind Kind() const { return current_.kind; }
+  size_t Column() const { return column_; }
+  size_t Width() const { return width_; }
+
+ private:
+  std::string_view content_;
+  size_t end_;
+  size_t columns_;
+  size_t offset_;
+  size_t nextOffset_;
+  size_t column_ = 0;
+  size_t nextColumn_ = 0;
+  size_t width_ = 0;
+  CellChar current_;
+};
+
+// The starts of the visual lines of a growing byte content. Appends cost time in proportion
+// to the new bytes; a change of width lays everything out again.
+class WrappedLines {
+ public:
+  explicit WrappedLines(size_t columns = 80);
+
+  size_t Columns() const { return columns_; }
+  // Lays out `content` from scratch, `columns` (at least 1) cells per line.
+  void Rebuild(std::string_view content, size_t columns);
+  // `content` is the content laid out before with bytes appended: lays out the new bytes.
+  void Extend(std::string_view content);
+  // The first `count` bytes were cut off, leaving `content`; `cutAfterCarriageReturn` tells
+  // whether the last byte cut was '\r'. Cheap when the cut falls on a line start.
+  void DropHead(std::string_view content, size_t count, bool cutAfterCarriageReturn);
+
+  size_t LineCount() const { return starts_.size(); }
+  size_t LineStart(size_t line) const { return starts_[line]; }
+  // One past the last byte of `line`.
+  size_t LineEnd(size_t line) const { return line + 1 < starts_.size() ? starts_[line + 1] : size_; }
+  // The line that holds the byte at `offset` (the last line for the end of the content).
+  size_t LineOf(size_t offset) const;
+  const std::vector<size_t>& Starts() const { return starts_; }
+
+ private:
+  void ExtendPrintableRun(size_t runEnd);
+  void StartLine(size_t offset);
+
+  std::vector<size_t> starts_{0};
+  size_t columns_;
+  size_t size_ = 0;     // bytes of content seen
+  size_t scanned_ = 0;  // bytes laid out (a trailing lead byte waits for its trail)
+  size_t column_ = 0;   // next free cell of the last line
+};

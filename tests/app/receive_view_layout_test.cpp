@@ -1,0 +1,122 @@
+#include "app/receive_view_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/receive_view_reference_wrap.h"
+
+namespace {
+
+TEST(ReceiveViewLayoutRules, WorkedExamples) {
+  struct Case {
+    std::string content;
+    size_t columns;
+    std::vector<size_t> starts;
+  };
+  const Case cases[] = {
+      {"abcdefgh", 3, {0, 3, 6}},
+      {"ab\ncd", 80, {0, 3}},
+      {"ab\r\ncd", 80, {0, 3}},          // the "\n" of "\r\n" takes no room
+      {"ab\rcd", 80, {0, 3}},
+      {"ab\n", 80, {0, 3}},
+      {"\n\n", 80, {0, 1, 2}},
+      {"ab\xD6\xD0", 3, {0, 2}},           // a pair does not fit in the last cell
+      {"\xD6\xD0\xD6\xD0", 1, {0, 2}},     // one column still takes a pair per line
+      {"a\tb", 80, {0}},
+      {"abcdefg\tb", 8, {0, 8}},           // the tab fills the last cell
+      {"abcdefgh\tb", 8, {0, 8, 9}},          // a full line pushes the tab to the next one
+      {"\xD6 ", 1, {0, 1}},             // a lead byte without a trail takes one cell
+      {"abc\x01\x7F", 4, {0, 4}},          // control bytes take a cell each
+  };
+  for (const Case& c : cases) {
+    WrappedLines lines;
+    lines.Rebuild(c.content, c.columns);
+    EXPECT_EQ(lines.Starts(), c.starts) << "content \"" << c.content << "\" columns " << c.columns;
+  }
+}
+
+TEST(ReceiveViewLayoutRules, TabAdvancesToTheNextMultipleOfEight) {
+  const std::string line = "ab\tc\t\td";
+  LineCells cells(line, 0, line.size(), 80);
+  std::vector<size_t> columns;
+  while (cells.Next()) columns.push_back(cells.Column());
+  EXPECT_EQ(columns, (std::vector<size_t>{0, 1, 2, 8, 9, 16, 24}));
+}
+
+TEST(ReceiveViewLayoutRules, SplitPairAndSplitLineEndLayOutAsWhenWhole) {
+  WrappedLines lines;
+  std::string content = "ab\xD6";
+  lines.Rebuild(content, 3);
+  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0}));
+  content += "\xD0x\r";
+  lines.Extend(content);
+  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 2, 6}));
+  content += "\nz";
+  lines.Extend(content);
+  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 2, 6})) << "\\r\\n breaks once";
+}
+
+// Random content with every kind of character the layout knows, appended in random pieces
+// (pairs and "\r\n" get split), must lay out exactly as a slow reference lays out the whole.
+TEST(ReceiveViewLayoutRandom, AppendsMatchTheReferenceWrap) {
+  std::mt19937 random(1);
+  for (size_t columns : {1, 2, 3, 7, 8, 9, 13, 80}) {
+    for (int round = 0; round < 20; ++round) {
+      const std::string all = RandomLayoutContent(random, 600);
+      WrappedLines lines;
+      lines.Rebuild("", columns);
+      std::string content;
+      while (content.size() < all.size()) {
+        content += all.substr(content.size(), 1 + random() % 12);
+        lines.Extend(content);
+        ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "columns " << columns;
+      }
+    }
+  }
+}
+
+TEST(ReceiveViewLayoutRandom, RebuildAtAnotherWidthMatchesTheReference) {
+  std::mt19937 random(2);
+  const std::string content = RandomLayoutContent(random, 5000);
+  WrappedLines lines;
+  for (size_t columns : {80, 5, 1, 33}) {
+    lines.Rebuild(content, columns);
+    EXPECT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "columns " << columns;
+  }
+}
+
+TEST(ReceiveViewLayoutRandom, DropHeadMatchesTheReferenceOfWhatRemains) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::string content = RandomLayoutContent(random, 400);
+    const size_t columns = 1 + random() % 20;
+    WrappedLines lines;
+    lines.Rebuild(content, columns);
+    // Half of the cuts fall on a line start (the cheap path), half anywhere.
+    size_t cut = random() % (content.size() + 1);
+    if (round % 2 == 0) cut = lines.LineStart(lines.LineOf(cut));
+    const bool afterCr = cut > 0 && content[cut - 1] == '\r';
+    content.erase(0, cut);
+    lines.DropHead(content, cut, afterCr);
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "cut " << cut;
+    content += "xyz\n";
+    lines.Extend(content);
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "appending after the cut";
+  }
+}
+
+TEST(ReceiveViewLayoutRandom, LineOfFindsTheLineHoldingEachByte) {
+  std::mt19937 random(4);
+  const std::string content = RandomLayoutContent(random, 2000);
+  WrappedLines lines;
+  lines.Rebuild(content, 10);
+  for (size_t line = 0; line < lines.LineCount(); ++line) {
+    for (size_t at = lines.LineStart(line); at < lines.LineEnd(line); ++at) ASSERT_EQ(lines.LineOf(at), line);
+  }
+  EXPECT_EQ(lines.LineOf(content.size()), lines.LineCount() - 1);
+}
+
+}  // namespace
