@@ -55,12 +55,30 @@ class SerialPort {
   std::atomic<uint32_t> EventMask{0};
   std::unique_ptr<ManualResetEvent> IoEvent;
 
+  // Leaves the code in LastError and returns it.
+  uint32_t Fail(uint32_t code) {
+    LastError = code;
+    return code;
+  }
+
  private:
   struct Impl;
+  // Reads the device's control block, lets `edit` change it (a non-zero result refuses the
+  // change and is returned) and writes it back.
+  template <typename Edit>
+  uint32_t EditControlBlock(Edit edit);
+  uint32_t ReadControlBlock(DCB* dcb);
+  uint32_t Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, OVERLAPPED* record,
+                    uint32_t timeoutMs);
+  // The line errors since the last call, as CE_ bits (0 where the device keeps no counts).
+  uint32_t ClearCommError(uint32_t* errors);
+
   std::unique_ptr<Impl> impl_;
   friend class MonitoredSerialPort;
 };
 
+// A class deriving from this one must stop the monitor (Close) in its own destructor: the
+// monitor thread calls OnCommEvent, which must not run on a half-destroyed object.
 class MonitoredSerialPort : public SerialPort {
  public:
   MonitoredSerialPort();
@@ -85,6 +103,10 @@ class MonitoredSerialPort : public SerialPort {
   std::atomic<bool> StopRequested{false};
   std::unique_ptr<std::thread> MonitorThread;
   std::unique_ptr<ManualResetEvent> MonitorEvent;
+
+ private:
+  // Signalled by the monitor thread as its last step, so that a stop can wait with a limit.
+  std::unique_ptr<ManualResetEvent> monitorEnded_;
 };
 
 class WindowSerialPort : public MonitoredSerialPort {

@@ -1,0 +1,67 @@
+#pragma once
+// The few operating-system calls the serial classes make on a device, each over a plain file
+// descriptor. Every failure is turned into a result code by SystemErrorCode, right where
+// errno was left.
+#include <poll.h>
+
+#include <cstdint>
+
+#include "serial/deadline.h"
+#include "serial/line_errors.h"
+
+namespace posix {
+
+// errno -> result code. The driver's own codes (comm_types.h) must never be mistaken for a
+// system failure, so the two errno values that share their numbers are carried as a close
+// relative: EPERM (1, the driver's "invalid function") as EACCES, ENXIO (6, the driver's
+// "port not open") as ENODEV. 0 (no reason left) becomes EIO so that a failure never reads
+// as success.
+uint32_t SystemErrorCode(int err);
+// SystemErrorCode of the current errno; call it right after the failing call.
+uint32_t LastSystemError();
+
+// Opens a serial device for exclusive use: non-blocking, no controlling terminal, closed on
+// exec. Returns the descriptor, or -1 with *code set; nothing stays open on failure.
+int OpenExclusive(const char* name, uint32_t* code);
+// Gives up exclusive use and closes the descriptor (and forgets what was kept for it).
+void CloseDevice(int fd);
+
+// True for a pseudo-terminal: it has no wire, and the kernel keeps it at 8 data bits
+// without parity whatever it is told.
+bool IsPseudoTerminal(int fd);
+
+// Raises (high = true) or drops one modem-control line (TIOCM_DTR / TIOCM_RTS). A device
+// without modem lines (pseudo-terminals, many virtual ports) counts as success.
+bool SetModemLine(int fd, int line, bool high);
+// The modem-control lines (TIOCM_ bits); false when the device has none or the call failed.
+bool ReadModemLines(int fd, int* lines);
+
+// The kernel's line error counters; false when the device keeps none.
+bool ReadLineCounters(int fd, LineCounters* counters);
+
+// What a wait on a device (and up to two wake-up descriptors) ended with.
+struct Readiness {
+  uint32_t code = 0;     // non-zero: poll itself failed
+  short device = 0;      // revents of the device
+  bool wake = false;     // wakeFd became readable
+  bool cancel = false;   // cancelFd became readable
+  bool timedOut = false; // nothing happened within the wait (capped or not)
+};
+// Waits for `events` on fd, or for wakeFd/cancelFd (-1: not watched) to become readable,
+// until the deadline; capMs >= 0 shortens a single wait further. Restarts after EINTR.
+Readiness WaitReady(int fd, short events, int wakeFd, int cancelFd, const Deadline& deadline, int capMs = -1);
+
+// Outcome of a transfer: code 0, ERROR_TIMEOUT, ERROR_INVALID_HANDLE (cancelled by a close)
+// or a system error; count is what moved in any case.
+struct Transfer {
+  uint32_t code = 0;
+  uint32_t count = 0;
+};
+// Takes what is queued now, up to size bytes, without waiting (possibly nothing).
+Transfer ReadAvailable(int fd, void* buffer, uint32_t size);
+// Reads until size bytes came, the deadline passed or cancelFd was signalled.
+Transfer ReadFull(int fd, void* buffer, uint32_t size, int cancelFd, const Deadline& deadline);
+// Writes all bytes, waiting for room while flow control or a full queue holds them back.
+Transfer WriteAll(int fd, const void* buffer, uint32_t size, int cancelFd, const Deadline& deadline);
+
+}  // namespace posix

@@ -1,0 +1,125 @@
+#include "serial/serial_port_impl.h"
+
+#include <poll.h>
+
+#include "serial/posix_device.h"
+
+namespace {
+
+// While bytes sit unread the device is not polled for input; line errors and breaks are
+// then looked for this often (only on devices that count them).
+constexpr int kLineErrorPollMs = 100;
+
+}  // namespace
+
+uint32_t SerialPort::Impl::PrepareWakeups() {
+  for (auto* event : {&cancel_, &wake_}) {
+    if (*event) continue;
+    auto created = std::make_unique<ManualResetEvent>();
+    if (!created->valid()) return posix::LastSystemError();
+    *event = std::move(created);
+  }
+  return 0;
+}
+
+SerialPort::Impl::DeviceUse SerialPort::Impl::Use(const std::atomic<DeviceHandle>& handle) {
+  DeviceUse use;
+  // A close in progress must not wait behind new users (the lock favours readers).
+  if (closing_.load() || handle.load() == kNoDevice) return use;
+  use.lock = std::shared_lock(life_);
+  if (!closing_.load()) use.fd = handle.load();
+  return use;
+}
+
+void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, int fd) {
+  std::unique_lock guard(life_);
+  cancel_->Reset();
+  wake_->Reset();
+  maskChanged_ = false;
+  receiverArmed_ = true;
+  {
+    std::lock_guard counters(countersLock_);
+    countersKept_ = posix::ReadLineCounters(fd, &eventBase_);
+    errorBase_ = eventBase_;
+  }
+  handle = fd;
+}
+
+void SerialPort::Impl::Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent) {
+  closing_ = true;
+  cancel_->Set();
+  std::unique_lock guard(life_);
+  posix::CloseDevice(handle.exchange(kNoDevice));
+  ioEvent.reset();
+  cancel_->Reset();
+  closing_ = false;
+}
+
+void SerialPort::Impl::RequestWake() {
+  if (!wake_) return;
+  maskChanged_ = true;
+  wake_->Set();
+}
+
+void SerialPort::Impl::Rearm() {
+  if (!receiverArmed_.exchange(true)) wake_->Set();
+}
+
+uint32_t SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline,
+                                       uint32_t* events) {
+  *events = 0;
+  for (;;) {
+    const uint32_t watched = mask.load();
+    const bool input = (watched & EV_RXCHAR) && receiverArmed_.load();
+    const bool line = countersKept_ && (watched & (EV_BREAK | EV_ERR));
+    const posix::Readiness ready = posix::WaitReady(fd, input ? POLLIN : 0, wake_->fd(), cancel_->fd(), deadline,
+                                                    line && !input ? kLineErrorPollMs : -1);
+    if (ready.code != 0) return ready.code;
+    if (ready.cancel) return ERROR_INVALID_HANDLE;
+    if (ready.device & (POLLHUP | POLLERR | POLLNVAL)) return posix::SystemErrorCode(EIO);
+    uint32_t found = line ? TakeLineEvents(fd, watched) : 0;
+    if (input && (ready.device & POLLIN)) {
+      receiverArmed_ = false;
+      found |= EV_RXCHAR;
+    }
+    if (found != 0) {
+      *events = found;
+      return 0;
+    }
+    if (ready.wake) {
+      wake_->Reset();
+      if (maskChanged_.exchange(false)) return 0;  // a re-arm alone just widens the next wait
+    }
+    if (ready.timedOut && deadline.Expired()) return ERROR_TIMEOUT;
+  }
+}
+
+uint32_t SerialPort::Impl::TakeLineEvents(int fd, uint32_t mask) {
+  std::lock_guard guard(countersLock_);
+  LineCounters now;
+  if (!posix::ReadLineCounters(fd, &now)) return 0;
+  const uint32_t events = LineEventBits(eventBase_, now) & mask;
+  eventBase_ = now;
+  return events;
+}
+
+uint32_t SerialPort::Impl::TakeLineErrors(int fd, uint32_t* errors) {
+  *errors = 0;
+  std::lock_guard guard(countersLock_);
+  if (!countersKept_) return 0;
+  LineCounters now;
+  if (!posix::ReadLineCounters(fd, &now)) return posix::LastSystemError();
+  *errors = LineErrorBits(errorBase_, now);
+  errorBase_ = now;
+  return 0;
+}
+
+CommTimeouts SerialPort::Impl::Timeouts() {
+  std::lock_guard guard(timeoutsLock_);
+  return timeouts_;
+}
+
+void SerialPort::Impl::SetTimeouts(const CommTimeouts& timeouts) {
+  std::lock_guard guard(timeoutsLock_);
+  timeouts_ = timeouts;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Private state of SerialPort: what guards the device against a close while it is in use,
+// the wake-ups of blocked transfers and of the event wait, read time-outs and line counters.
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+
+#include "serial/deadline.h"
+#include "serial/line_errors.h"
+#include "serial/manual_reset_event.h"
+#include "serial/serial_port.h"
+
+// The device's time-out record, kept by the driver (a terminal has no such record).
+struct CommTimeouts {
+  uint32_t ReadIntervalTimeout = 0;
+  uint32_t ReadTotalTimeoutMultiplier = 0;
+  uint32_t ReadTotalTimeoutConstant = 0;
+  uint32_t WriteTotalTimeoutMultiplier = 0;
+  uint32_t WriteTotalTimeoutConstant = 0;
+
+  // Interval "all ones" with no total time-out: a read takes what is there and returns.
+  bool ReadReturnsAtOnce() const {
+    return ReadIntervalTimeout == 0xFFFFFFFFu && ReadTotalTimeoutMultiplier == 0 && ReadTotalTimeoutConstant == 0;
+  }
+};
+
+// Fills in the caller's record of a transfer or wait that completed before the call
+// returned, and signals its event on success.
+inline void CompleteRecord(OVERLAPPED* record, uint32_t code, uint32_t count) {
+  if (record == nullptr) return;
+  record->Internal = code;
+  record->InternalHigh = count;
+  if (code == 0 && record->hEvent != nullptr) record->hEvent->Set();
+}
+
+struct SerialPort::Impl {
+  // The descriptor while it is being used: transfers, settings and waits hold the lock
+  // shared, Open and Close exclusive, so that a close never pulls the descriptor from under
+  // a call on another thread. fd is kNoDevice when the port is closed or closing.
+  struct DeviceUse {
+    std::shared_lock<std::shared_mutex> lock;
+    int fd = kNoDevice;
+  };
+
+  // Creates the wake-up descriptors on first use (a fresh object makes no system call).
+  uint32_t PrepareWakeups();
+  DeviceUse Use(const std::atomic<DeviceHandle>& handle);
+  // Installs a freshly opened descriptor: nothing pending, receiver armed, counters zeroed.
+  void Install(std::atomic<DeviceHandle>& handle, int fd);
+  // Wakes blocked transfers and waits, then closes the descriptor once nobody uses it.
+  void Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent);
+
+  // Completes a pending event wait with an empty event set (mask change, stop).
+  void RequestWake();
+  // Called after the owner read from the device: new bytes are to be reported again.
+  void Rearm();
+  // Waits for an event set within the mask (0 and an empty set after RequestWake).
+  uint32_t AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline, uint32_t* events);
+  uint32_t TakeLineErrors(int fd, uint32_t* errors);
+
+  int CancelFd() const { return cancel_->fd(); }
+  CommTimeouts Timeouts();
+  void SetTimeouts(const CommTimeouts& timeouts);
+
+ private:
+  uint32_t TakeLineEvents(int fd, uint32_t mask);
+
+  std::shared_mutex life_;
+  std::atomic<bool> closing_{false};
+  std::unique_ptr<ManualResetEvent> cancel_;  // set while a close waits for the device
+  std::unique_ptr<ManualResetEvent> wake_;    // mask change, stop, receiver re-armed
+  std::atomic<bool> maskChanged_{false};
+  // Clear once new bytes were reported and until the owner reads: bytes that sit unread
+  // are reported once, not on every pass of the monitor.
+  std::atomic<bool> receiverArmed_{true};
+
+  std::mutex timeoutsLock_;
+  CommTimeouts timeouts_;
+
+  std::mutex countersLock_;
+  bool countersKept_ = false;
+  LineCounters eventBase_;  // last reading seen by the event wait
+  LineCounters errorBase_;  // last reading seen by ClearCommError
+};
