@@ -133,9 +133,8 @@ void TVornicSPComm::FormCreate() {
   ModulePort = std::make_unique<WindowSerialPort>();
   StartWorkers();
   LoadSettings();
-  try {
-    Receive = std::make_unique<ReceiveStore>();
-  } catch (const std::bad_alloc&) {
+  Receive = ReceiveStore::Create();
+  if (!Receive) {
     ShowMessageBox(this, QString::fromUtf8(kWarningTitle), QString::fromUtf8("内存分配失败，应用程序将关闭！"));
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return;

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "app/receive_store.h"
 #include "app/worker_loops.h"
 #include "serial/comm_types.h"
 
@@ -35,6 +36,7 @@ class QTabWidget;
 class QTimer;
 class QSocketNotifier;
 class DeviceEventSource;
+class IniDocument;
 class DropDownComboBox;
 class LampWidget;
 class LinkLabel;
@@ -203,8 +205,9 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void E_AutoTransmitTimeExit();
   void TimerTimer();
   bool M_ReceiverDataKeyDown(int key);          // true: the key was swallowed
-  void M_ReceiverDataKeyPress(const std::string& gbkBytes);
+  void M_ReceiverDataKeyPress(const QString& typed);  // typed characters, input-method text
   void ShowTransmittedCount(bool withColon);
+  int SendsRunning = 0;  // sends (and their notices) in progress; timer ticks skip meanwhile
 
   // ---- presets (transmit/preset_panel.cpp) ----
   void BuildPresetPanel();
@@ -218,6 +221,11 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   // ---- settings file (settings/settings_io.cpp) ----
   void LoadSettings();
   void SaveSettings();
+  void LoadTerminalSettings(const IniDocument& ini);
+  void LoadModuleSettings(const IniDocument& ini);
+  void SaveTerminalSettings(IniDocument& ini);
+  void SaveModuleSettings(IniDocument& ini);
+  int LastSettingsSaveError = 0;  // errno of the last save; 0 after a save that landed
 
   // ---- configuration page (module/config_page.cpp) ----
   void BuildConfigPage();
@@ -264,6 +272,7 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void StartWorkers();
   void StopAndJoinWorkers();
 
+  ReceiveUpdate PendingUpdate;  // reused by every display update: no allocation per update
   std::unique_ptr<SleepingWorker> DelayThread;
   std::unique_ptr<SleepingWorker> CountdownThread;
   std::unique_ptr<SleepingWorker> ReceiveThread;

@@ -24,15 +24,20 @@ void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& windo
 }
 
 void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window) {
+  // One WM_MODULE_TIMEOUT per run-out: a wake-up left over from a second added while the
+  // count was running must not post it twice.
+  bool timeoutPosted = false;
   while (!Stopped(state)) {
     int32_t seconds = state.CountdownSeconds.load();
     if (seconds <= 0) {
       // Only a value still at or below 0 is reset: a second added meanwhile is kept.
       if (!state.CountdownSeconds.compare_exchange_strong(seconds, 0)) continue;
-      window.Post(WM_MODULE_TIMEOUT, 0, 0);
+      if (!timeoutPosted) window.Post(WM_MODULE_TIMEOUT, 0, 0);
+      timeoutPosted = true;
       self.SleepUntilWoken();
       continue;
     }
+    timeoutPosted = false;
     while (state.CountdownSeconds.load() != 0) {
       if (!self.PauseFor(1000)) return;
       state.CountdownSeconds.fetch_sub(1);

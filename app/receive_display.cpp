@@ -1,0 +1,84 @@
+// The receive display: shows what ReceiveThread has already formatted, toggles between the
+// text and hex renderings, clears, and saves the kept rendering to a time-stamped file.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/receive_store.h"
+#include "app/receive_view.h"
+
+namespace {
+
+QString CountText(const char* prefix, int64_t count) { return QString::fromUtf8(prefix) + QString::number(count); }
+
+// "SAVE%Y-%m-%d_%H-%M-%S.txt" for the current local time.
+std::string SaveFileName() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char name[32];
+  std::strftime(name, sizeof name, "SAVE%Y-%m-%d_%H-%M-%S.txt", &local);
+  return name;
+}
+
+// Writes all of `bytes` to `path`, replacing the file. 0 or the errno of the failing step.
+int WriteWholeFile(const std::string& path, const std::string& bytes) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "w"), &std::fclose);
+  if (!file) return errno;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return errno ? errno : EIO;
+  FILE* raw = file.release();
+  return std::fclose(raw) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void TVornicSPComm::ConnectReceiveDisplay() {
+  connect(CB_HexDisplay, &QCheckBox::toggled, this, [this] { CB_HexDisplayClick(); });
+  connect(B_Clear, &QPushButton::clicked, this, [this] { B_ClearClick(); });
+  connect(B_SaveReceiverData, &QPushButton::clicked, this, [this] { B_SaveReceiverDataClick(); });
+}
+
+void TVornicSPComm::ShowPendingReceive() {
+  ReceiveUpdate& update = PendingUpdate;
+  Receive->TakePending(CB_HexDisplay->isChecked(), update);
+  if (update.Reset) {
+    M_ReceiverData->SetContent(update.Bytes);
+    M_ReceiverData->ScrollToBottom();
+  } else {
+    if (update.DroppedHead > 0) M_ReceiverData->DropHead(update.DroppedHead);
+    M_ReceiverData->Append(update.Bytes.data(), update.Bytes.size());
+  }
+  StatusPanels[2]->setText(CountText("接收：", update.ReceivedCount));
+}
+
+void TVornicSPComm::CB_HexDisplayClick() {
+  if (!Receive) return;  // the settings set the box before the buffers exist: nothing to show
+  M_ReceiverData->SetContent(Receive->Snapshot(CB_HexDisplay->isChecked()));
+}
+
+void TVornicSPComm::B_ClearClick() {
+  M_ReceiverData->Clear();
+  TransmittedCount = 0;
+  StatusPanels[1]->setText(CountText("发送：", 0));
+  StatusPanels[2]->setText(CountText("接收：", 0));
+  Receive->Clear();
+}
+
+void TVornicSPComm::B_SaveReceiverDataClick() {
+  const std::string name = SaveFileName();
+  const int error = WriteWholeFile(name, Receive->Snapshot(CB_HexDisplay->isChecked()));
+  if (error != 0) {
+    ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
+                   QString::fromUtf8("窗口内容保存失败：") + QString::fromStdString(name) + QString::fromUtf8("（") +
+                       QString::fromLocal8Bit(std::strerror(error)) + QString::fromUtf8("）"));
+    return;
+  }
+  ShowMessageBox(this, QString::fromUtf8(kNoticeTitle), QString::fromUtf8("窗口内容已保存在此程序相同目录下！"));
+}

@@ -1,0 +1,266 @@
+// The terminal page against real pseudo-terminals: opening, line settings and their
+// failure paths, the receive display in both renderings, clear, save and close.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QLabel>
+#include <QtTest>
+
+#include "app/controls.h"
+#include "app/receive_store.h"
+#include "app/receive_view.h"
+#include "serial/serial_port.h"
+#include "support/pty_pair.h"
+#include "support/window_harness.h"
+
+namespace {
+
+bool OpenLook(TVornicSPComm& w) {
+  return w.TerminalPortOpen && w.B_OpenPort->text() == QString::fromUtf8("关闭串口") &&
+         w.Shape->color() == QColor(255, 0, 0);
+}
+
+bool ClosedLook(TVornicSPComm& w) {
+  return !w.TerminalPortOpen && w.B_OpenPort->text() == QString::fromUtf8("打开串口") &&
+         w.Shape->color() == QColor(Qt::white);
+}
+
+void OpenPty(WindowHarness& h, const PtyPair& pty) {
+  h.w().TerminalPortName = pty.path();
+  h.w().B_OpenPortClick();
+}
+
+std::string Shown(TVornicSPComm& w) { return w.M_ReceiverData->Content(); }
+
+}  // namespace
+
+class WindowTerminalTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startsClosedOnConfigurationPageWithoutMessages() {
+    WindowHarness h;
+    QVERIFY(ClosedLook(h.w()));
+    QCOMPARE(h.w().PageControl->currentWidget(), h.w().TabSheet2);
+    QVERIFY(h.messages.empty());
+    QCOMPARE(h.w().width(), 816);
+    QCOMPARE(h.w().StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
+    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
+  }
+
+  void openAndCloseByButton() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    QVERIFY(h.messages.empty());
+    QVERIFY(OpenLook(h.w()));
+    QVERIFY(h.w().TerminalPort->IsOpen());
+    h.w().B_OpenPortClick();
+    QVERIFY(ClosedLook(h.w()));
+    QVERIFY(!h.w().TerminalPort->IsOpen());
+  }
+
+  void openFailuresShowTheirMessageAndStayClosed() {
+    WindowHarness h;
+    h.w().TerminalPortName = "/dev/nonexistent-port";
+    h.w().B_OpenPortClick();
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
+    QCOMPARE(h.messages[0].text, QString::fromUtf8("该串口不存在或串口被占用！"));
+    QVERIFY(ClosedLook(h.w()));
+
+    PtyPair pty;  // held by another port object: busy
+    WindowSerialPort other;
+    QCOMPARE(other.Open(pty.path().c_str(), 0, 0, false), 0u);
+    OpenPty(h, pty);
+    QCOMPARE(h.messages.size(), size_t(2));
+    QVERIFY(ClosedLook(h.w()));
+  }
+
+  void refusedLineSettingTurnsPageClosedButKeepsDevice() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    QVERIFY(OpenLook(h.w()));
+    h.w().CB_Stop->setCurrentIndex(1);  // 1.5 stop bits with 8 data bits: no line can do it
+    h.w().CB_StopChange();
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
+    QVERIFY(ClosedLook(h.w()));
+    QVERIFY(h.w().TerminalPort->IsOpen());
+    // The next press closes the device left open and opens it afresh; still refused.
+    h.w().B_OpenPortClick();
+    QCOMPARE(h.messages.size(), size_t(2));
+    h.w().CB_Stop->setCurrentIndex(0);
+    h.w().CB_StopChange();
+    h.w().B_OpenPortClick();
+    QCOMPARE(h.messages.size(), size_t(2));
+    QVERIFY(OpenLook(h.w()));
+  }
+
+  void settingsPickedWhileClosedApplyAtOpen() {
+    PtyPair pty;
+    WindowHarness h;
+    h.w().CB_Baudrate->setCurrentIndex(12);
+    h.w().CB_BaudrateChange();
+    h.w().CB_Check->setCurrentIndex(2);
+    h.w().CB_CheckChange();
+    QCOMPARE(h.w().TerminalBaudRate, 115200u);
+    OpenPty(h, pty);
+    QVERIFY(OpenLook(h.w()));
+    QCOMPARE(h.w().TerminalPort->GetBaudRate(), 115200);
+    QCOMPARE(int(h.w().TerminalPort->GetParity()), 2);
+  }
+
+  void portListSortedAndRestoredByPosition() {
+    WindowHarness h;
+    h.ports->SetPorts({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0"});
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->count(), 3);
+    QCOMPARE(h.w().CB_Port->itemText(0), QString("/dev/ttyACM0"));
+    QCOMPARE(h.w().CB_Port->itemText(2), QString("/dev/ttyUSB10"));
+    h.w().CB_Port->setCurrentIndex(2);
+    h.w().CB_PortChange();
+    QCOMPARE(h.w().TerminalPortName, std::string("/dev/ttyUSB10"));
+    h.ports->SetPorts({"/dev/ttyUSB2"});
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->currentIndex(), -1);
+    QCOMPARE(h.w().TerminalPortName, std::string("/dev/ttyUSB10"));
+    h.ports->SetUnreadable();
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->count(), 0);
+  }
+
+  void receivedBytesShowInBothRenderings() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    pty.Send(std::string("A\0B", 3));
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "41 00 42 "; }));
+    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：3"));
+    h.w().CB_HexDisplay->setChecked(false);
+    QCOMPARE(Shown(h.w()), std::string("AB"));
+    pty.Send(std::string("c\x08", 2));
+    QVERIFY(WindowHarness::WaitUntil([&] { return h.w().StatusPanels[2]->text() == QString::fromUtf8("接收：5"); }));
+    QCOMPARE(Shown(h.w()), std::string("AB"));  // the backspace took the c back
+    h.w().CB_HexDisplay->setChecked(true);
+    QCOMPARE(Shown(h.w()), std::string("41 00 42 63 08 "));
+  }
+
+  void manyChunksArriveCompleteAndInOrder() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    h.w().CB_HexDisplay->setChecked(false);
+    std::string sent;
+    for (int i = 0; i < 20000; ++i) sent += static_cast<char>('a' + i % 26);
+    pty.Send(sent);
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() >= sent.size(); }, 10000));
+    QCOMPARE(Shown(h.w()), sent);
+    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：20000"));
+  }
+
+  void clearResetsWindowCountersAndBuffers() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    pty.Send(std::string("xyz"));
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "78 79 7A "; }));
+    h.w().B_ClearClick();
+    QCOMPARE(Shown(h.w()), std::string());
+    QCOMPARE(h.w().StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
+    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
+    pty.Send(std::string("1"));
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "31 "; }));
+    h.w().CB_HexDisplay->setChecked(false);
+    QCOMPARE(Shown(h.w()), std::string("1"));
+  }
+
+  void saveWritesTheKeptBufferOfTheRendering() {
+    PtyPair pty;
+    WindowHarness h;
+    QTemporaryDir cwd;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    OpenPty(h, pty);
+    pty.Send(std::string("hi"));
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "68 69 "; }));
+    h.w().B_HelpClick();  // the help text is shown but never saved
+    h.w().B_SaveReceiverDataClick();
+    const QStringList files = QDir(cwd.path()).entryList({"SAVE*.txt"});
+    QDir::setCurrent(before);
+    QCOMPARE(files.size(), 1);
+    QFile saved(cwd.path() + "/" + files[0]);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("68 69 "));
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].text, QString::fromUtf8("窗口内容已保存在此程序相同目录下！"));
+  }
+
+  void saveThatCannotWriteSaysSo() {
+    WindowHarness h;
+    const QString before = QDir::currentPath();
+    QTemporaryDir cwd;
+    QDir::setCurrent(cwd.path());
+    QDir().rmdir(cwd.path());  // the current directory is gone: nothing can be created in it
+    h.w().B_SaveReceiverDataClick();
+    QDir::setCurrent(before);
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
+    QVERIFY(h.messages[0].text != QString::fromUtf8("窗口内容已保存在此程序相同目录下！"));
+  }
+
+  void helpReplacesContentAndToggleBringsDataBack() {
+    PtyPair pty;
+    WindowHarness h;
+    OpenPty(h, pty);
+    pty.Send(std::string("Z"));
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "5A "; }));
+    h.w().B_HelpClick();
+    h.w().B_HelpClick();
+    const std::string help = Shown(h.w());
+    QCOMPARE(std::count(help.begin(), help.end(), '\n'), 78L);
+    h.w().CB_HexDisplay->setChecked(false);
+    h.w().CB_HexDisplay->setChecked(true);
+    QCOMPARE(Shown(h.w()), std::string("5A "));
+  }
+
+  void vanishedDeviceTurnsPageClosedAndCanReopen() {
+    auto pty = std::make_unique<PtyPair>();
+    WindowHarness h;
+    OpenPty(h, *pty);
+    QVERIFY(OpenLook(h.w()));
+    pty->CloseSlave();
+    pty->CloseMaster();
+    QVERIFY(WindowHarness::WaitUntil([&] { return ClosedLook(h.w()); }));
+    QVERIFY(!h.w().TerminalPort->IsOpen());
+    PtyPair fresh;
+    OpenPty(h, fresh);
+    QVERIFY(OpenLook(h.w()));
+  }
+
+  void closingWhileBytesStreamEndsCleanly() {
+    PtyPair pty;
+    auto h = std::make_unique<WindowHarness>();
+    OpenPty(*h, pty);
+    std::atomic<bool> stop{false};
+    fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
+    std::thread writer([&] {
+      const std::string block(4096, 'q');
+      while (!stop) {
+        if (write(pty.master(), block.data(), block.size()) < 0) usleep(1000);
+      }
+    });
+    QVERIFY(WindowHarness::WaitUntil([&] { return h->w().StatusPanels[2]->text() != QString::fromUtf8("接收：0"); }));
+    h.reset();
+    stop = true;
+    writer.join();
+  }
+};
+
+QTEST_MAIN(WindowTerminalTest)
+#include "window_terminal_test.moc"

@@ -1,0 +1,172 @@
+// The window's worker threads: created suspended, woken without loss, the delay and
+// countdown rules driven by an injected clock, and the receive loop against a real port.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "app/messages.h"
+#include "app/receive_store.h"
+#include "app/sleeping_worker.h"
+#include "app/worker_loops.h"
+#include "serial/serial_port.h"
+#include "support/pty_pair.h"
+
+namespace {
+
+// Collects posted messages; Next() waits for one.
+class MessageQueue : public MessageTarget {
+ public:
+  void Post(uint32_t message, uintptr_t, intptr_t) override {
+    {
+      std::lock_guard lock(mutex_);
+      messages_.push_back(message);
+    }
+    arrived_.notify_all();
+  }
+  // The next message, or 0 when none comes within the time-out.
+  uint32_t Next(int timeoutMs = 5000) {
+    std::unique_lock lock(mutex_);
+    if (!arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !messages_.empty(); })) return 0;
+    const uint32_t message = messages_.front();
+    messages_.pop_front();
+    return message;
+  }
+  size_t Count() {
+    std::lock_guard lock(mutex_);
+    return messages_.size();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::deque<uint32_t> messages_;
+};
+
+// A clock the test moves by hand: each pause of the worker waits for one Tick().
+class ManualClock {
+ public:
+  bool Pause(uint32_t ms, const std::atomic<bool>& stop) {
+    std::unique_lock lock(mutex_);
+    pauses_.push_back(ms);
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return ticks_ > 0 || stop.load(); });
+    if (ticks_ > 0) --ticks_;
+    return !stop.load();
+  }
+  void Tick() {
+    std::lock_guard lock(mutex_);
+    ++ticks_;
+    changed_.notify_all();
+  }
+  // Waits until the worker has entered its n-th pause; returns that pause's length.
+  uint32_t WaitForPause(size_t n) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(5), [&] { return pauses_.size() >= n; });
+    return pauses_.size() >= n ? pauses_[n - 1] : 0;
+  }
+  void WakeAll() { changed_.notify_all(); }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<uint32_t> pauses_;
+  int ticks_ = 0;
+};
+
+struct Worker {
+  Worker(WorkerState& state, std::function<void(SleepingWorker&)> body) : state(state), thread(std::move(body), state.StopWorkers) {
+    thread.SetPauseForTesting([this](uint32_t ms) { return clock.Pause(ms, this->state.StopWorkers); });
+  }
+  ~Worker() {
+    state.StopWorkers = true;
+    clock.WakeAll();
+    thread.Resume();
+    thread.Join();
+  }
+  WorkerState& state;
+  ManualClock clock;
+  SleepingWorker thread;
+};
+
+}  // namespace
+
+TEST(WorkerLoops, NothingRunsBeforeTheFirstWakeUp) {
+  WorkerState state;
+  MessageQueue window;
+  state.ReadDelayRequest = true;
+  Worker delay(state, [&](SleepingWorker& self) { RunDelayLoop(self, state, window); });
+  EXPECT_EQ(window.Next(100), 0u);
+  EXPECT_TRUE(state.ReadDelayRequest.load());
+}
+
+TEST(WorkerLoops, DelayServesReadThenWriteEachWithItsPause) {
+  WorkerState state;
+  MessageQueue window;
+  Worker delay(state, [&](SleepingWorker& self) { RunDelayLoop(self, state, window); });
+  state.WriteDelayRequest = true;
+  state.ReadDelayRequest = true;
+  delay.thread.Resume();
+  EXPECT_EQ(delay.clock.WaitForPause(1), kReadReplyDelayMs);
+  EXPECT_EQ(window.Count(), 0u);
+  delay.clock.Tick();
+  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+  EXPECT_EQ(delay.clock.WaitForPause(2), kWriteReplyDelayMs);
+  delay.clock.Tick();
+  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+  // A request raised while the worker goes back to sleep is served, not lost.
+  state.ReadDelayRequest = true;
+  delay.thread.Resume();
+  EXPECT_EQ(delay.clock.WaitForPause(3), kReadReplyDelayMs);
+  delay.clock.Tick();
+  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+}
+
+TEST(WorkerLoops, CountdownAddsASecondPerStatusText) {
+  WorkerState state;
+  MessageQueue window;
+  Worker countdown(state, [&](SleepingWorker& self) { RunCountdownLoop(self, state, window); });
+  state.CountdownSeconds += 1;
+  countdown.thread.Resume();
+  EXPECT_EQ(countdown.clock.WaitForPause(1), 1000u);
+  state.CountdownSeconds += 1;  // a second status text within the first second
+  countdown.thread.Resume();
+  countdown.clock.Tick();
+  EXPECT_EQ(countdown.clock.WaitForPause(2), 1000u);
+  EXPECT_EQ(window.Count(), 0u);  // the base caption is not back after one second
+  countdown.clock.Tick();
+  EXPECT_EQ(window.Next(), WM_MODULE_TIMEOUT);
+  EXPECT_EQ(state.CountdownSeconds.load(), 0);
+}
+
+TEST(WorkerLoops, ReceiveReadsEveryByteInOrderAndSleepsWhenIdle) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  WorkerState state;
+  MessageQueue window;
+  auto store = ReceiveStore::Create();
+  WindowSerialPort port;
+  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
+  Worker receive(state, [&](SleepingWorker& self) { RunReceiveLoop(self, state, port, *store, window); });
+  std::string sent;
+  for (int i = 0; i < 3000; ++i) sent += static_cast<char>('A' + i % 26);
+  pty.Send(sent);
+  receive.thread.Resume();
+  std::string shown;
+  while (shown.size() < sent.size()) {
+    ASSERT_EQ(window.Next(), WM_RECEIVE_SHOW);
+    shown += store->TakePending(false).Bytes;
+  }
+  EXPECT_EQ(shown, sent);
+  EXPECT_EQ(store->ReceivedCount(), 3000);
+  // Idle now; bytes that arrive later are read once the thread is woken again.
+  pty.Send(std::string("!"));
+  receive.thread.Resume();
+  std::string later;
+  while (later.empty()) {  // messages of chunks already shown may still be queued
+    ASSERT_EQ(window.Next(), WM_RECEIVE_SHOW);
+    later = store->TakePending(false).Bytes;
+  }
+  EXPECT_EQ(later, "!");
+}

@@ -1,0 +1,234 @@
+// The settings file through the window: defaults of a first run, what a saved file restores,
+// the odd values a hand-edited or foreign file may hold, and saves that must never damage
+// the file.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include "app/controls.h"
+#include "module/module_settings.h"
+#include "serial/serial_port.h"
+#include "settings/ini_storage.h"
+#include "support/pty_pair.h"
+#include "support/window_harness.h"
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Starts a window whose profile holds `ini` as its settings file.
+std::unique_ptr<WindowHarness> StartWith(const QByteArray& ini) {
+  return std::make_unique<WindowHarness>(
+      [&](const QString& dir) { WriteFile(dir + "/VornicSPCommTool.ini", ini); });
+}
+
+IniDocument SavedDocument(WindowHarness& h) {
+  return LoadIniFile(h.settingsPath().toStdString()).document;
+}
+
+}  // namespace
+
+class SettingsWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void firstRunShowsDefaultsAndCreatesBothSections() {
+    WindowHarness h;
+    TVornicSPComm& w = h.w();
+    QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
+    QCOMPARE(w.CB_Data->currentText(), QString("8"));
+    QCOMPARE(w.CB_Stop->currentText(), QString("1"));
+    QCOMPARE(w.CB_Check->currentText(), QString("None"));
+    QCOMPARE(w.CB_FlowControl->currentText(), QString("None"));
+    QVERIFY(!w.CB_DTR->isChecked() && !w.CB_RTS->isChecked() && !w.CB_AutoTransmit->isChecked());
+    QCOMPARE(w.E_AutoTransmitTime->text(), QString("1000"));
+    QVERIFY(w.CB_TransmitHex->isChecked() && w.CB_HexDisplay->isChecked());
+    QCOMPARE(w.E_TransmitData->text(), QString("12 FF 00 30"));
+    QCOMPARE(w.Edits[0]->text(), QString("12 00 FF 88"));
+    QVERIFY(w.CheckBoxes[0]->isChecked());
+    QCOMPARE(w.Edits[1]->text(), QString("output string"));
+    QCOMPARE(w.E_RFFreq->text(), QString("433.920"));
+    QCOMPARE(w.CB_RFBaudrate->currentText(), QString("1Kbps"));
+    QCOMPARE(w.CB_Power->currentText(), QString("7(MAX)"));
+    QCOMPARE(w.CB_RFCOMBaudRate->currentText(), QString("9600bps"));
+    QCOMPARE(w.CB_Parity->currentText(), QString("Disabled"));
+    QCOMPARE(w.CB_RFWakeUpTime->currentText(), QString("1.0s"));
+    QCOMPARE(w.E_DelayTime->text(), QString("0"));
+    QVERIFY(w.CB_FECEnable->isChecked() && w.CB_PackComplete->isChecked());
+    QCOMPARE(w.E_LocalAddr->text(), QString("58"));
+    QCOMPARE(w.E_TargetAddr->text(), QString("58"));
+    QVERIFY(w.RB_PackLength[4]->isChecked());
+    QCOMPARE(w.TerminalPortName, std::string("COM0"));
+    QCOMPARE(w.ModulePortName, std::string("COM0"));
+    QCOMPARE(w.CB_Port->count(), 0);
+    QCOMPARE(w.CB_ZELCOMx->count(), 0);
+    QVERIFY(!QFile::exists(h.settingsPath()));
+    h.Close();
+    QCOMPARE(w.LastSettingsSaveError, 0);
+    const IniDocument saved = SavedDocument(h);
+    QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Transmit Data Hex", "", 100), std::string("12 FF 00 30"));
+    QCOMPARE(saved.ReadText("VornicSPCommTool_ZEL", "RF Freq", "", 100), std::string("433.920"));
+    QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "String32", "x", 100), std::string());
+  }
+
+  void oddSavedValuesAreKeptAsTheyCome() {
+    auto h = StartWith(
+        "[VornicSPCommTool_USART]\r\nBaud Rate=12345\r\nData Bits=9\r\nString1=\r\nString3=\r\n"
+        "[VornicSPCommTool_ZEL]\r\nZEL Serial Baud Rate=12\r\nLocal Address=300\r\nRF Freq=433.925\r\n");
+    TVornicSPComm& w = h->w();
+    QCOMPARE(w.TerminalBaudRate, 12345u);
+    QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
+    QCOMPARE(int(w.TerminalDataBits), 9);
+    QCOMPARE(w.CB_Data->currentText(), QString("8"));
+    QCOMPARE(w.Edits[0]->text(), QString("12 00 FF 88"));
+    QCOMPARE(w.Edits[2]->text(), QString());
+    QCOMPARE(int(w.Module->SerialBaudRate), 12);
+    QCOMPARE(w.CB_RFCOMBaudRate->currentIndex(), -1);
+    QCOMPARE(int(w.Module->LocalAddress), 44);
+    QCOMPARE(w.E_RFFreq->text(), QString("433.925"));
+    QCOMPARE(w.Module->RfFreq, 433925u);
+  }
+
+  void serialRateCodesSelectTheirEntries() {
+    for (const auto& [code, text] : {std::pair{7, "300bps"}, std::pair{8, "600bps"}, std::pair{9, "115200bps"}}) {
+      auto h = StartWith("[VornicSPCommTool_ZEL]\nZEL Serial Baud Rate=" + QByteArray::number(code) + "\n");
+      QCOMPARE(h->w().CB_RFCOMBaudRate->currentText(), QString(text));
+    }
+  }
+
+  void savedPortOpensAtStartUnlessItIsCom0() {
+    PtyPair pty;
+    auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + QByteArray::fromStdString(pty.path()) + "\n");
+    QVERIFY(h->w().TerminalPortOpen);
+    QCOMPARE(h->w().CB_Port->count(), 1);
+    QCOMPARE(h->w().CB_Port->currentText(), QString::fromStdString(pty.path()));
+    h.reset();
+    auto com0 = StartWith("[VornicSPCommTool_USART]\nSerial Port=COM0\n");
+    QVERIFY(!com0->w().TerminalPortOpen);
+    QCOMPARE(com0->w().CB_Port->count(), 0);
+    QVERIFY(com0->messages.empty());
+  }
+
+  void refusedDataBitsFailStartUpSilently() {
+    PtyPair pty;
+    auto h = StartWith("[VornicSPCommTool_USART]\nData Bits=9\nSerial Port=" + QByteArray::fromStdString(pty.path()) +
+                       "\n");
+    QVERIFY(!h->w().TerminalPortOpen);
+    QVERIFY(h->w().TerminalPort->IsOpen());
+    QVERIFY(h->messages.empty());
+  }
+
+  void hexModeFieldIsSavedUnderTransmitDataHex() {
+    WindowHarness h;
+    h.w().E_TransmitData->setText("AA BB");
+    h.w().TransmitDataChar = "chars";
+    h.Close();
+    const IniDocument saved = SavedDocument(h);
+    QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Transmit Data Hex", "", 100), std::string("AA BB"));
+    QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Transmit Data Char", "", 100), std::string("chars"));
+  }
+
+  void everythingClosedWithComesBack() {
+    QTemporaryDir profile;
+    const QString iniPath = profile.path() + "/VornicSPCommTool.ini";
+    WriteFile(iniPath, "; kept comment\n[Other]\nkeep=me\n[VornicSPCommTool_USART]\nUnknown Key=stays\n");
+    QRandomGenerator random(20261208);
+    const auto randomText = [&](int length) {
+      QString text;
+      const QString alphabet = QString::fromUtf8(" =;\"'abcXYZ019串口调试工具#[]");
+      for (int i = 0; i < length; ++i) text += alphabet[random.bounded(alphabet.size())];
+      return text;
+    };
+    std::vector<QString> presets;
+    std::vector<bool> hexMarks;
+    {
+      WindowHarness h([&](const QString& dir) { QFile::copy(iniPath, dir + "/VornicSPCommTool.ini"); });
+      TVornicSPComm& w = h.w();
+      w.CB_Baudrate->setCurrentIndex(12);
+      w.CB_BaudrateChange();
+      w.CB_Check->setCurrentIndex(3);
+      w.CB_CheckChange();
+      w.CB_DTR->setChecked(true);
+      w.CB_TransmitHex->setChecked(false);
+      w.E_TransmitData->setText(QString::fromUtf8(" 发送 \"quoted\" = ; "));
+      for (int row = 0; row < 32; ++row) {
+        presets.push_back(randomText(random.bounded(1, 40)));
+        hexMarks.push_back(random.bounded(2) == 1);
+        w.Edits[row]->setText(presets.back());
+        w.CheckBoxes[row]->setChecked(hexMarks.back());
+      }
+      w.E_RFFreq->setText("390.001");
+      w.E_RFFreqExit();
+      w.CB_Power->setCurrentIndex(2);
+      w.CB_PowerChange();
+      w.E_LocalAddr->setText("7");
+      w.E_LocalAddrExit();
+      w.RB_PackLength[1]->setChecked(true);
+      h.Close();
+      QFile::remove(iniPath);
+      QVERIFY(QFile::copy(h.settingsPath(), iniPath));
+    }
+    WindowHarness again([&](const QString& dir) { QFile::copy(iniPath, dir + "/VornicSPCommTool.ini"); });
+    TVornicSPComm& w = again.w();
+    QCOMPARE(w.CB_Baudrate->currentText(), QString("115200"));
+    QCOMPARE(w.CB_Check->currentText(), QString("Mark"));
+    QVERIFY(w.CB_DTR->isChecked());
+    QVERIFY(!w.CB_TransmitHex->isChecked());
+    QCOMPARE(w.E_TransmitData->text(), QString::fromUtf8(" 发送 \"quoted\" = ; "));
+    for (int row = 0; row < 32; ++row) {
+      QCOMPARE(w.Edits[row]->text(), presets[row]);
+      QCOMPARE(w.CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
+    }
+    QCOMPARE(w.Module->RfFreq, 390001u);
+    QCOMPARE(int(w.Module->RfPower), 2);
+    QCOMPARE(int(w.Module->LocalAddress), 7);
+    QCOMPARE(int(w.Module->PackLength), 2);
+    again.Close();
+    const IniDocument saved = SavedDocument(again);
+    QCOMPARE(saved.ReadText("Other", "keep", "", 10), std::string("me"));
+    QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Unknown Key", "", 10), std::string("stays"));
+    QVERIFY(ReadFile(again.settingsPath()).startsWith("; kept comment\n[Other]\nkeep=me\n"));
+  }
+
+  void filesThatCannotBeWrittenWholeAreLeftAlone() {
+    QByteArray huge("[VornicSPCommTool_USART]\nBaud Rate=115200\n");
+    huge.append(QByteArray(10 * 1024 * 1024, 'x'));
+    auto h = StartWith(huge);
+    QCOMPARE(h->w().TerminalBaudRate, 115200u);
+    h->Close();
+    QVERIFY(h->w().LastSettingsSaveError != 0);
+    QCOMPARE(ReadFile(h->settingsPath()), huge);
+
+    WindowHarness directory([](const QString& dir) { QDir(dir).mkdir("VornicSPCommTool.ini"); });
+    directory.Close();
+    QVERIFY(directory.w().LastSettingsSaveError != 0);
+    QVERIFY(QFileInfo(directory.settingsPath()).isDir());
+  }
+
+  void garbageFileStartsWithDefaults() {
+    QByteArray garbage;
+    QRandomGenerator random(7);
+    for (int i = 0; i < 4096; ++i) garbage.append(char(random.bounded(256)));
+    auto h = StartWith(garbage);
+    QCOMPARE(h->w().CB_Baudrate->currentText(), QString("9600"));
+    h->Close();
+    QCOMPARE(h->w().LastSettingsSaveError, 0);
+    QCOMPARE(SavedDocument(*h).ReadInt("VornicSPCommTool_USART", "Baud Rate", 0), 9600);
+  }
+};
+
+QTEST_MAIN(SettingsWindowTest)
+#include "settings_window_test.moc"
