@@ -122,6 +122,8 @@ void ReadControlBlock(const termios& t, DCB* dcb) {
   }
 }
 
+void AsPseudoTerminalHoldsIt(termios* t) { t->c_cflag = (t->c_cflag & ~(CSIZE | PARENB)) | CS8; }
+
 bool LineBitsMatch(const termios& wanted, const termios& got) {
   return (wanted.c_cflag & kLineBits) == (got.c_cflag & kLineBits) &&
          (wanted.c_iflag & kInputFlowBits) == (got.c_iflag & kInputFlowBits);

@@ -25,6 +25,10 @@ void ApplyControlBlock(const DCB& dcb, termios* t);
 // with CRTSCTS.
 void ReadControlBlock(const termios& t, DCB* dcb);
 
+// A pseudo-terminal always holds 8 data bits without parity (the kernel rewrites both);
+// asking it for anything else would read as a refused change.
+void AsPseudoTerminalHoldsIt(termios* t);
+
 // True when the line bits of `got` are those asked for in `wanted` (a driver that cannot do
 // a setting may quietly drop it).
 bool LineBitsMatch(const termios& wanted, const termios& got);

@@ -41,7 +41,6 @@ bool ApplyLine(int fd, termios settings, uint32_t baud) {
 }
 
 // A driver may accept tcsetattr yet quietly keep what it cannot do; that is a refusal too.
-// (Not asked of a pseudo-terminal, which has no line to refuse anything for.)
 // The rate may come out slightly different from the one asked for (a UART's divisor), but
 // not by more than a receiver tolerates.
 bool TookEffect(int fd, const termios& wanted, uint32_t baud) {
@@ -107,11 +106,12 @@ bool SetCommState(DeviceHandle handle, const DCB* dcb) {
   if (!TakeSnapshot(handle, &before)) return false;
   termios wanted = before.settings;
   posix::ApplyControlBlock(*dcb, &wanted);
+  if (posix::IsPseudoTerminal(handle)) posix::AsPseudoTerminalHoldsIt(&wanted);
   if (!ApplyLine(handle, wanted, dcb->BaudRate)) {
     Restore(handle, before);
     return false;
   }
-  if (!posix::IsPseudoTerminal(handle) && !TookEffect(handle, wanted, dcb->BaudRate)) {
+  if (!TookEffect(handle, wanted, dcb->BaudRate)) {
     Restore(handle, before);
     errno = EINVAL;
     return false;
