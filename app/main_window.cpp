@@ -17,6 +17,9 @@
 #include "app/messages.h"
 #include "app/receive_store.h"
 #include "app/sleeping_worker.h"
+#include "module/device_events.h"
+#include "module/module_protocol.h"
+#include "module/module_settings.h"
 #include "serial/serial_port.h"
 
 namespace {
