@@ -39,6 +39,7 @@ uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue,
   static_cast<void>(inQueue);
   static_cast<void>(outQueue);
   SetEventMask(kOpenEventMask);
+  impl_->DiscardWake();  // no wait can be pending on a port that was closed until now
   const uint32_t result = SetReadTimeouts(0);
   // The default configuration; like the platform's own, its failure is not reported.
   const DCB defaults = posix::DefaultControlBlock();

@@ -61,6 +61,11 @@ void SerialPort::Impl::RequestWake() {
   wake_->Set();
 }
 
+void SerialPort::Impl::DiscardWake() {
+  maskChanged_ = false;
+  wake_->Reset();
+}
+
 void SerialPort::Impl::Rearm() {
   if (!receiverArmed_.exchange(true)) wake_->Set();
 }

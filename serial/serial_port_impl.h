@@ -51,8 +51,11 @@ struct SerialPort::Impl {
   // Wakes blocked transfers and waits, then closes the descriptor once nobody uses it.
   void Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent);
 
-  // Completes a pending event wait with an empty event set (mask change, stop).
+  // Completes a pending event wait with an empty event set (mask change, stop). The wake-up
+  // stays until a wait takes it, so one given just before a wait begins is not lost.
   void RequestWake();
+  // Drops a wake-up nobody can be waiting for (the mask set by Open itself).
+  void DiscardWake();
   // Called after the owner read from the device: new bytes are to be reported again.
   void Rearm();
   // Waits for an event set within the mask (0 and an empty set after RequestWake).
