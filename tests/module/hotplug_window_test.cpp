@@ -1,0 +1,148 @@
+// Device arrivals and removals through the window's notifier and message map: the captions,
+// when the module page forgets its module, and how status texts chain their seconds.
+#include <QLabel>
+#include <QtTest>
+
+#include "app/messages.h"
+#include "config_page_window_support.h"
+#include "module/device_events.h"
+
+namespace {
+
+const char* const kArrived = " - 发现新设备！";
+const char* const kRemoved = " - 设备被移除！";
+const char* const kModuleRemoved = " - ZEL设备被移除！";
+
+void Plug(WindowHarness& h) { h.devices->Push({DeviceEvent::Arrival, "/dev/ttyUSB7"}); }
+void Pull(WindowHarness& h) { h.devices->Push({DeviceEvent::RemoveComplete, "/dev/ttyUSB7"}); }
+
+// A module page that has seen a module on /dev/ttyUSB7 and shows its model and version.
+void ModuleShown(WindowHarness& h) {
+  SelectModulePort(h, "/dev/ttyUSB7");
+  h.w().ModuleSeen = true;
+  h.w().L_Model->setText("ZEL-A1");
+  h.w().L_Version->setText("1.2.3");
+}
+
+bool LabelsKept(TVornicSPComm& w) { return w.L_Model->text() == "ZEL-A1" && w.L_Version->text() == "1.2.3"; }
+
+}  // namespace
+
+class HotplugWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void onePlugGivesOneCaptionAndOneSecond() {
+    WindowHarness h;
+    const auto gate = CountdownGate::Install(h.w());
+    h.ports->SetPorts({"/dev/ttyUSB0", "/dev/ttyUSB7"});
+    CaptionLog log(h.w());
+    const int listed = h.ports->listCount();
+    Plug(h);
+    QVERIFY(log.WaitForStatus(kArrived));
+    QCOMPARE(log.Statuses(), QStringList{U(kArrived)});
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 1);
+    QCOMPARE(h.ports->listCount(), listed);  // the lists are not rebuilt
+    QCOMPARE(h.w().CB_ZELCOMx->count(), 0);
+  }
+
+  void moduleSeenThenItsPortPulled() {
+    WindowHarness h;
+    const auto gate = CountdownGate::Install(h.w());
+    ModuleShown(h);
+    CaptionLog log(h.w());
+    h.ports->SetPorts({"/dev/ttyUSB0"});
+    Pull(h);
+    QVERIFY(log.WaitForStatus(kModuleRemoved));
+    QVERIFY(!h.w().ModuleSeen);
+    QVERIFY(h.w().L_Model->text().isEmpty() && h.w().L_Version->text().isEmpty());
+    QCOMPARE(h.w().CB_ZELCOMx->currentText(), QString("/dev/ttyUSB7"));  // stays until next drop-down
+    Pull(h);  // once reported, a further removal is an ordinary one
+    QVERIFY(WindowHarness::WaitUntil([&] { return log.Statuses().size() == 2; }));
+    QCOMPARE(log.Statuses().last(), U(kRemoved));
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 2);
+  }
+
+  void ordinaryRemovals() {
+    struct Case {
+      bool moduleSeen;
+      bool portStays;
+      bool selected;
+    };
+    for (const Case c : {Case{false, false, true}, Case{true, true, true}, Case{true, false, false}}) {
+      WindowHarness h;
+      const auto gate = CountdownGate::Install(h.w());
+      ModuleShown(h);
+      h.w().ModuleSeen = c.moduleSeen;
+      if (!c.selected) h.w().CB_ZELCOMx->setCurrentIndex(-1);
+      h.ports->SetPorts(c.portStays ? std::vector<std::string>{"/dev/ttyUSB7"} : std::vector<std::string>{});
+      CaptionLog log(h.w());
+      Pull(h);
+      QVERIFY(log.WaitForStatus(kRemoved));
+      QVERIFY(LabelsKept(h.w()));
+      QCOMPARE(h.w().ModuleSeen, c.moduleSeen);
+    }
+  }
+
+  void unreadablePortListReportsNothing() {
+    WindowHarness h;
+    const auto gate = CountdownGate::Install(h.w());
+    ModuleShown(h);
+    h.ports->SetUnreadable();
+    CaptionLog log(h.w());
+    Pull(h);
+    Plug(h);  // queued behind the removal: once it shows, the removal has been handled
+    QVERIFY(log.WaitForStatus(kArrived));
+    QCOMPARE(log.Statuses(), QStringList{U(kArrived)});
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 1);
+    QVERIFY(h.w().ModuleSeen && LabelsKept(h.w()));
+  }
+
+  void otherDeviceChangeEventsAreIgnored() {
+    WindowHarness h;
+    CaptionLog log(h.w());
+    h.w().DispatchMessage(WM_DEVICECHANGE, 0x0007, 0);  // a configuration change, not a plug
+    QVERIFY(log.Statuses().isEmpty());
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 0);
+  }
+
+  void statusTextsChainTheirSeconds() {
+    WindowHarness h;
+    const auto gate = CountdownGate::Install(h.w());
+    CaptionLog log(h.w());
+    Plug(h);
+    QVERIFY(log.WaitForStatus(kArrived));
+    QVERIFY(gate->WaitEntered(1));  // the first second is running
+    Pull(h);
+    QVERIFY(log.WaitForStatus(kRemoved));
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 2);
+    gate->Release();
+    QVERIFY(gate->WaitEntered(2));  // one second passed, one more to go
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(h.w().windowTitle(), h.w().BaseCaption() + U(kRemoved));
+    gate->Release();
+    QVERIFY(WindowHarness::WaitUntil([&] { return h.w().windowTitle() == h.w().BaseCaption(); }));
+    QCOMPARE(h.w().Workers.CountdownSeconds.load(), 0);
+  }
+
+  void windowWithoutDeviceNoticesRunsQuietly() {
+    QTemporaryDir profile;
+    setenv("USERPROFILE", profile.path().toLocal8Bit().constData(), 1);
+    std::vector<ShownMessage> messages;
+    SetMessageObserver([&](const QString& title, const QString& text) { messages.push_back({title, text}); });
+    WindowEnvironment environment;
+    environment.ports = std::make_shared<FakePortSource>();
+    environment.devices = std::make_shared<NoDeviceEvents>();
+    {
+      TVornicSPComm w(environment);
+      w.ReadDeviceEvents();
+      QCOMPARE(w.windowTitle(), w.BaseCaption());
+    }
+    SetMessageObserver({});
+    QVERIFY(messages.empty());
+  }
+};
+
+QTEST_MAIN(HotplugWindowTest)
+#include "hotplug_window_test.moc"

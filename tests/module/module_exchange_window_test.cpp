@@ -1,0 +1,337 @@
+// Read and write exchanges through the page's buttons, against the module simulator and
+// against a module played by the test on its own pseudo-terminal (to see the bytes sent).
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "config_page_window_support.h"
+#include "module/module_protocol.h"
+#include "module/module_responder.h"
+#include "module/request_parser.h"
+#include "serial/serial_port.h"
+#include "support/pty_pair.h"
+
+namespace {
+
+// Plays a module on a pty held by the test, recording every byte the page sends.
+class ModulePeer {
+ public:
+  using Answer = std::function<std::vector<uint8_t>(const ModuleRequest&)>;
+  explicit ModulePeer(Answer answer) : answer_(std::move(answer)), thread_([this] { Run(); }) {}
+  ~ModulePeer() {
+    stop_ = true;
+    thread_.join();
+  }
+  const std::string& path() const { return pty_.path(); }
+  const PtyPair& pty() const { return pty_; }
+  std::vector<uint8_t> Received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+
+ private:
+  void Run() {
+    RequestParser parser;
+    uint8_t bytes[256];
+    while (!stop_) {
+      pollfd ready{pty_.master(), POLLIN, 0};
+      if (poll(&ready, 1, 20) <= 0) continue;
+      const ssize_t n = read(pty_.master(), bytes, sizeof bytes);
+      if (n <= 0) continue;
+      {
+        std::lock_guard lock(mutex_);
+        received_.insert(received_.end(), bytes, bytes + n);
+      }
+      for (const ModuleRequest& request : parser.Feed({bytes, static_cast<size_t>(n)})) pty_.Send(answer_(request));
+    }
+  }
+
+  PtyPair pty_;
+  Answer answer_;
+  mutable std::mutex mutex_;
+  std::vector<uint8_t> received_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A module that answers as the protocol says, holding `block`.
+ModulePeer::Answer Module(const ConfigBlock& block, std::vector<uint8_t> extraOnRead = {}) {
+  return [block, extraOnRead](const ModuleRequest& request) {
+    if (request.command == ModuleCommand::Identify) return IdentifyReply(ModuleIdentity{});
+    if (request.command == ModuleCommand::Write) return WriteReply();
+    std::vector<uint8_t> reply = ReadReply(block);
+    reply.insert(reply.end(), extraOnRead.begin(), extraOnRead.end());
+    return reply;
+  };
+}
+
+QString BlockText(ConfigBlock block) {
+  QStringList bytes;
+  for (uint8_t byte : block) bytes << QString("%1").arg(byte, 2, 16, QChar('0'));
+  return bytes.join(' ');
+}
+
+// The block of the documented 26-byte read reply (433.92 MHz, 5Kbps, ...).
+constexpr ConfigBlock kExampleBlock = {0x06, 0x9F, 0x00, 0x02, 0x07, 0x03, 0x00, 0x05, 0x05, 0x01, 0x3A, 0x3A, 0x05, 0x01};
+
+ConfigBlock ExampleBlockWith(size_t offset, uint8_t value) {
+  ConfigBlock block = kExampleBlock;
+  block[offset] = value;
+  return block;
+}
+
+// Presses a button and waits until the exchange it started has been judged.
+bool Exchange(WindowHarness& h, void (TVornicSPComm::*button)(), const char* status) {
+  CaptionLog log(h.w());
+  (h.w().*button)();
+  return log.WaitForStatus(status);
+}
+
+bool Read(WindowHarness& h, const char* status = kReadOkStatus) {
+  return Exchange(h, &TVornicSPComm::B_ReadConfigurationClick, status);
+}
+
+// What a failed exchange must leave alone.
+struct PageState {
+  ModuleSettings settings;
+  QStringList texts;
+  bool operator==(const PageState&) const = default;
+};
+
+PageState State(TVornicSPComm& w) {
+  return {*w.Module,
+          {w.L_Model->text(), w.L_Version->text(), w.E_RFFreq->text(), w.E_DelayTime->text(),
+           w.CB_RFCOMBaudRate->currentText(), QString::number(w.CB_FECEnable->isChecked())}};
+}
+
+}  // namespace
+
+class ModuleExchangeWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void readFillsEveryControlAndTheSettings() {
+    SimulatorProcess module;
+    WindowHarness h;
+    TVornicSPComm& w = h.w();
+    SelectModulePort(h, module.path());
+    w.CB_RFBaudrate->setCurrentIndex(0);
+    w.CB_FECEnable->setChecked(false);
+    w.RB_PackLength[0]->setChecked(true);
+    w.E_DelayTime->setText("99");
+    QVERIFY(Read(h));
+    QCOMPARE(w.L_Model->text(), QString("ZEL-B1 FIFO"));
+    QCOMPARE(w.L_Version->text(), QString("1.0.5"));
+    QCOMPARE(w.E_RFFreq->text(), QString("433.92"));
+    const QStringList lists = {w.CB_RFBaudrate->currentText(), w.CB_Power->currentText(),
+                               w.CB_RFCOMBaudRate->currentText(), w.CB_Parity->currentText(),
+                               w.CB_RFWakeUpTime->currentText()};
+    QCOMPARE(lists, (QStringList{"5Kbps", "7(MAX)", "9600bps", "Disabled", "1.0s"}));
+    QCOMPARE(w.E_DelayTime->text(), QString("5"));
+    QVERIFY(w.CB_FECEnable->isChecked() && w.CB_PackComplete->isChecked());
+    QCOMPARE(w.E_LocalAddr->text(), QString("58"));
+    QCOMPARE(w.E_TargetAddr->text(), QString("58"));
+    QVERIFY(w.RB_PackLength[4]->isChecked());
+    QVERIFY(*w.Module == (ModuleSettings{433920, 2, 7, 3, 0, 5, 5, 1, 58, 58, 5, 1}));
+    QVERIFY(w.ModuleSeen);
+    QVERIFY(!w.ModulePort->IsOpen());
+    QVERIFY(Read(h));  // the port was given back: the next exchange opens it again
+    QVERIFY(h.messages.empty());
+  }
+
+  void writeThenReadReturnsWhatWasWritten() {
+    SimulatorProcess module;
+    const ModuleSettings written{470000, 7, 0, 9, 2, 0, 200, 0, 1, 254, 1, 0};
+    {
+      WindowHarness h;
+      TVornicSPComm& w = h.w();
+      SelectModulePort(h, module.path());
+      w.E_RFFreq->setText("470");
+      w.E_RFFreqExit();
+      for (const auto& [list, position] : {std::pair{w.CB_RFBaudrate, 7}, {w.CB_Power, 0}, {w.CB_RFCOMBaudRate, 9},
+                                           {w.CB_Parity, 2}, {w.CB_RFWakeUpTime, 0}}) {
+        Pick(list, position);
+      }
+      for (const auto& [field, text] : {std::pair{w.E_DelayTime, "200"}, {w.E_LocalAddr, "1"}, {w.E_TargetAddr, "254"}}) {
+        field->setText(text);
+      }
+      w.E_DelayTimeExit();
+      w.E_LocalAddrExit();
+      w.E_TargetAddrExit();
+      w.CB_FECEnable->setChecked(false);
+      w.RB_PackLength[0]->setChecked(true);
+      w.CB_PackComplete->setChecked(false);
+      QVERIFY(*w.Module == written);
+      QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+      QVERIFY(w.ModuleSeen);
+    }
+    WindowHarness fresh;
+    SelectModulePort(fresh, module.path());
+    QVERIFY(Read(fresh));
+    QVERIFY(*fresh.w().Module == written);
+    QCOMPARE(fresh.w().E_RFFreq->text(), QString("470"));
+    QCOMPARE(fresh.w().CB_RFCOMBaudRate->currentText(), QString("115200bps"));
+  }
+
+  void serialRateFecAndModelCodes() {
+    struct Case {
+      ConfigBlock block;
+      QStringList identity;
+      std::function<bool(TVornicSPComm&)> shown;
+    };
+    const Case cases[] = {
+        {ExampleBlockWith(5, 7), {}, [](TVornicSPComm& w) { return w.CB_RFCOMBaudRate->currentText() == "300bps"; }},
+        {ExampleBlockWith(5, 8), {}, [](TVornicSPComm& w) { return w.CB_RFCOMBaudRate->currentText() == "600bps"; }},
+        {ExampleBlockWith(9, 0xFE), {}, [](TVornicSPComm& w) { return !w.CB_FECEnable->isChecked() && w.Module->FecEnable == 0; }},
+        {ExampleBlockWith(9, 0x03), {}, [](TVornicSPComm& w) { return w.CB_FECEnable->isChecked() && w.Module->FecEnable == 1; }},
+        {ExampleBlockWith(12, 3), {}, [](TVornicSPComm& w) { return w.RB_PackLength[2]->isChecked() && w.Module->PackLength == 3; }},
+        {kExampleBlock, {"--model", "5"}, [](TVornicSPComm& w) { return w.L_Model->text() == "Unknown Device"; }},
+        {kExampleBlock, {"--model", "0x11", "--version", "1.2.3"},
+         [](TVornicSPComm& w) { return w.L_Model->text() == "ZEL-A3" && w.L_Version->text() == "1.2.3"; }},
+    };
+    for (const Case& c : cases) {
+      SimulatorProcess module(QStringList{"--block", BlockText(c.block)} + c.identity);
+      WindowHarness h;
+      SelectModulePort(h, module.path());
+      h.w().CB_FECEnable->setChecked(c.block[9] != 0xFE);  // so that the read has to change it
+      QVERIFY(Read(h));
+      QVERIFY2(c.shown(h.w()), qPrintable(BlockText(c.block) + " " + c.identity.join(' ')));
+    }
+  }
+
+  void silentOrGarbledModuleChangesNothing() {
+    for (const char* fault : {"--silent", "--garbage"}) {
+      SimulatorProcess module({fault});
+      WindowHarness h;
+      SelectModulePort(h, module.path());
+      h.w().L_Model->setText("ZEL-A1");
+      const PageState before = State(h.w());
+      QVERIFY(Read(h, kFailedStatus));
+      QVERIFY(State(h.w()) == before);
+      QVERIFY(!h.w().ModuleSeen);
+      QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kFailedStatus));
+      QVERIFY(h.messages.empty());
+    }
+  }
+
+  void secondPressWhileWaitingIsBusyAndFirstEndsNormally() {
+    SimulatorProcess module;
+    WindowHarness h;
+    SelectModulePort(h, module.path());
+    CaptionLog log(h.w());
+    h.w().B_ReadConfigurationClick();
+    h.w().B_ReadConfigurationClick();
+    h.w().B_WriteConfigurationClick();
+    QCOMPARE(h.messages.size(), size_t{2});
+    QCOMPARE(h.messages.back().text, U("该串口不存在或串口被占用！"));
+    QVERIFY(log.WaitForStatus(kReadOkStatus));
+    QCOMPARE(log.Statuses(), QStringList{U(kReadOkStatus)});
+    QCOMPARE(h.w().L_Model->text(), QString("ZEL-B1 FIFO"));
+  }
+
+  void repliesInSeveralBursts() {
+    SimulatorProcess module({"--split", "3", "--gap", "2"});
+    WindowHarness h;
+    SelectModulePort(h, module.path());
+    QVERIFY(Read(h));
+    QCOMPARE(h.w().Reply->ReplyLength, uint32_t{26});
+    QCOMPARE(h.w().E_LocalAddr->text(), QString("58"));
+  }
+
+  void writeRequestOf470MHzIsTheDocumentedBytes() {
+    ConfigBlock zeros{};
+    ModulePeer peer(Module(zeros));
+    WindowHarness h;
+    SelectModulePort(h, peer.path());
+    QVERIFY(Read(h));
+    QCOMPARE(h.w().E_RFFreq->text(), QString("0"));
+    h.w().E_RFFreq->setText("470");
+    h.w().E_RFFreqExit();
+    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    const std::vector<uint8_t> sent = peer.Received();
+    QCOMPARE(sent.size(), size_t{7 + 9 + 23});
+    const std::vector<uint8_t> expected = {0xFF, 0x56, 0xAE, 0x35, 0xA9, 0x55, 0x8C, 0x00, 0x0E, 0x07, 0x2B, 0x30,
+                                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    QVERIFY(std::equal(expected.begin(), expected.end(), sent.end() - 23));
+  }
+
+  void unlistedSerialRateCodeIsKeptAndWrittenBack() {
+    ModulePeer peer(Module(ExampleBlockWith(5, 10)));
+    WindowHarness h;
+    SelectModulePort(h, peer.path());
+    QVERIFY(Read(h));
+    QCOMPARE(h.w().CB_RFCOMBaudRate->currentIndex(), -1);
+    QCOMPARE(h.w().Module->SerialBaudRate, uint8_t{10});
+    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    QCOMPARE(peer.Received().at(16 + 9 + 5), uint8_t{10});
+  }
+
+  void repliesLongerThanTheBufferAreCut() {
+    const std::vector<uint8_t> tail(20, 0xEE);
+    ModulePeer peer(Module(kExampleBlock, tail));
+    WindowHarness h;
+    SelectModulePort(h, peer.path());
+    QVERIFY(Read(h));
+    QCOMPARE(h.w().Reply->ReplyLength, uint32_t{32});
+    std::vector<uint8_t> first32 = IdentifyReply(ModuleIdentity{});
+    for (uint8_t byte : ReadReply(kExampleBlock)) first32.push_back(byte);
+    first32.resize(32, 0xEE);
+    QVERIFY(std::equal(first32.begin(), first32.end(), h.w().Reply->ReplyBuffer.begin()));
+    QCOMPARE(h.w().E_TargetAddr->text(), QString("58"));
+  }
+
+  void readWithoutReadReplyFails() {
+    ModulePeer peer([](const ModuleRequest& request) {
+      return request.command == ModuleCommand::Identify ? IdentifyReply(ModuleIdentity{}) : std::vector<uint8_t>{};
+    });
+    WindowHarness h;
+    SelectModulePort(h, peer.path());
+    const PageState before = State(h.w());
+    QVERIFY(Read(h, kFailedStatus));
+    QVERIFY(State(h.w()) == before);
+    QVERIFY(h.w().ModuleSeen);  // a module did answer
+  }
+
+  void moduleLineIs9600EightDataBitsOneStopBit() {
+    ModulePeer peer(Module(ConfigBlock{}));
+    const int device = open(peer.path().c_str(), O_RDWR | O_NOCTTY);
+    QVERIFY(device >= 0);
+    termios line{};
+    tcgetattr(device, &line);
+    cfsetspeed(&line, B19200);
+    line.c_cflag = (line.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
+    tcsetattr(device, TCSANOW, &line);
+    WindowHarness h;
+    SelectModulePort(h, peer.path());
+    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    tcgetattr(device, &line);
+    close(device);
+    QCOMPARE(cfgetospeed(&line), speed_t{B9600});
+    QCOMPARE(line.c_cflag & CSIZE, tcflag_t{CS8});
+    QCOMPARE(line.c_cflag & CSTOPB, tcflag_t{0});
+  }
+
+  void deviceWithoutLineSettingsIsClosedAgain() {
+    WindowHarness h;
+    SelectModulePort(h, "/dev/null");
+    for (int press = 0; press < 2; ++press) {
+      h.w().B_ReadConfigurationClick();
+      QCOMPARE(h.messages.back().text, U("串口参数读取失败，请检查并重新设置！"));
+      QVERIFY(!h.w().ModulePort->IsOpen());
+    }
+    QCOMPARE(h.messages.size(), size_t{2});
+  }
+};
+
+QTEST_MAIN(ModuleExchangeWindowTest)
+#include "module_exchange_window_test.moc"
