@@ -1,0 +1,20 @@
+#pragma once
+#include <QObject>
+
+class TransmitPanelTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void hexTextSendsEachByteAndCountsIt();
+  void characterTextGetsTheChosenLineEnd();
+  void emptyTextWithNewLineSendsOnlyTheLineEnd();
+  void lineEndBoxesFollowTheTable();
+  void switchingModesRestoresEachTextExactly();
+  void hexModeFiltersTypedKeys();
+  void enterInTheFieldSendsOnce();
+  void closedPortGivesOneNoticeAndSendsNothing();
+  void repeatIntervalRules();
+  void timerTickSendsOnlyOnAnOpenPort();
+  void intervalFieldTakesDigitsAndRefusesEmpty();
+  void unencodableCharactersGoOutAsQuestionMarks();
+  void aHeldLineReturnsWithinTheBound();
+};
