@@ -6,15 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "module/event_coalescer.h"
 #include "module/fake_device_event_source.h"
 #include "module/merged_device_events.h"
 #include "module/udev_device_events.h"
 #include "module/virtual_port_events.h"
-#include "serial/temp_dir.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -112,9 +111,9 @@ TEST(EventCoalescer, MemoryStickDiskAndPartitionsAreOneEvent) {
 
 TEST(UdevDeviceEvents, ExistsExactlyWhereTheDaemonRuns) {
   TempDir dir;
-  EXPECT_FALSE(UdevDaemonRunning(dir / "control"));
-  std::ofstream(dir / "control") << "";
-  EXPECT_TRUE(UdevDaemonRunning(dir / "control"));
+  EXPECT_FALSE(UdevDaemonRunning(dir.File("control")));
+  ASSERT_TRUE(WriteTestFile(dir.File("control"), ""));
+  EXPECT_TRUE(UdevDaemonRunning(dir.File("control")));
 
   auto events = UdevDeviceEvents::Create();
   ASSERT_EQ(events != nullptr, UdevDaemonRunning());
@@ -160,7 +159,7 @@ TEST(MergedDeviceEvents, OneDescriptorForAllSources) {
 class VirtualPortEventsTest : public ::testing::Test {
  protected:
   void Link(const std::string& target, const std::string& name) {
-    ASSERT_EQ(::symlink(target.c_str(), (dir / name).c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), dir.File(name).c_str()), 0);
   }
   Events ReadWhenReady(DeviceEventSource& source) {
     EXPECT_TRUE(Readable(source.fd()));  // inotify queues the change before symlink() returns
@@ -178,21 +177,21 @@ TEST_F(VirtualPortEventsTest, LinksComingAndGoingAreArrivalsAndRemovals) {
   EXPECT_TRUE(events->ReadEvents().empty());  // what was there at the start is no news
 
   Link(module.path(), "module");
-  EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::Arrival, dir / "module"}}));
+  EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::Arrival, dir.File("module")}}));
 
-  Link(dir / "nothing", "dangling");
+  Link(dir.File("nothing"), "dangling");
   EXPECT_TRUE(ReadWhenReady(*events).empty());
 
-  ASSERT_EQ(std::rename((dir / "module").c_str(), (dir / "renamed").c_str()), 0);
-  ASSERT_EQ(::unlink((dir / "echo").c_str()), 0);
-  EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::RemoveComplete, dir / "echo"},
-                                            {DeviceEvent::RemoveComplete, dir / "module"},
-                                            {DeviceEvent::Arrival, dir / "renamed"}}));
+  ASSERT_EQ(std::rename((dir.File("module")).c_str(), (dir.File("renamed")).c_str()), 0);
+  ASSERT_EQ(::unlink((dir.File("echo")).c_str()), 0);
+  EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::RemoveComplete, dir.File("echo")},
+                                            {DeviceEvent::RemoveComplete, dir.File("module")},
+                                            {DeviceEvent::Arrival, dir.File("renamed")}}));
   EXPECT_FALSE(Readable(events->fd()));
 }
 
 TEST_F(VirtualPortEventsTest, OnlyTrustedDirectoriesAreWatched) {
-  EXPECT_EQ(VirtualPortEvents::Create(dir / "missing"), nullptr);
+  EXPECT_EQ(VirtualPortEvents::Create(dir.File("missing")), nullptr);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
   EXPECT_EQ(VirtualPortEvents::Create(dir.path()), nullptr);
 }
@@ -220,7 +219,7 @@ class SystemDeviceEvents : public ::testing::Test {
 };
 
 TEST_F(SystemDeviceEvents, ReportsVirtualPortsFromItsDirectory) {
-  const std::string ports = dir / "run/ports";
+  const std::string ports = dir.File("run/ports");
   ::setenv("VORNICSPCOMM_PORTS_DIR", ports.c_str(), 1);
   auto source = MakeSystemDeviceEventSource();
   ASSERT_GE(source->fd(), 0);
