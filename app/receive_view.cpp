@@ -287,18 +287,23 @@ ReceiveViewVisibleText ReceiveView::VisibleText() const {
   ReceiveViewVisibleText visible;
   const size_t first = FirstVisibleLine();
   const size_t last = std::min(lines_.LineCount(), first + VisibleLineCount());
+  const auto add = [&](QChar c, size_t offset) {
+    visible.text += c;
+    visible.offsets.push_back(offset);
+  };
   for (size_t line = first; line < last; ++line) {
-    if (line > first) {
-      visible.text += QLatin1Char('\n');
-      visible.offsets.push_back(lines_.LineStart(line));
-    }
+    bool endedByLineEnd = false;
     LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
     while (walk.Next()) {
-      if (walk.Kind() == CellKind::LineEnd || walk.Kind() == CellKind::JoinedLineEnd) continue;
-      if (content_[walk.Offset()] == '\0') continue;
-      visible.text += QChar(CellCharCode(content_, walk.Offset(), {walk.Length(), walk.Kind()}));
-      visible.offsets.push_back(walk.Offset());
+      endedByLineEnd = walk.Kind() == CellKind::LineEnd;
+      if (endedByLineEnd) {
+        add(QLatin1Char('\n'), walk.Offset());
+      } else if (walk.Kind() != CellKind::JoinedLineEnd && content_[walk.Offset()] != '\0') {
+        add(QChar(CellCharCode(content_, walk.Offset(), {walk.Length(), walk.Kind()})), walk.Offset());
+      }
     }
+    // A wrapped line is still a line of its own for a reader; its break has no byte.
+    if (!endedByLineEnd && line + 1 < last) add(QLatin1Char('\n'), lines_.LineEnd(line));
   }
   visible.offsets.push_back(last > first ? lines_.LineEnd(last - 1) : content_.size());
   return visible;

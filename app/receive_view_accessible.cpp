@@ -43,10 +43,14 @@ QString Cut(const QString& text, Span span, int* startOffset, int* endOffset) {
   return text.mid(span.start, span.end - span.start);
 }
 
-// Index of the first unit of the visible text at or after a content offset.
+// Index of the first unit of the visible text at or after a content offset. The break of a
+// wrapped line shares its offset with the character after it; the character is meant.
 int UnitAt(const ReceiveViewVisibleText& visible, size_t offset) {
   const auto at = std::lower_bound(visible.offsets.begin(), visible.offsets.end(), offset);
-  return static_cast<int>(std::min<size_t>(at - visible.offsets.begin(), visible.text.size()));
+  const auto units = static_cast<size_t>(visible.text.size());
+  size_t unit = std::min<size_t>(at - visible.offsets.begin(), units);
+  while (unit < units && visible.offsets[unit + 1] == visible.offsets[unit]) ++unit;
+  return static_cast<int>(unit);
 }
 
 size_t OffsetOfUnit(const ReceiveViewVisibleText& visible, int unit) {
