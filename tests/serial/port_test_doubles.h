@@ -66,6 +66,7 @@ class ObservedPort : public WindowSerialPort {
 
   using MonitoredSerialPort::MonitorEvent;
   using MonitoredSerialPort::MonitorThread;
+  using MonitoredSerialPort::StopRequested;
   using SerialPort::IoEvent;
 
   uint32_t WaitEvent(OVERLAPPED* record, uint32_t timeoutMs) override {
