@@ -60,6 +60,29 @@ class InspectedSerialPort : public SerialPort {
   using SerialPort::IoEvent;
 };
 
+// Like the program's receive thread: on each message carrying EV_RXCHAR, reads pieces of at
+// most 256 bytes until the port's queue is empty, handing each piece to `sink`. Returns once
+// `total` bytes came, or false if the messages or a read stop.
+template <typename Sink>
+bool ReceiveOnMessages(SerialPort& port, MessageQueue& window, size_t total, Sink sink) {
+  size_t received = 0;
+  for (size_t seen = 0; received < total;) {
+    if (!window.WaitForCount(seen + 1)) return false;
+    const std::vector<PostedMessage> messages = window.Messages();
+    bool news = false;
+    for (; seen < messages.size(); ++seen) news |= (messages[seen].wParam & EV_RXCHAR) != 0;
+    if (!news) continue;
+    uint8_t buffer[256];
+    uint32_t count = 0;
+    do {
+      if (port.Read(buffer, sizeof buffer, &count, nullptr, INFINITE_TIMEOUT) != 0) return false;
+      sink(buffer, count);
+      received += count;
+    } while (count > 0);
+  }
+  return true;
+}
+
 class ObservedPort : public WindowSerialPort {
  public:
   ~ObservedPort() override { Close(); }

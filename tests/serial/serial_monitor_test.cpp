@@ -173,20 +173,8 @@ TEST_F(Monitor, StreamOfAMegabyteArrivesCompleteAndInOrder) {
   std::vector<uint8_t> received;
   received.reserve(kSize);
   std::thread reader([&] {
-    // Like the receive thread: on each received-character message, read until empty.
-    for (size_t seen = 0; received.size() < kSize;) {
-      if (!window.WaitForCount(seen + 1)) return;
-      const auto messages = window.Messages();
-      bool news = false;
-      for (; seen < messages.size(); ++seen) news |= (messages[seen].wParam & EV_RXCHAR) != 0;
-      if (!news) continue;
-      uint8_t buffer[256];
-      uint32_t count = 0;
-      do {
-        if (port.Read(buffer, sizeof buffer, &count, nullptr, INFINITE_TIMEOUT) != 0) return;
-        received.insert(received.end(), buffer, buffer + count);
-      } while (count > 0);
-    }
+    ReceiveOnMessages(port, window, kSize,
+                      [&](const uint8_t* bytes, uint32_t count) { received.insert(received.end(), bytes, bytes + count); });
   });
   ASSERT_TRUE(pty.Send(sent));
   reader.join();
