@@ -70,6 +70,7 @@ uint32_t MonitoredSerialPort::StopMonitor(uint32_t timeoutMs) {
 }
 
 uint32_t MonitoredSerialPort::MonitorLoop() {
+  if (!MonitorEvent) return Fail(ERROR_INVALID_HANDLE);  // started on a port that is not open
   for (;;) {
     MonitorEvent->Reset();
     OVERLAPPED record{};

@@ -124,6 +124,56 @@ TEST_F(Monitor, StopAndStartAgain) {
   ASSERT_TRUE(window.WaitForCount(1));
 }
 
+// A port whose event handler does not return until the test lets it.
+class StallingPort : public WindowSerialPort {
+ public:
+  ~StallingPort() override {
+    release.Set();
+    Close();
+  }
+  void OnCommEvent(uint16_t, uint16_t) override {
+    entered.Set();
+    release.Wait(INFINITE_TIMEOUT);
+  }
+  ManualResetEvent entered;
+  ManualResetEvent release;
+};
+
+TEST(MonitorStop, AStopThatTimesOutKeepsTheThreadUntilItEnds) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  MessageQueue window;
+  StallingPort port;
+  ASSERT_EQ(port.OpenForWindow(pty.path().c_str(), &window, kPortEvent, 0, 0, 0), 0u);
+  ASSERT_TRUE(pty.Send("s"));
+  ASSERT_TRUE(port.entered.Wait(10000));
+  EXPECT_EQ(port.StopMonitor(20), ERROR_TIMEOUT);
+  EXPECT_TRUE(port.MonitorRunning()) << "never let go of a thread that still uses the port";
+  port.release.Set();
+  EXPECT_EQ(port.StopMonitor(INFINITE_TIMEOUT), 0u);
+  EXPECT_FALSE(port.MonitorRunning());
+  EXPECT_EQ(port.Close(), 0u);
+}
+
+TEST(MonitorStop, StartingOnAClosedPortEndsAtOnce) {
+  ObservedPort port;
+  EXPECT_EQ(port.StartMonitor(), 0u);
+  EXPECT_EQ(port.StopMonitor(INFINITE_TIMEOUT), 0u);
+  EXPECT_FALSE(port.MonitorRunning());
+}
+
+TEST(MonitorStop, DestroyingAnOpenPortStopsAndClosesIt) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  MessageQueue window;
+  {
+    WindowSerialPort port;
+    ASSERT_EQ(port.OpenForWindow(pty.path().c_str(), &window, kPortEvent, 0, 0, 0), 0u);
+  }
+  WindowSerialPort next;
+  EXPECT_EQ(next.OpenForWindow(pty.path().c_str(), &window, kPortEvent, 0, 0, 0), 0u) << "the device was let go";
+}
+
 TEST_F(Monitor, CloseWithNothingReceivedReturnsAndTearsDown) {
   EXPECT_EQ(port.Close(), 0u);
   EXPECT_FALSE(port.MonitorRunning());
