@@ -37,7 +37,7 @@ inline void SelectModulePort(WindowHarness& h, const std::string& path) {
 // Every caption the window takes, in order.
 class CaptionLog {
  public:
-  explicit CaptionLog(QWidget& window) : base_(window.windowTitle()) {
+  explicit CaptionLog(TVornicSPComm& window) : base_(window.BaseCaption()) {
     QObject::connect(&window, &QWidget::windowTitleChanged, &window,
                      [this](const QString& title) { captions_.push_back(title); });
   }

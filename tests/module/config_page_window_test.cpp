@@ -30,12 +30,14 @@ void Activate(TVornicSPComm& w) {
   QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-// Types `text` into `field` and moves the focus on to `next`, as the user leaves the field.
+// Types `text` into `field` and moves the focus on to `next`, as the user leaves the field;
+// then lets a refused field take the focus back, as it has before the user acts again.
 void TypeAndLeave(QLineEdit* field, const QString& text, QWidget* next) {
   field->setFocus();
   field->clear();
   QTest::keyClicks(field, text);
   next->setFocus();
+  QCoreApplication::processEvents();
 }
 
 class UrlCatcher : public QObject {
@@ -177,13 +179,13 @@ class ConfigPageWindowTest : public QObject {
     WindowHarness h;
     TVornicSPComm& w = h.w();
     w.CB_FECEnable->setChecked(true);
-    QTest::mouseClick(w.CB_FECEnable, Qt::LeftButton);
+    w.CB_FECEnable->click();
     QCOMPARE(w.Module->FecEnable, uint8_t{0});
     w.CB_PackComplete->setChecked(false);
     QCOMPARE(w.Module->PackComplete, uint8_t{0});
     w.CB_PackComplete->setChecked(true);
     QCOMPARE(w.Module->PackComplete, uint8_t{1});
-    QTest::mouseClick(w.RB_PackLength[2], Qt::LeftButton);
+    w.RB_PackLength[2]->click();
     QCOMPARE(w.Module->PackLength, uint8_t{3});
     w.RB_PackLength[5]->setChecked(true);
     QCOMPARE(w.Module->PackLength, uint8_t{6});

@@ -77,7 +77,7 @@ ModulePeer::Answer Module(const ConfigBlock& block, std::vector<uint8_t> extraOn
 
 QString BlockText(ConfigBlock block) {
   QStringList bytes;
-  for (uint8_t byte : block) bytes << QString("%1").arg(byte, 2, 16, QChar('0'));
+  for (uint8_t byte : block) bytes << QString("%1").arg(byte, 2, 16, QChar('0')).toUpper();
   return bytes.join(' ');
 }
 
@@ -90,15 +90,31 @@ ConfigBlock ExampleBlockWith(size_t offset, uint8_t value) {
   return block;
 }
 
-// Presses a button and waits until the exchange it started has been judged.
-bool Exchange(WindowHarness& h, void (TVornicSPComm::*button)(), const char* status) {
-  CaptionLog log(h.w());
-  (h.w().*button)();
-  return log.WaitForStatus(status);
+// A window whose module list has picked `port`. Its status captions stay: the countdown that
+// would bring the base caption back is held.
+struct Page {
+  explicit Page(const std::string& port) { SelectModulePort(h, port); }
+  TVornicSPComm& w() { return h.w(); }
+  std::vector<ShownMessage>& messages() { return h.messages; }
+  WindowHarness h;
+  std::shared_ptr<CountdownGate> gate = CountdownGate::Install(h.w());
+};
+
+// Presses a button and waits until the exchange it started has been judged; true when the
+// caption then shows `status`.
+bool Exchange(Page& page, void (TVornicSPComm::*button)(), const char* status) {
+  TVornicSPComm& w = page.w();
+  (w.*button)();
+  return WindowHarness::WaitUntil([&] { return !w.PendingExchange; }) &&
+         w.windowTitle() == w.BaseCaption() + U(status);
 }
 
-bool Read(WindowHarness& h, const char* status = kReadOkStatus) {
-  return Exchange(h, &TVornicSPComm::B_ReadConfigurationClick, status);
+bool Read(Page& page, const char* status = kReadOkStatus) {
+  return Exchange(page, &TVornicSPComm::B_ReadConfigurationClick, status);
+}
+
+bool Write(Page& page, const char* status = kWriteOkStatus) {
+  return Exchange(page, &TVornicSPComm::B_WriteConfigurationClick, status);
 }
 
 // What a failed exchange must leave alone.
@@ -122,14 +138,13 @@ class ModuleExchangeWindowTest : public QObject {
  private slots:
   void readFillsEveryControlAndTheSettings() {
     SimulatorProcess module;
-    WindowHarness h;
-    TVornicSPComm& w = h.w();
-    SelectModulePort(h, module.path());
+    Page page(module.path());
+    TVornicSPComm& w = page.w();
     w.CB_RFBaudrate->setCurrentIndex(0);
     w.CB_FECEnable->setChecked(false);
     w.RB_PackLength[0]->setChecked(true);
     w.E_DelayTime->setText("99");
-    QVERIFY(Read(h));
+    QVERIFY(Read(page));
     QCOMPARE(w.L_Model->text(), QString("ZEL-B1 FIFO"));
     QCOMPARE(w.L_Version->text(), QString("1.0.5"));
     QCOMPARE(w.E_RFFreq->text(), QString("433.92"));
@@ -145,17 +160,16 @@ class ModuleExchangeWindowTest : public QObject {
     QVERIFY(*w.Module == (ModuleSettings{433920, 2, 7, 3, 0, 5, 5, 1, 58, 58, 5, 1}));
     QVERIFY(w.ModuleSeen);
     QVERIFY(!w.ModulePort->IsOpen());
-    QVERIFY(Read(h));  // the port was given back: the next exchange opens it again
-    QVERIFY(h.messages.empty());
+    QVERIFY(Read(page));  // the port was given back: the next exchange opens it again
+    QVERIFY(page.messages().empty());
   }
 
   void writeThenReadReturnsWhatWasWritten() {
     SimulatorProcess module;
     const ModuleSettings written{470000, 7, 0, 9, 2, 0, 200, 0, 1, 254, 1, 0};
     {
-      WindowHarness h;
-      TVornicSPComm& w = h.w();
-      SelectModulePort(h, module.path());
+      Page page(module.path());
+      TVornicSPComm& w = page.w();
       w.E_RFFreq->setText("470");
       w.E_RFFreqExit();
       for (const auto& [list, position] : {std::pair{w.CB_RFBaudrate, 7}, {w.CB_Power, 0}, {w.CB_RFCOMBaudRate, 9},
@@ -172,11 +186,10 @@ class ModuleExchangeWindowTest : public QObject {
       w.RB_PackLength[0]->setChecked(true);
       w.CB_PackComplete->setChecked(false);
       QVERIFY(*w.Module == written);
-      QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+      QVERIFY(Write(page));
       QVERIFY(w.ModuleSeen);
     }
-    WindowHarness fresh;
-    SelectModulePort(fresh, module.path());
+    Page fresh(module.path());
     QVERIFY(Read(fresh));
     QVERIFY(*fresh.w().Module == written);
     QCOMPARE(fresh.w().E_RFFreq->text(), QString("470"));
@@ -201,105 +214,98 @@ class ModuleExchangeWindowTest : public QObject {
     };
     for (const Case& c : cases) {
       SimulatorProcess module(QStringList{"--block", BlockText(c.block)} + c.identity);
-      WindowHarness h;
-      SelectModulePort(h, module.path());
-      h.w().CB_FECEnable->setChecked(c.block[9] != 0xFE);  // so that the read has to change it
-      QVERIFY(Read(h));
-      QVERIFY2(c.shown(h.w()), qPrintable(BlockText(c.block) + " " + c.identity.join(' ')));
+      Page page(module.path());
+      page.w().CB_FECEnable->setChecked(c.block[9] != 0xFE);  // so that the read has to change it
+      QVERIFY2(Read(page), qPrintable(page.w().windowTitle() + " " + BlockText(c.block)));
+      QVERIFY2(c.shown(page.w()), qPrintable(BlockText(c.block) + " " + c.identity.join(' ')));
     }
   }
 
   void silentOrGarbledModuleChangesNothing() {
     for (const char* fault : {"--silent", "--garbage"}) {
       SimulatorProcess module({fault});
-      WindowHarness h;
-      SelectModulePort(h, module.path());
-      h.w().L_Model->setText("ZEL-A1");
-      const PageState before = State(h.w());
-      QVERIFY(Read(h, kFailedStatus));
-      QVERIFY(State(h.w()) == before);
-      QVERIFY(!h.w().ModuleSeen);
-      QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kFailedStatus));
-      QVERIFY(h.messages.empty());
+      Page page(module.path());
+      page.w().L_Model->setText("ZEL-A1");
+      const PageState before = State(page.w());
+      QVERIFY(Read(page, kFailedStatus));
+      QVERIFY(State(page.w()) == before);
+      QVERIFY(!page.w().ModuleSeen);
+      QVERIFY(Write(page, kFailedStatus));
+      QVERIFY(page.messages().empty());
     }
   }
 
   void secondPressWhileWaitingIsBusyAndFirstEndsNormally() {
     SimulatorProcess module;
-    WindowHarness h;
-    SelectModulePort(h, module.path());
-    CaptionLog log(h.w());
-    h.w().B_ReadConfigurationClick();
-    h.w().B_ReadConfigurationClick();
-    h.w().B_WriteConfigurationClick();
-    QCOMPARE(h.messages.size(), size_t{2});
-    QCOMPARE(h.messages.back().text, U("该串口不存在或串口被占用！"));
+    Page page(module.path());
+    CaptionLog log(page.w());
+    page.w().B_ReadConfigurationClick();
+    page.w().B_ReadConfigurationClick();
+    page.w().B_WriteConfigurationClick();
+    QCOMPARE(page.messages().size(), size_t{2});
+    QCOMPARE(page.messages().back().text, U("该串口不存在或串口被占用！"));
     QVERIFY(log.WaitForStatus(kReadOkStatus));
     QCOMPARE(log.Statuses(), QStringList{U(kReadOkStatus)});
-    QCOMPARE(h.w().L_Model->text(), QString("ZEL-B1 FIFO"));
+    QCOMPARE(page.w().L_Model->text(), QString("ZEL-B1 FIFO"));
   }
 
   void repliesInSeveralBursts() {
     SimulatorProcess module({"--split", "3", "--gap", "2"});
-    WindowHarness h;
-    SelectModulePort(h, module.path());
-    QVERIFY(Read(h));
-    QCOMPARE(h.w().Reply->ReplyLength, uint32_t{26});
-    QCOMPARE(h.w().E_LocalAddr->text(), QString("58"));
+    Page page(module.path());
+    QVERIFY(Read(page));
+    QCOMPARE(page.w().Reply->ReplyLength, uint32_t{26});
+    QCOMPARE(page.w().E_LocalAddr->text(), QString("58"));
   }
 
   void writeRequestOf470MHzIsTheDocumentedBytes() {
     ConfigBlock zeros{};
     ModulePeer peer(Module(zeros));
-    WindowHarness h;
-    SelectModulePort(h, peer.path());
-    QVERIFY(Read(h));
-    QCOMPARE(h.w().E_RFFreq->text(), QString("0"));
-    h.w().E_RFFreq->setText("470");
-    h.w().E_RFFreqExit();
-    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    Page page(peer.path());
+    QVERIFY(Read(page));
+    QCOMPARE(page.w().E_RFFreq->text(), QString("0"));
+    page.w().E_RFFreq->setText("470");
+    page.w().E_RFFreqExit();
+    QVERIFY(Write(page));
     const std::vector<uint8_t> sent = peer.Received();
     QCOMPARE(sent.size(), size_t{7 + 9 + 23});
-    const std::vector<uint8_t> expected = {0xFF, 0x56, 0xAE, 0x35, 0xA9, 0x55, 0x8C, 0x00, 0x0E, 0x07, 0x2B, 0x30,
+    // 470000 kHz is 0x072BF0 (07 2B 30 would be 469808 kHz).
+    const std::vector<uint8_t> expected = {0xFF, 0x56, 0xAE, 0x35, 0xA9, 0x55, 0x8C, 0x00, 0x0E, 0x07, 0x2B, 0xF0,
                                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    QVERIFY(std::equal(expected.begin(), expected.end(), sent.end() - 23));
+    QCOMPARE(std::vector<uint8_t>(sent.end() - 23, sent.end()), expected);
   }
 
   void unlistedSerialRateCodeIsKeptAndWrittenBack() {
     ModulePeer peer(Module(ExampleBlockWith(5, 10)));
-    WindowHarness h;
-    SelectModulePort(h, peer.path());
-    QVERIFY(Read(h));
-    QCOMPARE(h.w().CB_RFCOMBaudRate->currentIndex(), -1);
-    QCOMPARE(h.w().Module->SerialBaudRate, uint8_t{10});
-    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    Page page(peer.path());
+    QVERIFY(Read(page));
+    QCOMPARE(page.w().CB_RFCOMBaudRate->currentIndex(), -1);
+    QCOMPARE(page.w().Module->SerialBaudRate, uint8_t{10});
+    QVERIFY(Write(page));
     QCOMPARE(peer.Received().at(16 + 9 + 5), uint8_t{10});
   }
 
   void repliesLongerThanTheBufferAreCut() {
     const std::vector<uint8_t> tail(20, 0xEE);
     ModulePeer peer(Module(kExampleBlock, tail));
-    WindowHarness h;
-    SelectModulePort(h, peer.path());
-    QVERIFY(Read(h));
-    QCOMPARE(h.w().Reply->ReplyLength, uint32_t{32});
+    Page page(peer.path());
+    QVERIFY(Read(page));
+    QCOMPARE(page.w().Reply->ReplyLength, uint32_t{32});
     std::vector<uint8_t> first32 = IdentifyReply(ModuleIdentity{});
     for (uint8_t byte : ReadReply(kExampleBlock)) first32.push_back(byte);
     first32.resize(32, 0xEE);
-    QVERIFY(std::equal(first32.begin(), first32.end(), h.w().Reply->ReplyBuffer.begin()));
-    QCOMPARE(h.w().E_TargetAddr->text(), QString("58"));
+    QVERIFY(std::equal(first32.begin(), first32.end(), page.w().Reply->ReplyBuffer.begin()));
+    QCOMPARE(page.w().E_TargetAddr->text(), QString("58"));
   }
 
   void readWithoutReadReplyFails() {
     ModulePeer peer([](const ModuleRequest& request) {
       return request.command == ModuleCommand::Identify ? IdentifyReply(ModuleIdentity{}) : std::vector<uint8_t>{};
     });
-    WindowHarness h;
-    SelectModulePort(h, peer.path());
-    const PageState before = State(h.w());
-    QVERIFY(Read(h, kFailedStatus));
-    QVERIFY(State(h.w()) == before);
-    QVERIFY(h.w().ModuleSeen);  // a module did answer
+    Page page(peer.path());
+    const PageState before = State(page.w());
+    QVERIFY(Read(page, kFailedStatus));
+    QVERIFY(State(page.w()) == before);
+    QVERIFY(page.w().ModuleSeen);  // a module did answer
   }
 
   void moduleLineIs9600EightDataBitsOneStopBit() {
@@ -311,9 +317,8 @@ class ModuleExchangeWindowTest : public QObject {
     cfsetspeed(&line, B19200);
     line.c_cflag = (line.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
     tcsetattr(device, TCSANOW, &line);
-    WindowHarness h;
-    SelectModulePort(h, peer.path());
-    QVERIFY(Exchange(h, &TVornicSPComm::B_WriteConfigurationClick, kWriteOkStatus));
+    Page page(peer.path());
+    QVERIFY(Write(page));
     tcgetattr(device, &line);
     close(device);
     QCOMPARE(cfgetospeed(&line), speed_t{B9600});
@@ -322,14 +327,13 @@ class ModuleExchangeWindowTest : public QObject {
   }
 
   void deviceWithoutLineSettingsIsClosedAgain() {
-    WindowHarness h;
-    SelectModulePort(h, "/dev/null");
+    Page page("/dev/null");
     for (int press = 0; press < 2; ++press) {
-      h.w().B_ReadConfigurationClick();
-      QCOMPARE(h.messages.back().text, U("串口参数读取失败，请检查并重新设置！"));
-      QVERIFY(!h.w().ModulePort->IsOpen());
+      page.w().B_ReadConfigurationClick();
+      QCOMPARE(page.messages().back().text, U("串口参数读取失败，请检查并重新设置！"));
+      QVERIFY(!page.w().ModulePort->IsOpen());
     }
-    QCOMPARE(h.messages.size(), size_t{2});
+    QCOMPARE(page.messages().size(), size_t{2});
   }
 };
 
