@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // Result codes the driver produces itself. Every other non-zero code is the errno value
-// that the failing system call left.
+// that the failing system call left, except the two that share a number with the driver's
+// own codes: EPERM (1) is reported as EACCES and ENXIO (6) as ENODEV.
 inline constexpr uint32_t ERROR_SUCCESS = 0;
 inline constexpr uint32_t ERROR_INVALID_FUNCTION = 1;     // record or finite time-out on a non-overlapped port
 inline constexpr uint32_t ERROR_INVALID_HANDLE = 6;       // the port is not open

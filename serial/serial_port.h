@@ -36,6 +36,11 @@ class SerialPort {
   virtual uint8_t GetFlowControl();
   virtual uint32_t GetEventMask();
   virtual uint8_t GetEventChar();
+  // Transfers. Without a record they block until done, or until the time-out (then 1460,
+  // with the count of the bytes that did move). With a record of the caller's own the
+  // transfer also completes before the call returns (the time-out is not used): the record
+  // then holds the result and the count, its event is signalled and the call returns 0.
+  // A Close from another thread ends a blocked transfer with 6.
   virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t* written, OVERLAPPED* record,
                          uint32_t timeoutMs);
   virtual uint32_t WriteText(const char* text, uint32_t* written, OVERLAPPED* record, uint32_t timeoutMs);
