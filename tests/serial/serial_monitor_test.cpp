@@ -214,6 +214,16 @@ TEST_F(Monitor, VanishedDeviceEndsTheMonitorAndIsReportedOnce) {
   EXPECT_EQ(window.Messages()[1].wParam, EV_RXCHAR);
 }
 
+TEST_F(Monitor, VanishingWhileBytesSitUnreadIsReportedToo) {
+  ASSERT_TRUE(pty.Send("unread"));
+  ASSERT_TRUE(window.WaitForCount(1));
+  pty.CloseMaster();
+  ASSERT_TRUE(window.WaitForCount(2));
+  EXPECT_EQ(window.Messages()[1].wParam, uintptr_t(CE_IOE) << 16);
+  EXPECT_EQ(port.Close(), 0u);
+  EXPECT_EQ(window.Count(), 2u);
+}
+
 TEST_F(Monitor, StreamOfAMegabyteArrivesCompleteAndInOrder) {
   constexpr size_t kSize = 1048575;
   std::vector<uint8_t> sent(kSize);
