@@ -23,16 +23,18 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-template <typename T>
-T* Named(T* control, const char* name) {
-  control->setObjectName(name);
-  return control;
-}
-
+// Controls of the panel, each named as the handlers call it.
 QCheckBox* CheckBox(const char* name, const char* caption, bool checked) {
-  auto* box = Named(new QCheckBox(U(caption)), name);
+  auto* box = new QCheckBox(U(caption));
+  box->setObjectName(name);
   box->setChecked(checked);
   return box;
+}
+
+QLineEdit* Field(const char* name, const char* text) {
+  auto* field = new QLineEdit(U(text));
+  field->setObjectName(name);
+  return field;
 }
 
 // Hex mode lets through only what hex byte text is made of: digits, upper-case "A"-"F"
@@ -50,16 +52,18 @@ std::optional<QChar> HexKey(QChar typed) {
 }  // namespace
 
 void TVornicSPComm::BuildTransmitPanel() {
-  E_TransmitData = Named(new QLineEdit(U("abcdefg")), "E_TransmitData");
+  E_TransmitData = Field("E_TransmitData", "abcdefg");
   E_TransmitData->setMaxLength(std::numeric_limits<int>::max());
-  B_Transmit = Named(new QPushButton(U("发送")), "B_Transmit");
+  B_Transmit = new QPushButton(U("发送"));
+  B_Transmit->setObjectName("B_Transmit");
   CB_TransmitHex = CheckBox("CB_TransmitHex", "HEX发送", true);
   CB_TransmitNewLine = CheckBox("CB_TransmitNewLine", "发送新行", false);
   CB_TransmitCR = CheckBox("CB_TransmitCR", "发送'\\n'", false);
   CB_AutoTransmit = CheckBox("CB_AutoTransmit", "定时发送", false);
-  E_AutoTransmitTime = Named(new QLineEdit(QStringLiteral("1000")), "E_AutoTransmitTime");
+  E_AutoTransmitTime = Field("E_AutoTransmitTime", "1000");
   E_AutoTransmitTime->setFixedWidth(60);
-  Timer = Named(new QTimer(this), "Timer");
+  Timer = new QTimer(this);
+  Timer->setObjectName("Timer");
   Timer->setInterval(1000);
 
   // The page's default button: Enter in the transmit field presses it (once).

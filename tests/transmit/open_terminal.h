@@ -27,6 +27,11 @@ class OpenTerminal {
   bool Ready() const { return pty.ok() && w.TerminalPortOpen && harness.messages.empty(); }
   QString Status() const { return w.StatusPanels[1]->text(); }
   Bytes Sent(size_t count) const { return pty.Receive(count); }
+  // Presses "发送" and reads what it sent (expecting `count` bytes).
+  Bytes Transmit(size_t count) {
+    w.B_TransmitClick();
+    return Sent(count);
+  }
   // What else the window sent; empty when it sent nothing more.
   Bytes More() const { return pty.Drain(100); }
 

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstring>
@@ -55,6 +56,7 @@ void PresetPanelTest::rowsStandAtTheirPlaces() {
   // The cycle strip stays along the panel's bottom whatever its height.
   t.w.B_ExpandClick();
   t.w.resize(900, 700);
+  t.w.PageControl->setCurrentWidget(t.w.TabSheet1);
   t.w.show();
   QTRY_VERIFY(panel->isVisible());
   QCOMPARE(t.w.CB_SendAutoCycle->parentWidget()->mapTo(panel, QPoint()).y(), panel->height() - 23);
@@ -198,6 +200,7 @@ void PresetPanelTest::closedPortPassGivesOneNoticePerPresetWithoutNesting() {
 void PresetPanelTest::expandButtonShowsAndHidesThePanel() {
   OpenTerminal t(false);
   auto& w = t.w;
+  w.PageControl->setCurrentWidget(w.TabSheet1);
   w.show();
   QCOMPARE(w.B_Expand->text(), U("扩展"));
   QTest::mouseClick(w.B_Expand, Qt::LeftButton);

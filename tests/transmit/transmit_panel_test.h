@@ -6,7 +6,6 @@ class TransmitPanelTest : public QObject {
  private slots:
   void hexTextSendsEachByteAndCountsIt();
   void characterTextGetsTheChosenLineEnd();
-  void emptyTextWithNewLineSendsOnlyTheLineEnd();
   void lineEndBoxesFollowTheTable();
   void switchingModesRestoresEachTextExactly();
   void hexModeFiltersTypedKeys();
