@@ -93,10 +93,14 @@ static void ConnectHandlers(TVornicSPComm& w) {
   // when code sets it (a read reply, the settings at start).
   QObject::connect(w.CB_FECEnable, &QCheckBox::toggled, &w, [&w] { w.CB_FECEnableClick(); });
   QObject::connect(w.CB_PackComplete, &QCheckBox::toggled, &w, [&w] { w.CB_PackCompleteClick(); });
+  // A click on the button already checked stores too: after a read with a code that no
+  // button stands for, that is how the user takes the shown choice.
   for (int i = 0; i < static_cast<int>(w.RB_PackLength.size()); ++i) {
-    QObject::connect(w.RB_PackLength[static_cast<size_t>(i)], &QRadioButton::toggled, &w, [&w, i](bool checked) {
+    QRadioButton* button = w.RB_PackLength[static_cast<size_t>(i)];
+    QObject::connect(button, &QRadioButton::toggled, &w, [&w, i](bool checked) {
       if (checked) w.RB_PackLengthClick(i);
     });
+    QObject::connect(button, &QRadioButton::clicked, &w, [&w, i] { w.RB_PackLengthClick(i); });
   }
   QObject::connect(w.B_ReadConfiguration, &QPushButton::clicked, &w, [&w] { w.B_ReadConfigurationClick(); });
   QObject::connect(w.B_WriteConfiguration, &QPushButton::clicked, &w, [&w] { w.B_WriteConfigurationClick(); });

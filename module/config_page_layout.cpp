@@ -91,7 +91,7 @@ QWidget* BuildPackLengthChoices(TVornicSPComm& w) {
 
 void BuildParameterRows(TVornicSPComm& w) {
   auto* grid = new QGridLayout(w.GroupBox1);
-  grid->setVerticalSpacing(6);
+  grid->setVerticalSpacing(12);
   const std::pair<const char*, QWidget*> rows[] = {
       {"射频工作频率：", w.E_RFFreq},    {"射频空中速率：", w.CB_RFBaudrate}, {"射频发射功率：", w.CB_Power},
       {"串口波特率：", w.CB_RFCOMBaudRate}, {"串口奇偶校验：", w.CB_Parity},     {"唤醒时间间隔：", w.CB_RFWakeUpTime},
@@ -100,7 +100,8 @@ void BuildParameterRows(TVornicSPComm& w) {
   int row = 0;
   for (const auto& [label, control] : rows) {
     if (!label) {
-      grid->addWidget(control, row++, 0, 1, 2, Qt::AlignLeft);  // a check box with its own caption
+      // A check box with its caption on its left: it lines up with the labels above it.
+      grid->addWidget(control, row++, 0, 1, 2, Qt::AlignAbsolute | Qt::AlignLeft);
       continue;
     }
     grid->addWidget(new QLabel(U(label)), row, 0);

@@ -190,6 +190,9 @@ class ConfigPageWindowTest : public QObject {
     w.RB_PackLength[5]->setChecked(true);
     QCOMPARE(w.Module->PackLength, uint8_t{6});
     QVERIFY(!w.RB_PackLength[2]->isChecked());  // one group
+    w.Module->PackLength = 0;  // as a read of a code no button stands for leaves it
+    w.RB_PackLength[5]->click();
+    QCOMPARE(w.Module->PackLength, uint8_t{6});
   }
 
   void portListSortedAndPositionKept() {
@@ -211,6 +214,19 @@ class ConfigPageWindowTest : public QObject {
     h.ports->SetUnreadable();
     w.CB_ZELCOMxDropDown();
     QCOMPARE(w.CB_ZELCOMx->count(), 0);
+  }
+
+  void deviceNamesOfComPorts() {
+    WindowHarness h;
+    TVornicSPComm& w = h.w();
+    for (const auto& [entry, device] : {std::pair{"COM12", "\\\\.\\COM12"}, {"COM9", "COM9"},
+                                        {"\\\\.\\COM12", "\\\\.\\COM12"}}) {
+      w.CB_ZELCOMx->clear();
+      w.CB_ZELCOMx->addItem(entry);  // as the settings put a stored name
+      w.CB_ZELCOMx->setCurrentIndex(0);
+      w.B_WriteConfigurationClick();
+      QCOMPARE(w.ModulePortName, std::string(device));
+    }
   }
 
   void longDevicePathKeptWhole() {
