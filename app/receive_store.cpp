@@ -186,14 +186,19 @@ ReceiveUpdate ReceiveStore::TakePending(bool hex) {
 
 std::string ReceiveStore::Snapshot(bool hex) const {
   std::string copy;
-  if (!Allocated()) return copy;
+  Snapshot(hex, copy);
+  return copy;
+}
+
+void ReceiveStore::Snapshot(bool hex, std::string& out) const {
+  out.clear();
+  if (!Allocated()) return;
   std::lock_guard lock(mutex_);
   if (hex) {
-    TryAssign(copy, hex_.get(), hexLength_);
+    TryAssign(out, hex_.get(), hexLength_);
   } else {
-    TryAssign(copy, text_.get(), textLength_);
+    TryAssign(out, text_.get(), textLength_);
   }
-  return copy;
 }
 
 void ReceiveStore::Clear() {

@@ -76,6 +76,8 @@ class ReceiveStore {
   // A copy of the kept rendering (TextBuffer or HexBuffer up to its terminator), for the
   // toggle and the save. Copying the full hex buffer takes about a millisecond.
   std::string Snapshot(bool hex) const;
+  // The same into `out`, reusing its capacity (no fresh 3 MB block per toggle).
+  void Snapshot(bool hex, std::string& out) const;
 
   // Empties both buffers and zeroes the counter. The pending texts are left alone: a chunk
   // read before the clear and not yet shown is still shown after it.

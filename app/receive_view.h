@@ -13,6 +13,10 @@
 // Scrolling: appending while the last line is in view keeps the last line in view (like a
 // terminal); a reader who scrolled up stays where he is. SetContent and Clear show the top.
 //
+// Painting: a stream repaints at most about 60 times a second (the first append after a
+// pause shows at once); glyphs are placed on the cell grid straight from the font, without
+// text shaping, so a full repaint costs well under a millisecond.
+//
 // Selection: with the mouse (press and drag), Ctrl+A / "全选" and programmatically; Ctrl+C,
 // Ctrl+Insert and the context menu's "复制" copy it as Unicode text ("\r\n" and a lone '\r'
 // become '\n'; NULs are left out).
@@ -27,11 +31,17 @@
 // control does). Input-method commits are reported to TextTyped as well. Tab and Enter never
 // move the focus.
 #include <QAbstractScrollArea>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
 #include <QString>
+#include <QTimer>
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -52,8 +62,6 @@ struct ReceiveViewVisibleText {
   std::vector<size_t> offsets;
 };
 
-class QFontMetricsF;
-
 class ReceiveView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -64,7 +72,9 @@ class ReceiveView : public QAbstractScrollArea {
   // ---- content (raw GBK bytes) ----
   void Append(const char* bytes, size_t count);
   void Append(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
-  void SetContent(std::string bytes);
+  // Replaces everything. Lays out again only from the first byte that differs, so a re-set
+  // from a buffer that mostly agrees with the window (a backspace) is cheap.
+  void SetContent(std::string_view bytes);
   void Clear();
   // Removes the first `count` bytes (to follow the receive store when it drops its oldest
   // data); the lines in sight stay in sight.
@@ -73,6 +83,7 @@ class ReceiveView : public QAbstractScrollArea {
 
   // ---- scrolling ----
   void ScrollToBottom();
+  void ScrollToLine(size_t line);
   bool IsAtBottom() const;
   size_t FirstVisibleLine() const;
   size_t VisibleLineCount() const;
@@ -127,18 +138,24 @@ class ReceiveView : public QAbstractScrollArea {
   void MeasureFont();
   size_t ColumnsForWidth() const;
   void Relayout();
-  void UpdateScrollRange();
-  void ScrollToLine(size_t line);
+  size_t LastFirstLine() const;
+  void SyncScrollBar();
   void ContentChanged();
   void HandleOwnKey(QKeyEvent* e);
   void ReportTypedText(const QKeyEvent* e);
   size_t CharBoundaryAtOrBefore(size_t offset) const;
   void ExtendSelectionTo(QPoint viewportPoint);
+  void ScheduleStreamRepaint(int top);
+  void FlushStreamRepaint();
+  struct Glyph {
+    quint32 index = 0;  // 0: the font has no glyph for the character
+    qreal advance = 0;
+  };
+  Glyph GlyphOf(char16_t code) const;
+  Glyph LookUpGlyph(char16_t code) const;
   void PaintLine(QPainter& painter, size_t line, int top) const;
   void PaintSelection(QPainter& painter, size_t line, int top) const;
   QRect LineCellsRect(size_t line, int top, size_t begin, size_t end) const;
-  bool DrawsInRun(const QFontMetricsF& metrics, char16_t code, size_t width) const;
-  void RepaintFromLine(size_t line);
 
   std::string content_;
   WrappedLines lines_;
@@ -148,6 +165,14 @@ class ReceiveView : public QAbstractScrollArea {
   qreal cellWidth_ = 7;
   int lineHeight_ = 14;
   int ascent_ = 11;
-  bool wideCharsAligned_ = false;  // the font's CJK advance is exactly two cells
+  QRawFont rawFont_;
+  std::array<Glyph, 128> asciiGlyphs_{};
+  mutable std::unordered_map<char16_t, Glyph> glyphCache_;
+  mutable QList<quint32> glyphIndexes_;  // scratch of PaintLine
+  mutable QList<QPointF> glyphPositions_;
+  QTimer streamRepaintTimer_;
+  int streamRepaintTop_;  // top of the region a stream has changed since the last repaint
+  size_t firstLine_ = 0;  // the first line in sight; the scroll bar follows it
+  bool syncingScrollBar_ = false;
   ReceiveViewKeyHooks hooks_;
 };

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "app/gbk_codec.h"
 
@@ -13,15 +12,19 @@ constexpr unsigned kFirstTrail = 0x40;
 constexpr unsigned kLeadCount = 0xFE - kFirstLead + 1;
 constexpr unsigned kTrailCount = 0xFE - kFirstTrail + 1;
 
-// The single BMP character a short UTF-8 text holds, or U+FFFD when it holds anything else.
-char16_t SoleBmpCharacter(const std::string& utf8) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(utf8[i]); };
-  if (utf8.size() == 1 && byte(0) < 0x80) return byte(0);
-  if (utf8.size() == 2 && (byte(0) & 0xE0) == 0xC0) return static_cast<char16_t>(((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F));
-  if (utf8.size() == 3 && (byte(0) & 0xF0) == 0xE0) {
-    return static_cast<char16_t>(((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F));
-  }
-  return kReplacementChar;
+// The BMP character one complete GBK character converts to, or U+FFFD. Straight through
+// iconv into UTF-16, without allocating: the table has some 24,000 entries to fill.
+char16_t DecodeOne(const IconvHandle& converter, const char* gbk, size_t length) {
+  if (!converter.Valid()) return kReplacementChar;
+  char* in = const_cast<char*>(gbk);  // iconv's signature; it never writes its input
+  size_t inLeft = length;
+  unsigned char utf16[4];
+  char* out = reinterpret_cast<char*>(utf16);
+  size_t outLeft = sizeof utf16;
+  const size_t rc = iconv(converter.Get(), &in, &inLeft, &out, &outLeft);
+  iconv(converter.Get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+  if (rc == static_cast<size_t>(-1) || inLeft != 0 || sizeof utf16 - outLeft != 2) return kReplacementChar;
+  return static_cast<char16_t>(utf16[0] | (utf16[1] << 8));
 }
 
 struct GbkTable {
@@ -29,23 +32,17 @@ struct GbkTable {
   char16_t euro = kReplacementChar;  // the single byte 0x80
 
   GbkTable() {
-    GbkDecoder decoder;
-    euro = Decode(decoder, "\x80");
+    const IconvHandle converter("UTF-16LE", "GBK");
+    euro = DecodeOne(converter, "\x80", 1);
     char pair[2];
     for (unsigned lead = kFirstLead; lead <= 0xFE; ++lead) {
       for (unsigned trail = kFirstTrail; trail <= 0xFE; ++trail) {
         pair[0] = static_cast<char>(lead);
         pair[1] = static_cast<char>(trail);
         pairs[(lead - kFirstLead) * kTrailCount + (trail - kFirstTrail)] =
-            IsGbkTrailByte(static_cast<uint8_t>(trail)) ? Decode(decoder, std::string_view(pair, 2)) : kReplacementChar;
+            IsGbkTrailByte(static_cast<uint8_t>(trail)) ? DecodeOne(converter, pair, 2) : kReplacementChar;
       }
     }
-  }
-
-  static char16_t Decode(GbkDecoder& decoder, std::string_view gbk) {
-    std::string utf8 = decoder.Decode(gbk);
-    utf8 += decoder.Finish();
-    return SoleBmpCharacter(utf8);
   }
 };
 

@@ -80,6 +80,9 @@ class WrappedLines {
   void Rebuild(std::string_view content, size_t columns);
   // `content` is the content laid out before with bytes appended: lays out the new bytes.
   void Extend(std::string_view content);
+  // `content` replaces the content laid out before; they agree in their first
+  // `unchangedPrefix` bytes, and only what follows is laid out again.
+  void Replace(std::string_view content, size_t unchangedPrefix);
   // The first `count` bytes were cut off, leaving `content`; `cutAfterCarriageReturn` tells
   // whether the last byte cut was '\r'. Cheap when the cut falls on a line start.
   void DropHead(std::string_view content, size_t count, bool cutAfterCarriageReturn);
@@ -93,7 +96,7 @@ class WrappedLines {
   const std::vector<size_t>& Starts() const { return starts_; }
 
  private:
-  void ExtendPrintableRun(size_t runEnd);
+  bool ExtendSpecial(std::string_view content);
   void StartLine(size_t offset);
 
   std::vector<size_t> starts_{0};

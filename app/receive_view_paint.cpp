@@ -1,9 +1,9 @@
-// Painting of the receive window: only the lines in sight, decoded as they are painted.
-#include <QFontMetricsF>
+// Painting of the receive window: only the lines in sight, decoded as they are painted, with
+// glyphs placed straight on the cell grid (no text shaping: a line is one glyph run).
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 
 #include "app/receive_view.h"
 #include "app/receive_view_charmap.h"
@@ -39,47 +39,53 @@ void ReceiveView::PaintSelection(QPainter& painter, size_t line, int top) const 
   painter.restore();
 }
 
-// Characters whose glyph advance is exactly their cells are drawn together in one run; any
-// other (a character the font lacks, say) is drawn alone, centred in its cells.
-bool ReceiveView::DrawsInRun(const QFontMetricsF& metrics, char16_t code, size_t width) const {
-  if (code < 0x80) return true;
-  if (!metrics.inFont(QChar(code))) return false;
-  if (width == 2 && wideCharsAligned_) return true;
-  return std::abs(metrics.horizontalAdvance(QChar(code)) - static_cast<qreal>(width) * cellWidth_) < 0.01;
+ReceiveView::Glyph ReceiveView::LookUpGlyph(char16_t code) const {
+  const QChar character(code);
+  quint32 index = 0;
+  int count = 1;
+  if (!rawFont_.isValid() || !rawFont_.glyphIndexesForChars(&character, 1, &index, &count) || count != 1) return {};
+  if (index == 0) return {};
+  QPointF advance;
+  rawFont_.advancesForGlyphIndexes(&index, &advance, 1);
+  return {index, advance.x()};
 }
 
+ReceiveView::Glyph ReceiveView::GlyphOf(char16_t code) const {
+  if (code < asciiGlyphs_.size()) return asciiGlyphs_[code];
+  const auto known = glyphCache_.find(code);
+  if (known != glyphCache_.end()) return known->second;
+  return glyphCache_.emplace(code, LookUpGlyph(code)).first->second;
+}
+
+// Each glyph sits centred in its cells (exactly on them for a monospace CJK font). A
+// character the font lacks is drawn alone through the font fallback; a control byte is a box.
 void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
-  const QFontMetricsF metrics(font());
-  const int baseline = top + ascent_;
+  const qreal baseline = top + ascent_;
   const auto x = [&](size_t column) { return kReceiveViewMargin + static_cast<qreal>(column) * cellWidth_; };
-  QString run;
-  size_t runColumn = 0;
-  size_t runEnd = 0;
-  const auto flush = [&] {
-    if (run.isEmpty()) return;
-    painter.drawText(QPointF(x(runColumn), baseline), run);
-    run.clear();
-  };
+  glyphIndexes_.clear();
+  glyphPositions_.clear();
   LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
   while (walk.Next()) {
     const CellKind kind = walk.Kind();
     if (kind == CellKind::LineEnd || kind == CellKind::JoinedLineEnd || kind == CellKind::Tab) continue;
+    const qreal cellsWidth = static_cast<qreal>(walk.Width()) * cellWidth_;
     if (kind == CellKind::Control) {
-      flush();
-      painter.drawRect(QRectF(x(walk.Column()) + 1.5, top + 3.5, cellWidth_ - 3, lineHeight_ - 7));
+      painter.drawRect(QRectF(x(walk.Column()) + 1.5, top + 3.5, cellsWidth - 3, lineHeight_ - 7));
       continue;
     }
     const char16_t code = CellCharCode(content_, walk.Offset(), {walk.Length(), kind});
-    if (!DrawsInRun(metrics, code, walk.Width())) {
-      flush();
-      const QRectF cells(x(walk.Column()), top, walk.Width() * cellWidth_, lineHeight_);
-      painter.drawText(cells, Qt::AlignCenter, QString(QChar(code)));
+    const Glyph glyph = GlyphOf(code);
+    if (glyph.index == 0) {
+      painter.drawText(QRectF(x(walk.Column()), top, cellsWidth, lineHeight_), Qt::AlignCenter, QString(QChar(code)));
       continue;
     }
-    if (!run.isEmpty() && walk.Column() != runEnd) flush();
-    if (run.isEmpty()) runColumn = walk.Column();
-    run += QChar(code);
-    runEnd = walk.Column() + walk.Width();
+    glyphIndexes_.append(glyph.index);
+    glyphPositions_.append(QPointF(x(walk.Column()) + (cellsWidth - glyph.advance) / 2, baseline));
   }
-  flush();
+  if (glyphIndexes_.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(rawFont_);
+  run.setGlyphIndexes(glyphIndexes_);
+  run.setPositions(glyphPositions_);
+  painter.drawGlyphRun(QPointF(0, 0), run);
 }

@@ -1,4 +1,5 @@
 #include "app/receive_view_layout.h"
+#include "app/receive_view_charmap.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,18 @@ TEST(ReceiveViewLayoutRules, WorkedExamples) {
   }
 }
 
+TEST(ReceiveViewCharmap, DecodesEachKindOfCharacter) {
+  const auto code = [](std::string_view content) { return CellCharCode(content, 0, CellCharAt(content, 0)); };
+  EXPECT_EQ(code("\xD6\xD0"), u'\u4E2D');  // a GB2312 character
+  EXPECT_EQ(code("\x81\x40"), u'\u4E02');  // a GBK extension character
+  EXPECT_EQ(code("\x80"), u'\u20AC');       // the euro sign of code page 936
+  EXPECT_EQ(code("A"), u'A');
+  EXPECT_EQ(code("\x01"), u'\x01');          // control bytes keep their code
+  EXPECT_EQ(code("\xFF"), kReplacementChar);
+  EXPECT_EQ(code("\xA1\x40"), kReplacementChar);  // well-formed but unassigned
+  EXPECT_EQ(code("\xD6 "), kReplacementChar);      // a lead byte without its trail
+}
+
 TEST(ReceiveViewLayoutRules, TabAdvancesToTheNextMultipleOfEight) {
   const std::string line = "ab\tc\t\td";
   LineCells cells(line, 0, line.size(), 80);
@@ -57,6 +70,14 @@ TEST(ReceiveViewLayoutRules, SplitPairAndSplitLineEndLayOutAsWhenWhole) {
   content += "\nz";
   lines.Extend(content);
   EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 2, 6})) << "\\r\\n breaks once";
+}
+
+TEST(ReceiveViewLayoutRules, ReplaceRethinksAWrapDecidedByAChangedTrailByte) {
+  WrappedLines lines;
+  lines.Rebuild("ab\xD6\xD0", 3);
+  ASSERT_EQ(lines.Starts(), (std::vector<size_t>{0, 2})) << "the pair did not fit after ab";
+  lines.Replace("ab\xD6 ", 3);  // now a lone lead byte: one cell, it fits
+  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 3}));
 }
 
 // Random content with every kind of character the layout knows, appended in random pieces
@@ -105,6 +126,24 @@ TEST(ReceiveViewLayoutRandom, DropHeadMatchesTheReferenceOfWhatRemains) {
     content += "xyz\n";
     lines.Extend(content);
     ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "appending after the cut";
+  }
+}
+
+TEST(ReceiveViewLayoutRandom, ReplaceLaysOutOnlyTheChangedTailLikeTheReference) {
+  std::mt19937 random(6);
+  for (int round = 0; round < 300; ++round) {
+    const size_t columns = 1 + random() % 20;
+    const std::string before = RandomLayoutContent(random, 300);
+    WrappedLines lines;
+    lines.Rebuild(before, columns);
+    // A backspace-style change: the same text cut somewhere (maybe inside a pair) and
+    // continued differently.
+    const size_t keep = random() % (before.size() + 1);
+    const std::string after = before.substr(0, keep) + RandomLayoutContent(random, random() % 40);
+    size_t unchanged = 0;
+    while (unchanged < std::min(before.size(), after.size()) && before[unchanged] == after[unchanged]) ++unchanged;
+    lines.Replace(after, unchanged);
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(after, columns)) << "round " << round;
   }
 }
 
