@@ -36,6 +36,18 @@ void OpenPty(WindowHarness& h, const PtyPair& pty) {
 
 std::string Shown(TVornicSPComm& w) { return w.M_ReceiverData->Content(); }
 
+// Writes more than the pty holds: the window must keep reading meanwhile, so the event loop
+// runs whenever the line is full.
+void SendWhileWindowReads(const PtyPair& pty, const std::string& bytes) {
+  fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = write(pty.master(), bytes.data() + sent, bytes.size() - sent);
+    if (n > 0) sent += static_cast<size_t>(n);
+    else QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+}
+
 }  // namespace
 
 class WindowTerminalTest : public QObject {
@@ -158,7 +170,7 @@ class WindowTerminalTest : public QObject {
     h.w().CB_HexDisplay->setChecked(false);
     std::string sent;
     for (int i = 0; i < 20000; ++i) sent += static_cast<char>('a' + i % 26);
-    pty.Send(sent);
+    SendWhileWindowReads(pty, sent);
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() >= sent.size(); }, 10000));
     QCOMPARE(Shown(h.w()), sent);
     QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：20000"));
