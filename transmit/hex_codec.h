@@ -36,7 +36,7 @@ constexpr int HexDigitValue(char c) {
 template <typename Sink>
 void ParseHexText(std::string_view text, Sink&& sink) {
   constexpr bool kCanStop = std::is_same_v<std::invoke_result_t<Sink&, uint8_t>, bool>;
-  const auto emit = [&sink](uint8_t byte) -> bool {
+  const auto handOver = [&sink](uint8_t byte) -> bool {
     if constexpr (kCanStop) {
       return sink(byte);
     } else {
@@ -61,12 +61,12 @@ void ParseHexText(std::string_view text, Sink&& sink) {
     if (value < 0) continue;
     accumulator = static_cast<uint8_t>(accumulator * 16 + value);
     if (++digits == 2) {
-      if (!emit(accumulator)) return;
+      if (!handOver(accumulator)) return;
       accumulator = 0;
       digits = 0;
     }
   }
-  if (digits == 1) emit(accumulator);
+  if (digits == 1) handOver(accumulator);
 }
 
 // All bytes of `text` at once, for callers that do not need them one by one.
