@@ -105,7 +105,10 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     const size_t lf = bytes.find('\n');
     std::string_view text = bytes.substr(0, lf);
     bytes.remove_prefix(lf == bytes.npos ? bytes.size() : lf + 1);
-    if (lf != std::string_view::npos && !text.empty() && text.back() == '\r') text.remove_suffix(1);
+    // Every CR at a line's end belongs to the line end, also on a last line without LF:
+    // a save writes the line with its own line end, and a CR kept in the text would then
+    // be read back as part of that line end instead of the value.
+    while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     document.lines_.push_back(Classify(std::string(text)));
   }
   return document;

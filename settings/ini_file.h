@@ -3,7 +3,8 @@
 // lines, kept as a document of lines so that a rewrite changes only the keys written.
 //
 // Reading:
-//  - Lines end at LF; a CR before the LF belongs to the line end (files from the other OS).
+//  - Lines end at LF; CRs before the LF belong to the line end (files from the other OS), and
+//    so do CRs that end the file.
 //  - Blanks are spaces and tabs. A line whose first non-blank is '[' starts a section named by
 //    the text up to ']' (or the line's end), blanks trimmed. A line whose first non-blank is ';'
 //    or '#' is a comment. A line with '=' is a key: the name before the first '=', the value
