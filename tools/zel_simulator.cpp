@@ -2,8 +2,6 @@
 // Prints the slave device path as its first line; SIGINT, SIGTERM or SIGHUP end it.
 // See kSimulatorUsage for the options.
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +15,7 @@
 #include "module/unique_fd.h"
 #include "tools/simulator_options.h"
 #include "tools/simulator_pty.h"
+#include "tools/stop_signals.h"
 #include "transmit/hex_codec.h"
 
 namespace {
@@ -107,17 +106,6 @@ class Simulator {
   bool stopped_ = false;
 };
 
-// Blocks the stop signals and returns a descriptor that becomes readable when one comes.
-UniqueFd StopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);
-  if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) return UniqueFd();
-  return UniqueFd(signalfd(-1, &signals, SFD_CLOEXEC));
-}
-
 int Fail(const std::string& what) {
   std::fprintf(stderr, "zel_simulator: %s\n", what.c_str());
   return 1;
@@ -132,7 +120,7 @@ int main(int argc, char** argv) {
     std::fputs(kSimulatorUsage, line.showHelp ? stdout : stderr);
     return line.showHelp ? 0 : 2;
   }
-  const UniqueFd stopFd = StopSignals();
+  const UniqueFd stopFd = BlockStopSignals();
   if (!stopFd.valid()) return Fail("cannot watch for stop signals");
   const SimulatorPty pty;
   if (!pty.ok()) return Fail(pty.error());
