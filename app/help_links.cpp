@@ -19,5 +19,5 @@ void TVornicSPComm::B_HelpClick() { M_ReceiverData->SetContent(HelpTextGbk()); }
 
 void TVornicSPComm::OpenMakerAddress() {
   // Nothing is shown when no browser opens.
-  QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerWebAddress)));
+  QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerUrl)));
 }

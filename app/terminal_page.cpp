@@ -143,7 +143,7 @@ void TVornicSPComm::BuildTerminalPage() {
   QFont big = font();
   big.setPixelSize(32);
   Label24->setFont(big);
-  big.setPixelSize(18);
+  big.setPixelSize(20);
   Label23->setFont(big);
   Label23->setStyleSheet("color: green");
   for (LinkLabel* label : {Label24, Label23}) {
