@@ -47,7 +47,8 @@ void TypedKeysTest::typedCharactersGoOutAsBytes() {
   QCOMPARE(t.Sent(7), (Bytes{0x09, 0x08, 0x01, 0x1A, 'x', ' ', '~'}));
   QCOMPARE(t.w.TransmittedCount, 8);
   QCOMPARE(t.Status(), U("发送8"));
-  QVERIFY(view->Content().empty());  // nothing typed is echoed
+  QVERIFY(view->Content().empty());                          // nothing typed is echoed
+  QVERIFY(t.w.TerminalPort->GetEventMask() != EV_RXCHAR);  // typed keys leave the events alone
 }
 
 void TypedKeysTest::inputMethodTextGoesOutAsGbk() {
