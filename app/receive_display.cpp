@@ -66,7 +66,7 @@ void TVornicSPComm::CB_HexDisplayClick() {
 void TVornicSPComm::B_ClearClick() {
   M_ReceiverData->Clear();
   TransmittedCount = 0;
-  StatusPanels[1]->setText(CountText("发送：", 0));
+  ShowTransmittedCount(true);  // also drops an old "line blocked" note
   StatusPanels[2]->setText(CountText("接收：", 0));
   Receive->Clear();
 }
