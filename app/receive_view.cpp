@@ -201,10 +201,13 @@ void ReceiveView::SyncScrollBar() {
   syncingScrollBar_ = false;
 }
 
-// The user moved the scroll bar (by dragging, the wheel or a key).
+// The user moved the scroll bar (by dragging, the wheel or a key). During a stream the bar
+// may be a tick behind: its end still means "follow the stream".
 void ReceiveView::scrollContentsBy(int, int) {
   if (syncingScrollBar_) return;
-  firstLine_ = std::min<size_t>(static_cast<size_t>(verticalScrollBar()->value()), LastFirstLine());
+  const QScrollBar* bar = verticalScrollBar();
+  firstLine_ = bar->value() >= bar->maximum() ? LastFirstLine()
+                                              : std::min<size_t>(static_cast<size_t>(bar->value()), LastFirstLine());
   viewport()->update();
 }
 

@@ -1,0 +1,340 @@
+// Receive window under a 1 MB burst: CPU for the appends, the longest event-loop block, the
+// cost of a toggle, a scroll and a backspace reset at full size, and peak memory, in hex and
+// in text rendering (GBK text). Baselines measured in the same run: a plain memcpy of the
+// same bytes, and QPlainTextEdit for the first 32 KB (it needs minutes for the whole burst).
+// Run with QT_QPA_PLATFORM=offscreen.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QThread>
+#include <QTimer>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/receive_store.h"
+#include "app/receive_view.h"
+
+namespace {
+
+constexpr size_t kBurstBytes = ReceiveStore::kDefaultKeptBytes;  // 1,048,575
+constexpr size_t kChunkBytes = 256;
+constexpr size_t kBaselineBytes = 32 * 1024;
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + t.tv_nsec / 1e6;
+}
+
+double PeakRssMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;
+}
+
+const char* Verdict(bool ok) { return ok ? "ok" : "OVER TARGET"; }
+
+std::string RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& b : bytes) b = static_cast<char>(random());
+  return bytes;
+}
+
+// GBK text: ASCII words, GB2312 characters and line ends, as a device printing Chinese sends.
+std::string GbkText(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  text.reserve(size + 2);
+  while (text.size() < size) {
+    const unsigned pick = random() % 10;
+    if (pick < 4) {
+      text += static_cast<char>(0xB0 + random() % 0x48);  // lead of a GB2312 character
+      text += static_cast<char>(0xA1 + random() % 0x5E);
+    } else if (pick < 9) {
+      text += static_cast<char>('a' + random() % 26);
+      if (random() % 6 == 0) text += ' ';
+    } else if (random() % 8 == 0) {
+      text += "\r\n";
+    }
+  }
+  text.resize(size);
+  return text;
+}
+
+// The chunks the display receives for a burst, as ReceiveStore renders them.
+std::vector<std::string> RenderedChunks(const std::string& burst, bool hex) {
+  ReceiveStore store;
+  std::vector<std::string> chunks;
+  for (size_t at = 0; at < burst.size(); at += kChunkBytes) {
+    store.AddChunk(reinterpret_cast<const uint8_t*>(burst.data()) + at, std::min(kChunkBytes, burst.size() - at));
+    chunks.push_back(store.TakePending(hex).Bytes);
+  }
+  return chunks;
+}
+
+std::string Joined(const std::vector<std::string>& chunks) {
+  std::string all;
+  for (const std::string& c : chunks) all += c;
+  return all;
+}
+
+struct ViewWindow {
+  ViewWindow() {
+    view.resize(800, 400);
+    view.show();
+    QApplication::processEvents();
+  }
+  void Paint() { view.viewport()->repaint(); }
+  ReceiveView view;
+};
+
+struct Worst {
+  double wallMs = 0;
+  double cpuMs = 0;  // the user-interface thread's own CPU: what the machine's load cannot inflate
+};
+
+// The slowest of `runs` runs of `step`.
+Worst WorstOf(int runs, const std::function<void()>& step) {
+  Worst worst;
+  for (int i = 0; i < runs; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    const double cpu = ThreadCpuMs();
+    step();
+    worst.cpuMs = std::max(worst.cpuMs, ThreadCpuMs() - cpu);
+    worst.wallMs = std::max(worst.wallMs, timer.nsecsElapsed() / 1e6);
+  }
+  return worst;
+}
+
+void PrintWorst(const char* what, Worst worst) {
+  std::printf("  %-45s %6.2f ms wall, %6.2f ms CPU (target < 20 ms: %s)\n", what, worst.wallMs, worst.cpuMs,
+              Verdict(worst.wallMs < 20));
+}
+
+double MemcpyBaselineSeconds(const std::vector<std::string>& chunks) {
+  std::string sink;
+  sink.reserve(Joined(chunks).size());
+  const double start = CpuSeconds();
+  for (const std::string& c : chunks) sink.append(c);
+  const double seconds = CpuSeconds() - start;
+  if (sink.empty()) std::puts("");  // keep the copy
+  return seconds;
+}
+
+double PlainTextEditSeconds(const std::vector<std::string>& chunks, size_t chunkCount) {
+  QPlainTextEdit edit;
+  edit.setReadOnly(true);
+  edit.resize(800, 400);
+  edit.show();
+  QApplication::processEvents();
+  const double start = CpuSeconds();
+  for (size_t i = 0; i < chunkCount; ++i) {
+    edit.moveCursor(QTextCursor::End);
+    edit.insertPlainText(QString::fromLatin1(chunks[i].data(), static_cast<qsizetype>(chunks[i].size())));
+  }
+  edit.viewport()->repaint();
+  return CpuSeconds() - start;
+}
+
+double ViewAppendSeconds(const std::vector<std::string>& chunks, size_t chunkCount) {
+  ViewWindow window;
+  const double start = CpuSeconds();
+  for (size_t i = 0; i < chunkCount; ++i) window.view.Append(chunks[i]);
+  window.Paint();
+  return CpuSeconds() - start;
+}
+
+// Appends one chunk per event-loop pass while a 1 ms timer runs; returns the timer's worst
+// lateness in ms. Paints happen as the loop schedules them.
+double WorstTimerLatenessMs(ReceiveView& view, const std::vector<std::string>& chunks) {
+  QEventLoop loop;
+  QElapsedTimer clock;
+  double worst = 0;
+  qint64 last = -1;
+  QTimer tick;
+  tick.setTimerType(Qt::PreciseTimer);
+  tick.setInterval(1);
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    if (last >= 0) worst = std::max(worst, (now - last) / 1e6 - 1.0);
+    last = now;
+  });
+  size_t next = 0;
+  QTimer feeder;
+  feeder.setInterval(0);
+  QObject::connect(&feeder, &QTimer::timeout, [&] {
+    if (next == chunks.size()) {
+      loop.quit();
+      return;
+    }
+    view.Append(chunks[next++]);
+  });
+  clock.start();
+  tick.start();
+  feeder.start();
+  loop.exec();
+  return worst;
+}
+
+void ReportBurst(const char* name, const std::vector<std::string>& chunks) {
+  const size_t baselineChunks = kBaselineBytes / kChunkBytes;
+  const double memcpySeconds = MemcpyBaselineSeconds(chunks);
+  const double viewSeconds = ViewAppendSeconds(chunks, chunks.size());
+  const double viewSmall = ViewAppendSeconds(chunks, baselineChunks);
+  const double plainSmall = PlainTextEditSeconds(chunks, baselineChunks);
+  std::printf("%s burst: %zu bytes received, %zu bytes shown in %zu appends\n", name, kBurstBytes,
+              Joined(chunks).size(), chunks.size());
+  std::printf("  appends + final paint, CPU:     %8.4f s   (target < 0.1 s: %s)\n", viewSeconds,
+              Verdict(viewSeconds < 0.1));
+  std::printf("  memcpy of the same text, CPU:   %8.4f s   view/memcpy = %.0fx\n", memcpySeconds,
+              viewSeconds / std::max(memcpySeconds, 1e-6));
+  std::printf("  first 32 KB: view %.4f s, QPlainTextEdit %.4f s   QPlainTextEdit/view = %.0fx\n", viewSmall,
+              plainSmall, plainSmall / std::max(viewSmall, 1e-6));
+}
+
+// Run twice: the first run also rasterises every glyph it shows for the first time.
+void ReportEventLoop(const std::vector<std::string>& chunks) {
+  for (const char* run : {"first run", "glyphs cached"}) {
+    ViewWindow window;
+    const double start = CpuSeconds();
+    const double worst = WorstTimerLatenessMs(window.view, chunks);
+    std::printf("  event-loop driven, one append per pass (%s): worst 1 ms timer lateness %.2f ms (target < 20 ms: "
+                "%s), CPU %.3f s\n",
+                run, worst, Verdict(worst < 20), CpuSeconds() - start);
+  }
+}
+
+// Toggle (3 MB or 1 MB SetContent), scroll to the top and back, and a backspace-style reset
+// (SetContent of the text buffer, then to the bottom), each painted.
+void ReportFullSizeOperations(const std::string& hex, const std::string& text) {
+  ViewWindow window;
+  ReceiveView& view = window.view;
+  // The first time text is shown, the CJK glyphs in sight are rasterised into the glyph
+  // cache; that happens once per glyph, so it is reported apart from the repeatable cost.
+  view.SetContent(hex);
+  window.Paint();
+  const Worst firstText = WorstOf(1, [&] {
+    view.SetContent(text);
+    window.Paint();
+  });
+  view.SetContent(hex);
+  window.Paint();
+  bool showingHex = true;
+  const Worst toggle = WorstOf(6, [&] {
+    showingHex = !showingHex;
+    view.SetContent(showingHex ? hex : text);
+    window.Paint();
+  });
+  view.SetContent(hex);
+  view.ScrollToBottom();
+  window.Paint();
+  const Worst scroll = WorstOf(6, [&] {
+    if (view.IsAtBottom()) {
+      view.verticalScrollBar()->setValue(0);
+    } else {
+      view.ScrollToBottom();
+    }
+    window.Paint();
+  });
+  std::string erased = text;  // what a backspace leaves: one byte less
+  erased.pop_back();
+  bool showingErased = false;
+  view.SetContent(text);
+  const Worst reset = WorstOf(6, [&] {
+    showingErased = !showingErased;
+    view.SetContent(showingErased ? erased : text);
+    view.ScrollToBottom();
+    window.Paint();
+  });
+  std::printf("full buffers (hex %zu bytes, text %zu bytes):\n", hex.size(), text.size());
+  PrintWorst("first toggle to text (glyphs rasterised once):", firstText);
+  PrintWorst("toggle (SetContent + paint), worst:", toggle);
+  PrintWorst("scroll to top / bottom + paint, worst:", scroll);
+  PrintWorst("backspace re-set (SetContent + bottom), worst:", reset);
+}
+
+// Chunks through the store into the view the way the window shows them, one display update
+// per chunk; reports CPU, the worst single update and whether the window ends up showing
+// exactly the kept buffer.
+void ReportThroughStore(const char* what, const std::string& burst, bool hex, int passes) {
+  ViewWindow window;
+  ReceiveStore store;
+  ReceiveUpdate update;
+  double worst = 0;
+  int resets = 0;
+  const double start = CpuSeconds();
+  for (int pass = 0; pass < passes; ++pass) {
+    for (size_t at = 0; at < burst.size(); at += kChunkBytes) {
+      store.AddChunk(reinterpret_cast<const uint8_t*>(burst.data()) + at, std::min(kChunkBytes, burst.size() - at));
+      QElapsedTimer timer;
+      timer.start();
+      store.TakePending(hex, update);
+      if (update.Reset) {
+        ++resets;
+        window.view.SetContent(update.Bytes);
+        window.view.ScrollToBottom();
+      } else {
+        window.view.DropHead(update.DroppedHead);
+        window.view.Append(update.Bytes);
+      }
+      worst = std::max(worst, timer.nsecsElapsed() / 1e6);
+    }
+  }
+  window.Paint();
+  const bool same = window.view.Content() == store.Snapshot(hex);
+  std::printf("  %s: CPU %.3f s, %d window re-sets, worst update %.2f ms (target < 20 ms: %s), window equals kept "
+              "buffer: %s\n",
+              what, CpuSeconds() - start, resets, worst, Verdict(worst < 20), same ? "yes" : "NO");
+}
+
+// GBK text in which every `every`-th chunk ends in a backspace.
+std::string WithBackspaces(std::string text, size_t every) {
+  for (size_t at = kChunkBytes * every - 1; at < text.size(); at += kChunkBytes * every) text[at] = '\b';
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("load average %.1f on %d cores: wall-clock figures include waiting for a core\n", load[0],
+              QThread::idealThreadCount());
+  const std::string randomBurst = RandomBytes(kBurstBytes, 1);
+  const std::string gbkBurst = GbkText(kBurstBytes, 2);
+  const std::vector<std::string> hexChunks = RenderedChunks(randomBurst, true);
+  const std::vector<std::string> textChunks = RenderedChunks(gbkBurst, false);
+
+  ReportBurst("hex rendering (random bytes)", hexChunks);
+  ReportEventLoop(hexChunks);
+  ReportThroughStore("past full buffers (2 MB through store and view)", randomBurst, true, 2);
+  ReportBurst("text rendering (GBK text)", textChunks);
+  ReportEventLoop(textChunks);
+  ReportThroughStore("past full buffers (2 MB through store and view)", gbkBurst, false, 2);
+  ReportThroughStore("1 MB with a backspace every 8th chunk (each re-sets the window)", WithBackspaces(gbkBurst, 8),
+                     false, 1);
+  ReportFullSizeOperations(Joined(hexChunks), Joined(textChunks));
+
+  const double peak = PeakRssMegabytes();
+  std::printf("peak memory (RSS): %.1f MB (target < 120 MB: %s)\n", peak, Verdict(peak < 120));
+  return 0;
+}
