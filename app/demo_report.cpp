@@ -50,7 +50,7 @@ QStringList ModuleValueLines(const TVornicSPComm& w) {
       QString("frequency %1 MHz, air rate %2, power %3, wake-up %4")
           .arg(w.E_RFFreq->text(), w.CB_RFBaudrate->currentText(), w.CB_Power->currentText(),
                w.CB_RFWakeUpTime->currentText()),
-      QString("serial %1 parity %2, delay %3 ms, error correction %4")
+      QString("serial %1, parity %2, delay %3 ms, error correction %4")
           .arg(w.CB_RFCOMBaudRate->currentText(), w.CB_Parity->currentText(), w.E_DelayTime->text(),
                OnOff(w.CB_FECEnable)),
       QString("addresses %1 -> %2, packet length %3, packet complete %4")

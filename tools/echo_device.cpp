@@ -2,6 +2,7 @@
 // the port comes back to it, as from a serial line whose RX and TX are wired together; the
 // demo and the terminal page's manual tests use it. Prints the slave device path as its
 // first line; SIGINT, SIGTERM or SIGHUP end it.
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -26,7 +27,12 @@ constexpr int kReopenPollMs = 20;
 
 class EchoDevice {
  public:
-  EchoDevice(const SimulatorPty& pty, int stopFd) : pty_(pty), stopFd_(stopFd) {}
+  // The master is switched to non-blocking: a blocking write waits inside the kernel until
+  // all of it fits, even after poll() reported room for some, and no stop gets through then.
+  EchoDevice(const SimulatorPty& pty, int stopFd) : pty_(pty), stopFd_(stopFd) {
+    const int flags = fcntl(pty_.master(), F_GETFL);
+    if (flags >= 0) fcntl(pty_.master(), F_SETFL, flags | O_NONBLOCK);
+  }
 
   void Run() {
     bool slavePresent = true;
@@ -46,7 +52,7 @@ class EchoDevice {
     if (!WaitForMaster(POLLIN)) return true;
     char buffer[4096];
     const ssize_t n = read(pty_.master(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) return true;
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
     if (n <= 0) return false;
     SendBack(buffer, static_cast<size_t>(n));
     return true;
@@ -58,7 +64,7 @@ class EchoDevice {
     while (size > 0 && !stopped_) {
       if (!WaitForMaster(POLLOUT)) continue;
       const ssize_t n = write(pty_.master(), data, size);
-      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (n <= 0) return;  // the other side went away: the bytes are lost, as on a real line
       data += n;
       size -= static_cast<size_t>(n);
