@@ -1,9 +1,8 @@
 #pragma once
 // Helpers of the configuration page's window tests: picking list entries as the user does,
-// a record of the window's captions, the module simulator as a child process, and a gate
-// that replaces the countdown's one-second pause so tests order it instead of waiting.
+// a record of the window's captions, and a gate that replaces the countdown's one-second
+// pause so tests order it instead of waiting.
 #include <QComboBox>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -61,29 +60,6 @@ class CaptionLog {
 inline const char* const kReadOkStatus = " - 读取配置成功！";
 inline const char* const kWriteOkStatus = " - 写入配置成功！";
 inline const char* const kFailedStatus = " - 读取（写入）配置失败！";
-
-#ifdef ZEL_SIMULATOR_PATH
-// The module simulator on its own pseudo-terminal; ended with SIGTERM.
-class SimulatorProcess {
- public:
-  explicit SimulatorProcess(const QStringList& arguments = {}) {
-    process_.start(ZEL_SIMULATOR_PATH, arguments);
-    if (!process_.waitForStarted(5000)) return;
-    while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-    }
-    path_ = QString::fromLocal8Bit(process_.readLine()).trimmed().toStdString();
-  }
-  ~SimulatorProcess() {
-    process_.terminate();
-    process_.waitForFinished(5000);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  QProcess process_;
-  std::string path_;
-};
-#endif
 
 // Replaces the countdown's one-second pauses: each pause waits until the test releases it.
 class CountdownGate {

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "config_page_window_support.h"
+#include "module/simulator_process.h"
 #include "module/module_protocol.h"
 #include "module/module_responder.h"
 #include "module/request_parser.h"
@@ -137,7 +138,7 @@ class ModuleExchangeWindowTest : public QObject {
 
  private slots:
   void readFillsEveryControlAndTheSettings() {
-    SimulatorProcess module;
+    SimulatorProcess module({});
     Page page(module.path());
     TVornicSPComm& w = page.w();
     w.CB_RFBaudrate->setCurrentIndex(0);
@@ -165,7 +166,7 @@ class ModuleExchangeWindowTest : public QObject {
   }
 
   void writeThenReadReturnsWhatWasWritten() {
-    SimulatorProcess module;
+    SimulatorProcess module({});
     const ModuleSettings written{470000, 7, 0, 9, 2, 0, 200, 0, 1, 254, 1, 0};
     {
       Page page(module.path());
@@ -199,7 +200,7 @@ class ModuleExchangeWindowTest : public QObject {
   void serialRateFecAndModelCodes() {
     struct Case {
       ConfigBlock block;
-      QStringList identity;
+      std::vector<std::string> identity;
       std::function<bool(TVornicSPComm&)> shown;
     };
     const Case cases[] = {
@@ -213,11 +214,14 @@ class ModuleExchangeWindowTest : public QObject {
          [](TVornicSPComm& w) { return w.L_Model->text() == "ZEL-A3" && w.L_Version->text() == "1.2.3"; }},
     };
     for (const Case& c : cases) {
-      SimulatorProcess module(QStringList{"--block", BlockText(c.block)} + c.identity);
+      std::vector<std::string> options = {"--block", BlockText(c.block).toStdString()};
+      options.insert(options.end(), c.identity.begin(), c.identity.end());
+      SimulatorProcess module(options);
       Page page(module.path());
       page.w().CB_FECEnable->setChecked(c.block[9] != 0xFE);  // so that the read has to change it
-      QVERIFY2(Read(page), qPrintable(page.w().windowTitle() + " " + BlockText(c.block)));
-      QVERIFY2(c.shown(page.w()), qPrintable(BlockText(c.block) + " " + c.identity.join(' ')));
+      const QString which = BlockText(c.block) + " " + QString::number(c.identity.size());
+      QVERIFY2(Read(page), qPrintable(which));
+      QVERIFY2(c.shown(page.w()), qPrintable(which));
     }
   }
 
@@ -236,7 +240,7 @@ class ModuleExchangeWindowTest : public QObject {
   }
 
   void secondPressWhileWaitingIsBusyAndFirstEndsNormally() {
-    SimulatorProcess module;
+    SimulatorProcess module({});
     Page page(module.path());
     CaptionLog log(page.w());
     page.w().B_ReadConfigurationClick();
