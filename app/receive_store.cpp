@@ -27,13 +27,8 @@ bool TryAppend(std::string& to, const char* bytes, size_t count) {
 }
 
 bool TryAssign(std::string& to, const char* bytes, size_t count) {
-  try {
-    to.assign(bytes, count);
-    return true;
-  } catch (const std::bad_alloc&) {
-    to.clear();
-    return false;
-  }
+  to.clear();  // keeps the capacity
+  return TryAppend(to, bytes, count);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -17,8 +16,8 @@ namespace {
 
 constexpr int kFontPixels = 12;
 const char* const kPreferredFamily = "Noto Sans Mono CJK SC";
-constexpr int kStreamRepaintMs = 16;
-constexpr int kNothingToRepaint = INT_MAX;
+constexpr int kStreamRepaintMs = 33;
+constexpr int kStreamScrollBarMs = 100;
 
 size_t CommonPrefixLength(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
@@ -31,7 +30,7 @@ size_t CommonPrefixLength(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent), streamRepaintTop_(kNothingToRepaint) {
+ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName(QStringLiteral("M_ReceiverData"));
   InstallReceiveViewAccessibility();
   setFocusPolicy(Qt::StrongFocus);
@@ -42,8 +41,9 @@ ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent), streamR
   viewport()->setCursor(Qt::IBeamCursor);
   streamRepaintTimer_.setInterval(kStreamRepaintMs);
   connect(&streamRepaintTimer_, &QTimer::timeout, this, [this] {
-    if (streamRepaintTop_ == kNothingToRepaint) {
+    if (streamDirtyLine_ == kNoLine) {
       streamRepaintTimer_.stop();
+      SyncScrollBar();  // the stream paused: the bar shows where it ended
     } else {
       FlushStreamRepaint();
     }
@@ -71,14 +71,13 @@ void ReceiveView::ChooseFont() {
   MeasureFont();
 }
 
+// Cells are whole pixels wide, so that lines compose from cell images without seams.
 void ReceiveView::MeasureFont() {
   const QFontMetricsF metrics(font());
-  cellWidth_ = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('M')));
+  cellWidth_ = std::max<qreal>(1, std::round(metrics.horizontalAdvance(QLatin1Char('M'))));
   lineHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.height())));
   ascent_ = static_cast<int>(std::ceil(metrics.ascent()));
-  rawFont_ = QRawFont::fromFont(font());
-  glyphCache_.clear();
-  for (char16_t c = 0x20; c < 0x7F; ++c) asciiGlyphs_[c] = LookUpGlyph(c);
+  ResetCells();
 }
 
 size_t ReceiveView::ColumnsForWidth() const {
@@ -96,32 +95,45 @@ QSize ReceiveView::sizeHint() const {
 void ReceiveView::Append(const char* bytes, size_t count) {
   if (bytes == nullptr || count == 0) return;
   const bool follow = IsAtBottom();
-  const size_t firstBefore = firstLine_;
-  const size_t lastLineBefore = lines_.LineCount() - 1;
+  streamDirtyLine_ = std::min(streamDirtyLine_, lines_.LineCount() - 1);  // the last line grows
   content_.append(bytes, count);
   lines_.Extend(content_);
   if (follow) firstLine_ = LastFirstLine();
-  const int top = firstLine_ != firstBefore || lastLineBefore <= firstLine_
-                      ? 0
-                      : kReceiveViewMargin + static_cast<int>(lastLineBefore - firstLine_) * lineHeight_;
-  ScheduleStreamRepaint(top);
-  ContentChanged();
-}
-
-// A stream repaints (and moves the scroll bar) at most once a tick: the first change after
-// a pause shows at once, later ones wait for the next tick.
-void ReceiveView::ScheduleStreamRepaint(int top) {
-  streamRepaintTop_ = std::min(streamRepaintTop_, top);
   if (streamRepaintTimer_.isActive()) return;
   FlushStreamRepaint();
   streamRepaintTimer_.start();
 }
 
+// A stream repaints (and moves the scroll bar) at most once a tick: the first change after
+// a pause shows at once, later ones wait for the next tick. What is already painted moves up
+// by a blit; only the lines that changed or came into sight are painted.
 void ReceiveView::FlushStreamRepaint() {
-  const int top = streamRepaintTop_;
-  streamRepaintTop_ = kNothingToRepaint;
-  SyncScrollBar();
-  if (top < viewport()->height()) viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+  const size_t dirtyLine = streamDirtyLine_;
+  streamDirtyLine_ = kNoLine;
+  // The scroll bar repaints itself whenever it moves: a few times a second is enough.
+  if (!scrollBarSynced_.isValid() || scrollBarSynced_.elapsed() >= kStreamScrollBarMs) SyncScrollBar();
+  const int height = viewport()->height();
+  const int width = viewport()->width();
+  if (firstLine_ != shownFirstLine_) {
+    const size_t moved = firstLine_ - shownFirstLine_;
+    if (firstLine_ > shownFirstLine_ && moved < VisibleLineCount()) {
+      const int dy = static_cast<int>(moved) * lineHeight_;
+      viewport()->scroll(0, -dy, QRect(0, kReceiveViewMargin, width, height - kReceiveViewMargin));
+      shownFirstLine_ = firstLine_;
+    } else {
+      RepaintAll();
+    }
+  }
+  if (dirtyLine != kNoLine) {
+    const int top = dirtyLine <= firstLine_ ? 0 : kReceiveViewMargin + static_cast<int>(dirtyLine - firstLine_) * lineHeight_;
+    if (top < height) viewport()->update(0, top, width, height - top);
+  }
+  ContentChanged();  // a screen reader hears of a stream once a tick, too
+}
+
+void ReceiveView::RepaintAll() {
+  shownFirstLine_ = firstLine_;
+  viewport()->update();
 }
 
 void ReceiveView::SetContent(std::string_view bytes) {
@@ -183,6 +195,9 @@ void ReceiveView::changeEvent(QEvent* e) {
     MeasureFont();
     lines_.Rebuild(content_, ColumnsForWidth());
     Relayout();
+  } else if (e->type() == QEvent::PaletteChange) {
+    ResetCells();
+    RepaintAll();
   }
 }
 
@@ -192,6 +207,7 @@ size_t ReceiveView::LastFirstLine() const {
 }
 
 void ReceiveView::SyncScrollBar() {
+  scrollBarSynced_.start();
   QScrollBar* bar = verticalScrollBar();
   syncingScrollBar_ = true;
   bar->setRange(0, static_cast<int>(LastFirstLine()));
@@ -208,13 +224,13 @@ void ReceiveView::scrollContentsBy(int, int) {
   const QScrollBar* bar = verticalScrollBar();
   firstLine_ = bar->value() >= bar->maximum() ? LastFirstLine()
                                               : std::min<size_t>(static_cast<size_t>(bar->value()), LastFirstLine());
-  viewport()->update();
+  RepaintAll();
 }
 
 void ReceiveView::ScrollToLine(size_t line) {
   firstLine_ = std::min(line, LastFirstLine());
   SyncScrollBar();
-  viewport()->update();
+  RepaintAll();
 }
 
 bool ReceiveView::IsAtBottom() const { return firstLine_ >= LastFirstLine(); }

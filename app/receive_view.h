@@ -13,9 +13,9 @@
 // Scrolling: appending while the last line is in view keeps the last line in view (like a
 // terminal); a reader who scrolled up stays where he is. SetContent and Clear show the top.
 //
-// Painting: a stream repaints at most about 60 times a second (the first append after a
-// pause shows at once); glyphs are placed on the cell grid straight from the font, without
-// text shaping, so a full repaint costs well under a millisecond.
+// Painting: a stream repaints at most about 30 times a second (the first append after a
+// pause shows at once), moves what is already painted up by a blit and paints only the lines
+// that changed; lines are composed from pre-rendered character cells (receive_view_cells.h).
 //
 // Selection: with the mouse (press and drag), Ctrl+A / "全选" and programmatically; Ctrl+C,
 // Ctrl+Insert and the context menu's "复制" copy it as Unicode text ("\r\n" and a lone '\r'
@@ -31,20 +31,17 @@
 // control does). Input-method commits are reported to TextTyped as well. Tab and Enter never
 // move the focus.
 #include <QAbstractScrollArea>
-#include <QList>
-#include <QPointF>
-#include <QRawFont>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
-#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "app/receive_view_cells.h"
 #include "app/receive_view_layout.h"
 
 // Blank border around the text, in pixels.
@@ -112,6 +109,9 @@ class ReceiveView : public QAbstractScrollArea {
   // The Unicode text of the characters that start in [begin, end).
   QString TextOfRange(size_t begin, size_t end) const;
 
+  // How often a stream repaints, in ms (about 30 times a second by default).
+  void SetStreamRepaintInterval(int ms) { streamRepaintTimer_.setInterval(ms); }
+
   // ---- keys ----
   void SetKeyHooks(ReceiveViewKeyHooks hooks) { hooks_ = std::move(hooks); }
 
@@ -145,16 +145,10 @@ class ReceiveView : public QAbstractScrollArea {
   void ReportTypedText(const QKeyEvent* e);
   size_t CharBoundaryAtOrBefore(size_t offset) const;
   void ExtendSelectionTo(QPoint viewportPoint);
-  void ScheduleStreamRepaint(int top);
   void FlushStreamRepaint();
-  struct Glyph {
-    quint32 index = 0;  // 0: the font has no glyph for the character
-    qreal advance = 0;
-  };
-  Glyph GlyphOf(char16_t code) const;
-  Glyph LookUpGlyph(char16_t code) const;
+  void RepaintAll();
+  void ResetCells();
   void PaintLine(QPainter& painter, size_t line, int top) const;
-  void PaintSelection(QPainter& painter, size_t line, int top) const;
   QRect LineCellsRect(size_t line, int top, size_t begin, size_t end) const;
 
   std::string content_;
@@ -165,13 +159,13 @@ class ReceiveView : public QAbstractScrollArea {
   qreal cellWidth_ = 7;
   int lineHeight_ = 14;
   int ascent_ = 11;
-  QRawFont rawFont_;
-  std::array<Glyph, 128> asciiGlyphs_{};
-  mutable std::unordered_map<char16_t, Glyph> glyphCache_;
-  mutable QList<quint32> glyphIndexes_;  // scratch of PaintLine
-  mutable QList<QPointF> glyphPositions_;
+  mutable CellImageCache cells_;
+  mutable CellLineImage lineImage_;  // scratch of PaintLine
+  QElapsedTimer scrollBarSynced_;
   QTimer streamRepaintTimer_;
-  int streamRepaintTop_;  // top of the region a stream has changed since the last repaint
+  static constexpr size_t kNoLine = static_cast<size_t>(-1);
+  size_t streamDirtyLine_ = kNoLine;  // first line a stream changed since the last repaint
+  size_t shownFirstLine_ = 0;         // the first line the painted (or pending) picture shows
   size_t firstLine_ = 0;  // the first line in sight; the scroll bar follows it
   bool syncingScrollBar_ = false;
   ReceiveViewKeyHooks hooks_;

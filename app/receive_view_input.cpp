@@ -110,7 +110,7 @@ void ReceiveView::mousePressEvent(QMouseEvent* e) {
   if (!(e->modifiers() & Qt::ShiftModifier)) anchor_ = at;
   cursor_ = at;
   selecting_ = true;
-  viewport()->update();
+  RepaintAll();
 }
 
 void ReceiveView::mouseMoveEvent(QMouseEvent* e) {
@@ -123,7 +123,7 @@ void ReceiveView::ExtendSelectionTo(QPoint point) {
   if (point.y() < 0) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
   if (point.y() >= viewport()->height()) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   cursor_ = OffsetAt(point);
-  viewport()->update();
+  RepaintAll();
 }
 
 void ReceiveView::mouseReleaseEvent(QMouseEvent* e) {

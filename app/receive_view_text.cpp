@@ -66,13 +66,13 @@ size_t ReceiveView::CharBoundaryAtOrBefore(size_t offset) const {
 void ReceiveView::SetSelection(size_t anchor, size_t position) {
   anchor_ = CharBoundaryAtOrBefore(anchor);
   cursor_ = CharBoundaryAtOrBefore(position);
-  viewport()->update();
+  RepaintAll();
 }
 
 void ReceiveView::SelectAll() {
   anchor_ = 0;
   cursor_ = content_.size();
-  viewport()->update();
+  RepaintAll();
 }
 
 size_t ReceiveView::SelectionStart() const { return std::min(anchor_, cursor_); }

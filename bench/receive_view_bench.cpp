@@ -311,6 +311,39 @@ std::string WithBackspaces(std::string text, size_t every) {
   return text;
 }
 
+// A steady stream at 256000 baud's rate (25.6 kB/s) in 128-byte chunks through the store and
+// the view, for a few seconds: the share of one core the process uses.
+void ReportSustainedStream(const std::string& burst, bool hex) {
+  constexpr int kSeconds = 5;
+  constexpr size_t kStreamChunk = 128;
+  constexpr int kChunkIntervalMs = 5;  // 200 chunks a second
+  ViewWindow window;
+  ReceiveStore store;
+  ReceiveUpdate update;
+  size_t at = 0;
+  QTimer source;
+  source.setTimerType(Qt::PreciseTimer);
+  source.setInterval(kChunkIntervalMs);
+  QObject::connect(&source, &QTimer::timeout, [&] {
+    if (at + kStreamChunk > burst.size()) at = 0;
+    store.AddChunk(reinterpret_cast<const uint8_t*>(burst.data()) + at, kStreamChunk);
+    at += kStreamChunk;
+    store.TakePending(hex, update);
+    window.view.DropHead(update.DroppedHead);
+    window.view.Append(update.Bytes);
+  });
+  QEventLoop loop;
+  QTimer::singleShot(kSeconds * 1000, &loop, &QEventLoop::quit);
+  QElapsedTimer wall;
+  wall.start();
+  const double start = CpuSeconds();
+  source.start();
+  loop.exec();
+  const double share = (CpuSeconds() - start) / (wall.nsecsElapsed() / 1e9) * 100;
+  std::printf("  sustained 25.6 kB/s for %d s (200 updates/s): %.2f%% of one core (target < 3%%: %s)\n", kSeconds,
+              share, Verdict(share < 3));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -327,11 +360,13 @@ int main(int argc, char** argv) {
   ReportBurst("hex rendering (random bytes)", hexChunks);
   ReportEventLoop(hexChunks);
   ReportThroughStore("past full buffers (2 MB through store and view)", randomBurst, true, 2);
+  ReportSustainedStream(randomBurst, true);
   ReportBurst("text rendering (GBK text)", textChunks);
   ReportEventLoop(textChunks);
   ReportThroughStore("past full buffers (2 MB through store and view)", gbkBurst, false, 2);
   ReportThroughStore("1 MB with a backspace every 8th chunk (each re-sets the window)", WithBackspaces(gbkBurst, 8),
                      false, 1);
+  ReportSustainedStream(gbkBurst, false);
   ReportFullSizeOperations(Joined(hexChunks), Joined(textChunks));
 
   const double peak = PeakRssMegabytes();

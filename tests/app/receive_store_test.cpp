@@ -57,22 +57,19 @@ TEST(ReceiveStoreRenderings, HexPendingIsEveryByte) {
   EXPECT_EQ(store.TakePending(true).Bytes, "") << "pending texts are emptied by a take";
 }
 
-TEST(ReceiveStoreRenderings, BackspaceRemovesLastCharAndMakesTextDisplayReset) {
+TEST(ReceiveStoreRenderings, BackspaceResetsTheTextDisplayButIsAPlainPairInHex) {
   ReceiveStore store;
   Add(store, "abc\b");
   EXPECT_EQ(store.Snapshot(false), "ab");
   EXPECT_EQ(store.Snapshot(true), "61 62 63 08 ");
-  const ReceiveUpdate update = store.TakePending(false);
-  EXPECT_TRUE(update.Reset);
-  EXPECT_EQ(update.Bytes, "ab");
-}
+  const ReceiveUpdate text = store.TakePending(false);
+  EXPECT_TRUE(text.Reset);
+  EXPECT_EQ(text.Bytes, "ab");
 
-TEST(ReceiveStoreRenderings, BackspaceIsAPlainHexPairInHexDisplay) {
-  ReceiveStore store;
-  Add(store, "abc\b");
-  const ReceiveUpdate update = store.TakePending(true);
-  EXPECT_FALSE(update.Reset);
-  EXPECT_EQ(update.Bytes, "61 62 63 08 ");
+  Add(store, "d\b");
+  const ReceiveUpdate hex = store.TakePending(true);
+  EXPECT_FALSE(hex.Reset);
+  EXPECT_EQ(hex.Bytes, "64 08 ");
 }
 
 TEST(ReceiveStoreRenderings, BackspaceFirstAfterClearLeavesTextEmpty) {
@@ -209,23 +206,43 @@ TEST(ReceiveStoreOverflow, ChunkLargerThanTheBufferKeepsItsNewestBytes) {
   EXPECT_EQ(text, std::string("abcdefghijklmnopqrstuvwxyz").substr(26 - text.size()));
 }
 
+// ReceiveThread's part: random chunks of 1 to 256 bytes added from another thread.
+class RandomWriter {
+ public:
+  RandomWriter(ReceiveStore& store, int chunks, unsigned seed, bool lettersOnly)
+      : thread_([this, &store, chunks, seed, lettersOnly] {
+          std::mt19937 random(seed);
+          uint8_t chunk[256];
+          for (int i = 0; i < chunks; ++i) {
+            const size_t size = 1 + random() % 256;
+            for (size_t k = 0; k < size; ++k) {
+              chunk[k] = static_cast<uint8_t>(lettersOnly ? 'A' + random() % 26 : random());
+            }
+            store.AddChunk(chunk, size);
+            added_.append(reinterpret_cast<const char*>(chunk), size);
+          }
+          done_ = true;
+        }) {}
+  ~RandomWriter() { Join(); }
+  bool Done() const { return done_; }
+  // Everything added, once the writer has ended.
+  const std::string& Added() {
+    Join();
+    return added_;
+  }
+
+ private:
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::string added_;
+  std::atomic<bool> done_{false};
+  std::thread thread_;  // last: starts once the members above exist
+};
+
 TEST(ReceiveStoreConcurrency, EverythingTakenEqualsEverythingAdded) {
-  constexpr int kChunks = 20000;
   ReceiveStore store(4096);  // small buffer: drops and resets happen during the run
-  std::string added;
-  added.reserve(kChunks * 128);
-  std::atomic<bool> done{false};
-  std::thread writer([&] {
-    std::mt19937 random(3);
-    uint8_t chunk[256];
-    for (int i = 0; i < kChunks; ++i) {
-      const size_t size = 1 + random() % 256;
-      for (size_t k = 0; k < size; ++k) chunk[k] = static_cast<uint8_t>('A' + random() % 26);
-      store.AddChunk(chunk, size);
-      added.append(reinterpret_cast<const char*>(chunk), size);
-    }
-    done = true;
-  });
+  RandomWriter writer(store, 20000, 3, true);
   std::string window;
   int64_t lastCount = 0;
   ReceiveUpdate update;
@@ -235,8 +252,8 @@ TEST(ReceiveStoreConcurrency, EverythingTakenEqualsEverythingAdded) {
     lastCount = update.ReceivedCount;
     ApplyUpdate(update, window);
   };
-  while (!done) follow();
-  writer.join();
+  while (!writer.Done()) follow();
+  const std::string& added = writer.Added();
   follow();
   EXPECT_EQ(lastCount, static_cast<int64_t>(added.size()));
   ASSERT_LE(window.size(), 4096u);
@@ -245,21 +262,8 @@ TEST(ReceiveStoreConcurrency, EverythingTakenEqualsEverythingAdded) {
 }
 
 TEST(ReceiveStoreConcurrency, NothingIsLostOrResetWithoutOverflow) {
-  constexpr int kChunks = 3000;
   ReceiveStore store;
-  std::string added;
-  std::atomic<bool> done{false};
-  std::thread writer([&] {
-    std::mt19937 random(5);
-    uint8_t chunk[256];
-    for (int i = 0; i < kChunks; ++i) {
-      const size_t size = 1 + random() % 256;
-      for (size_t k = 0; k < size; ++k) chunk[k] = static_cast<uint8_t>(random());
-      store.AddChunk(chunk, size);
-      added.append(reinterpret_cast<const char*>(chunk), size);
-    }
-    done = true;
-  });
+  RandomWriter writer(store, 3000, 5, false);
   std::string taken;
   ReceiveUpdate update;
   bool anyReset = false;
@@ -268,8 +272,8 @@ TEST(ReceiveStoreConcurrency, NothingIsLostOrResetWithoutOverflow) {
     anyReset |= update.Reset;
     taken += update.Bytes;
   };
-  while (!done) take();
-  writer.join();
+  while (!writer.Done()) take();
+  const std::string& added = writer.Added();
   take();
   EXPECT_FALSE(anyReset);
   EXPECT_EQ(taken, HexOf(added));

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -58,6 +59,7 @@ class ReceiveViewTest : public QObject {
   void inputMethodCommitIsTypedText();
   void accessibleTextIsTheVisibleLines();
   void splitPairPaintsLikeAWholePair();
+  void streamedPictureEqualsAFreshPaint();
   void objectNameIsTheControlName();
 };
 
@@ -263,6 +265,30 @@ void ReceiveViewTest::splitPairPaintsLikeAWholePair() {
   QVERIFY(Painted(*whole.view) != Painted(*split.view));
   split.view->Append("\xD0y");
   QCOMPARE(Painted(*split.view), Painted(*whole.view));
+}
+
+// A stream moves what is painted up by blits and paints only changed lines: what the window
+// shows in the end must be exactly what a full paint of the content gives.
+void ReceiveViewTest::streamedPictureEqualsAFreshPaint() {
+  Fixture f;
+  f.view->SetStreamRepaintInterval(0);  // a tick on every pass of the event loop
+  std::mt19937 random(9);
+  const std::string content = RandomLayoutContent(random, 20000);
+  f.view->SetSelection(50, 400);
+  for (size_t at = 0; at < content.size(); at += 1 + random() % 300) {
+    f.view->Append(content.substr(at, 1 + random() % 300));
+    QCoreApplication::processEvents();
+  }
+  QTRY_COMPARE(size_t(f.view->verticalScrollBar()->value()), f.view->FirstVisibleLine());
+  QCoreApplication::processEvents();
+  QWidget* surface = f.view->viewport();
+  const QPoint origin = surface->mapTo(&f.window, QPoint(0, 0));
+  const QImage shown = QGuiApplication::primaryScreen()
+                           ->grabWindow(f.window.winId())
+                           .toImage()
+                           .copy(QRect(origin, surface->size()))
+                           .convertToFormat(QImage::Format_RGB32);
+  QCOMPARE(shown, Painted(*f.view).convertToFormat(QImage::Format_RGB32));
 }
 
 void ReceiveViewTest::objectNameIsTheControlName() {
