@@ -9,11 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "tools/simulator_pty.h"
-#include "tools/stop_signals.h"
+#include "tools/device_start.h"
 
 namespace {
 
@@ -93,11 +91,6 @@ class EchoDevice {
   bool stopped_ = false;
 };
 
-int Fail(const std::string& what) {
-  std::fprintf(stderr, "echo_device: %s\n", what.c_str());
-  return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,17 +107,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "echo_device: unknown argument: %s\n%s", argv[i], kUsage);
     return 2;
   }
-  const UniqueFd stopFd = BlockStopSignals();
-  if (!stopFd.valid()) return Fail("cannot watch for stop signals");
-  const SimulatorPty pty;
-  if (!pty.ok()) return Fail(pty.error());
-  std::unique_ptr<ScopedSymlink> link;
-  if (!linkPath.empty()) {
-    link = std::make_unique<ScopedSymlink>(linkPath, pty.slavePath());
-    if (!link->ok()) return Fail(link->error());
-  }
-  std::printf("%s\n", pty.slavePath().c_str());
-  std::fflush(stdout);
-  EchoDevice(pty, stopFd.get()).Run();
+  const DeviceStart start("echo_device", linkPath);
+  if (!start.ok()) return 1;
+  EchoDevice(start.pty(), start.stopFd()).Run();
   return 0;
 }

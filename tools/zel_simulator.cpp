@@ -13,9 +13,8 @@
 
 #include "module/module_responder.h"
 #include "module/unique_fd.h"
+#include "tools/device_start.h"
 #include "tools/simulator_options.h"
-#include "tools/simulator_pty.h"
-#include "tools/stop_signals.h"
 #include "transmit/hex_codec.h"
 
 namespace {
@@ -106,11 +105,6 @@ class Simulator {
   bool stopped_ = false;
 };
 
-int Fail(const std::string& what) {
-  std::fprintf(stderr, "zel_simulator: %s\n", what.c_str());
-  return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,17 +114,8 @@ int main(int argc, char** argv) {
     std::fputs(kSimulatorUsage, line.showHelp ? stdout : stderr);
     return line.showHelp ? 0 : 2;
   }
-  const UniqueFd stopFd = BlockStopSignals();
-  if (!stopFd.valid()) return Fail("cannot watch for stop signals");
-  const SimulatorPty pty;
-  if (!pty.ok()) return Fail(pty.error());
-  std::unique_ptr<ScopedSymlink> link;
-  if (!line.options.linkPath.empty()) {
-    link = std::make_unique<ScopedSymlink>(line.options.linkPath, pty.slavePath());
-    if (!link->ok()) return Fail(link->error());
-  }
-  std::printf("%s\n", pty.slavePath().c_str());
-  std::fflush(stdout);
-  Simulator(line.options, pty, stopFd.get()).Run();
+  const DeviceStart start("zel_simulator", line.options.linkPath);
+  if (!start.ok()) return 1;
+  Simulator(line.options, start.pty(), start.stopFd()).Run();
   return 0;
 }
