@@ -1,6 +1,7 @@
 #include "app/receive_view_cells.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -23,6 +24,7 @@ uint64_t CellKey(char16_t code, int cells, bool box, QRgb foreground, QRgb backg
 
 void CellImageCache::Reset(const QFont& font, const CellMetrics& metrics) {
   font_ = font;
+  rawFont_ = QRawFont::fromFont(font);
   metrics_ = metrics;
   deviceCellWidth_ = std::max(1, static_cast<int>(std::lround(metrics.cellWidth * metrics.devicePixelRatio)));
   deviceLineHeight_ = std::max(1, static_cast<int>(std::lround(metrics.lineHeight * metrics.devicePixelRatio)));
@@ -37,8 +39,10 @@ const QImage& CellImageCache::Cell(char16_t code, int cells, bool box, QRgb fore
   return cells_.emplace(key, Render(code, cells, box, foreground, background)).first->second;
 }
 
-// Draws the character as Qt would, centred in its cells, on its background. A glyph wider
-// than its cells (from a fallback font) is cut at the cell edges.
+// Draws the character centred in its cells on its background: straight from the font's
+// glyph (no text shaping: this runs once per new character and colour pair, and a screen of
+// Chinese text brings hundreds), or through Qt's font fallback for a character the font
+// lacks. A glyph wider than its cells is cut at the cell edges.
 QImage CellImageCache::Render(char16_t code, int cells, bool box, QRgb foreground, QRgb background) const {
   QImage image(deviceCellWidth_ * cells, deviceLineHeight_, QImage::Format_RGB32);
   image.setDevicePixelRatio(metrics_.devicePixelRatio);
@@ -50,10 +54,22 @@ QImage CellImageCache::Render(char16_t code, int cells, bool box, QRgb foregroun
     painter.drawRect(QRectF(1.5, 3.5, width - 3, metrics_.lineHeight - 7));
     return image;
   }
+  const QChar character(code);
+  quint32 glyph = 0;
+  int glyphs = 1;
+  if (rawFont_.isValid() && rawFont_.glyphIndexesForChars(&character, 1, &glyph, &glyphs) && glyph != 0) {
+    QPointF advance;
+    rawFont_.advancesForGlyphIndexes(&glyph, &advance, 1);
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes({glyph});
+    run.setPositions({QPointF((width - advance.x()) / 2, metrics_.ascent)});
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    return image;
+  }
   painter.setFont(font_);
-  const QString text{QChar(code)};
-  const qreal advance = QFontMetricsF(font_).horizontalAdvance(text);
-  painter.drawText(QPointF((width - advance) / 2, metrics_.ascent), text);
+  const QString text{character};
+  painter.drawText(QPointF((width - QFontMetricsF(font_).horizontalAdvance(text)) / 2, metrics_.ascent), text);
   return image;
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QRawFont>
 #include <cstdint>
 #include <unordered_map>
 
@@ -32,6 +33,7 @@ class CellImageCache {
   QImage Render(char16_t code, int cells, bool box, QRgb foreground, QRgb background) const;
 
   QFont font_;
+  QRawFont rawFont_;
   CellMetrics metrics_;
   int deviceCellWidth_ = 6;
   int deviceLineHeight_ = 14;
