@@ -139,7 +139,11 @@ void ReceiveView::RepaintAll() {
 void ReceiveView::SetContent(std::string_view bytes) {
   const size_t unchanged = CommonPrefixLength(content_, bytes);
   const size_t columns = ColumnsForWidth();
-  content_.assign(bytes.data(), bytes.size());
+  if (bytes.empty()) {
+    content_.clear();  // keeps the capacity for the next stream
+  } else {
+    content_.assign(bytes.data(), bytes.size());
+  }
   anchor_ = cursor_ = 0;
   if (columns == lines_.Columns()) {
     lines_.Replace(content_, unchanged);

@@ -168,13 +168,13 @@ double WorstTimerLatenessMs(ReceiveView& view, const std::vector<std::string>& c
   QEventLoop loop;
   QElapsedTimer clock;
   double worst = 0;
-  qint64 last = -1;
+  qint64 last = 0;  // the clock starts with the timer: a long first append counts too
   QTimer tick;
   tick.setTimerType(Qt::PreciseTimer);
   tick.setInterval(1);
   QObject::connect(&tick, &QTimer::timeout, [&] {
     const qint64 now = clock.nsecsElapsed();
-    if (last >= 0) worst = std::max(worst, (now - last) / 1e6 - 1.0);
+    worst = std::max(worst, (now - last) / 1e6 - 1.0);
     last = now;
   });
   size_t next = 0;
@@ -312,7 +312,10 @@ std::string WithBackspaces(std::string text, size_t every) {
 }
 
 // A steady stream at 256000 baud's rate (25.6 kB/s) in 128-byte chunks through the store and
-// the view, for a few seconds: the share of one core the process uses.
+// the view: the share of one core the process uses. Two runs on the same window: in the
+// first, every character seen for the first time is also rendered into its cell once (GBK
+// text of random characters brings thousands); the second shows the steady state. The
+// stream source itself (a 5 ms timer, the store) is part of the figure.
 void ReportSustainedStream(const std::string& burst, bool hex) {
   constexpr int kSeconds = 5;
   constexpr size_t kStreamChunk = 128;
@@ -332,16 +335,19 @@ void ReportSustainedStream(const std::string& burst, bool hex) {
     window.view.DropHead(update.DroppedHead);
     window.view.Append(update.Bytes);
   });
-  QEventLoop loop;
-  QTimer::singleShot(kSeconds * 1000, &loop, &QEventLoop::quit);
-  QElapsedTimer wall;
-  wall.start();
-  const double start = CpuSeconds();
-  source.start();
-  loop.exec();
-  const double share = (CpuSeconds() - start) / (wall.nsecsElapsed() / 1e9) * 100;
-  std::printf("  sustained 25.6 kB/s for %d s (200 updates/s): %.2f%% of one core (target < 3%%: %s)\n", kSeconds,
-              share, Verdict(share < 3));
+  for (const char* run : {"first run", "again"}) {
+    QEventLoop loop;
+    QTimer::singleShot(kSeconds * 1000, &loop, &QEventLoop::quit);
+    QElapsedTimer wall;
+    wall.start();
+    const double start = CpuSeconds();
+    source.start();
+    loop.exec();
+    source.stop();
+    const double share = (CpuSeconds() - start) / (wall.nsecsElapsed() / 1e9) * 100;
+    std::printf("  sustained 25.6 kB/s for %d s, 200 updates/s (%s): %.2f%% of one core (target < 3%%: %s)\n",
+                kSeconds, run, share, Verdict(share < 3));
+  }
 }
 
 }  // namespace
