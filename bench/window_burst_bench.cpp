@@ -1,0 +1,138 @@
+// The whole receive road under a 1 MB burst: a pseudo-terminal opened by the main window
+// (driver, monitor, ReceiveThread, store, view), in hex and in text rendering. Prints the
+// process CPU from the first byte written to the last byte shown, the longest event-loop
+// block (a 1 ms timer's worst lateness), and, as the baseline of the same run, a plain
+// read() loop draining the same burst from a pty. Run with QT_QPA_PLATFORM=offscreen.
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "app/main_window.h"
+#include "app/receive_view.h"
+#include "support/pty_pair.h"
+
+namespace {
+
+constexpr size_t kBurst = 1048575;
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+std::string RandomPrintable(size_t n) {
+  std::mt19937 random(42);
+  std::string bytes(n, '\0');
+  for (char& c : bytes) c = static_cast<char>(0x20 + random() % 0x5F);  // no backspace: one append each
+  return bytes;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
+    if (n > 0) sent += static_cast<size_t>(n);
+    else if (errno != EINTR && errno != EAGAIN) return;
+  }
+}
+
+// Baseline: a plain read loop drains the same burst from a pty.
+double PlainReadCpu(const std::string& bytes) {
+  PtyPair pty;
+  const int reader = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
+  termios raw{};
+  tcgetattr(reader, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(reader, TCSANOW, &raw);
+  const double start = CpuSeconds();
+  std::thread writer([&] { WriteAll(pty.master(), bytes); });
+  size_t got = 0;
+  char buffer[256];
+  while (got < bytes.size()) {
+    const ssize_t n = read(reader, buffer, sizeof buffer);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  const double cpu = CpuSeconds() - start;
+  writer.join();
+  close(reader);
+  return cpu;
+}
+
+struct BurstFigures {
+  double cpu = 0;
+  double wall = 0;
+  double worstBlockMs = 0;
+  bool complete = false;
+};
+
+BurstFigures WindowBurst(const std::string& bytes, bool hex) {
+  PtyPair pty;
+  TVornicSPComm window;
+  window.show();
+  window.CB_HexDisplay->setChecked(hex);
+  if (window.TerminalPortName != pty.path() || !window.TerminalPortOpen) {  // a reused pty number opens at start
+    window.TerminalPortName = pty.path();
+    window.B_OpenPortClick();
+  }
+  const size_t expected = hex ? bytes.size() * 3 : bytes.size();
+
+  BurstFigures figures;
+  QElapsedTimer sinceTick;
+  QTimer probe;
+  probe.setInterval(1);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    figures.worstBlockMs = std::max(figures.worstBlockMs, sinceTick.nsecsElapsed() / 1e6 - 1.0);
+    sinceTick.restart();
+  });
+  QElapsedTimer wall;
+  const double start = CpuSeconds();
+  wall.start();
+  sinceTick.start();
+  probe.start();
+  std::thread writer([&] { WriteAll(pty.master(), bytes); });
+  while (window.M_ReceiverData->Content().size() < expected && wall.elapsed() < 20000)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  figures.cpu = CpuSeconds() - start;
+  if (std::getenv("BENCH_DEBUG"))
+    std::printf("shown %zu of %zu, received %lld\n", window.M_ReceiverData->Content().size(), expected,
+                static_cast<long long>(window.Receive->ReceivedCount()));
+  figures.wall = wall.elapsed() / 1000.0;
+  figures.complete = window.M_ReceiverData->Content().size() == expected;
+  probe.stop();
+  writer.join();
+  window.close();
+  return figures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  QTemporaryDir profile;  // never the user's settings file
+  setenv("USERPROFILE", profile.path().toLocal8Bit().constData(), 1);
+  QApplication app(argc, argv);
+  const std::string bytes = RandomPrintable(kBurst);
+  const double plain = PlainReadCpu(bytes);
+  std::printf("burst: %zu bytes through a pty\n", kBurst);
+  std::printf("plain read() loop:   cpu %.3f s\n", plain);
+  for (const bool hex : {true, false}) {
+    const BurstFigures f = WindowBurst(bytes, hex);
+    std::printf("window, %s rendering: cpu %.3f s (%.1fx the plain loop), wall %.3f s, worst event-loop block %.1f ms, %s\n",
+                hex ? "hex " : "text", f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.wall, f.worstBlockMs,
+                f.complete ? "every byte shown" : "INCOMPLETE");
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  return 0;
+}
