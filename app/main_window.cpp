@@ -17,6 +17,7 @@
 #include "app/messages.h"
 #include "app/receive_store.h"
 #include "app/sleeping_worker.h"
+#include "app/thread_handoff.h"
 #include "module/device_events.h"
 #include "module/module_protocol.h"
 #include "module/module_settings.h"
@@ -52,10 +53,13 @@ TVornicSPComm::~TVornicSPComm() {
 }
 
 void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  QCoreApplication::postEvent(this, new WindowMessageEvent(message, wParam, lParam));
+  auto* event = new WindowMessageEvent(message, wParam, lParam);
+  AnnounceHandOff(event);
+  QCoreApplication::postEvent(this, event);
 }
 
 bool TVornicSPComm::event(QEvent* e) {
+  AcceptHandOff(e);  // before the first read: a window message was filled on another thread
   if (e->type() != WindowMessageEvent::EventType()) return QWidget::event(e);
   const auto* m = static_cast<WindowMessageEvent*>(e);
   DispatchMessage(m->message, m->wParam, m->lParam);
