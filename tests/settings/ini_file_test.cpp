@@ -30,6 +30,20 @@ TEST(IniParse, UnchangedDocumentSerializesToTheSameBytes) {
   EXPECT_EQ(IniDocument::Parse("[a]\nk=v").Serialize(), "[a]\nk=v\n");
 }
 
+TEST(IniParse, CarriageReturnsAtALineEndBelongToTheLineEndAlsoAtTheEndOfTheFile) {
+  // A last line without LF that ends in CR: the CR is no part of the value, so a save (which
+  // gives the line its own line end) and a load read the same as before.
+  const IniDocument last = IniDocument::Parse("[a]\nk=COM7\r");
+  EXPECT_EQ(last.Find("a", "k"), "COM7");
+  EXPECT_EQ(last.Serialize(), "[a]\nk=COM7\n");
+  // Runs of CRs before an LF are one line end, however many there are.
+  const IniDocument runs = IniDocument::Parse("[a]\r\r\nk=v\r\r\n");
+  EXPECT_EQ(runs.Find("a", "k"), "v");
+  EXPECT_TRUE(runs.UsesCrLf());
+  EXPECT_EQ(runs.Serialize(), "[a]\r\nk=v\r\n");
+  EXPECT_EQ(IniDocument::Parse(runs.Serialize()).Serialize(), runs.Serialize());
+}
+
 TEST(IniParse, FindsValuesWithBlanksTrimmedAndOnePairOfQuotesRemoved) {
   const IniDocument doc = IniDocument::Parse(
       "[S]\n"
