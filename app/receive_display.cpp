@@ -60,7 +60,9 @@ void TVornicSPComm::ShowPendingReceive() {
 
 void TVornicSPComm::CB_HexDisplayClick() {
   if (!Receive) return;  // the settings set the box before the buffers exist: nothing to show
-  M_ReceiverData->SetContent(Receive->Snapshot(CB_HexDisplay->isChecked()));
+  std::string content;
+  Receive->SnapshotForReset(CB_HexDisplay->isChecked(), content);
+  M_ReceiverData->SetContent(std::move(content));
 }
 
 void TVornicSPComm::B_ClearClick() {

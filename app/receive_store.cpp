@@ -196,6 +196,18 @@ void ReceiveStore::Snapshot(bool hex, std::string& out) const {
   }
 }
 
+void ReceiveStore::SnapshotForReset(bool hex, std::string& out) {
+  out.clear();
+  if (!Allocated()) return;
+  std::lock_guard lock(mutex_);
+  TryAssign(out, hex ? hex_.get() : text_.get(), hex ? hexLength_ : textLength_);
+  pendingText_.clear();
+  pendingHex_.clear();
+  pendingTextHasBackspace_ = false;
+  textDropped_ = hexDropped_ = 0;
+  textNeedsReset_ = hexNeedsReset_ = false;
+}
+
 void ReceiveStore::Clear() {
   if (!Allocated()) return;
   std::lock_guard lock(mutex_);

@@ -78,6 +78,10 @@ class ReceiveStore {
   std::string Snapshot(bool hex) const;
   // The same into `out`, reusing its capacity (no fresh 3 MB block per toggle).
   void Snapshot(bool hex, std::string& out) const;
+  // For re-setting the whole window (the rendering was toggled): the kept rendering and, under
+  // the same lock, the pending texts emptied, since the copy already holds them. Separate
+  // calls would show a chunk that arrives in between twice.
+  void SnapshotForReset(bool hex, std::string& out);
 
   // Empties both buffers and zeroes the counter. The pending texts are left alone: a chunk
   // read before the clear and not yet shown is still shown after it.

@@ -280,3 +280,17 @@ TEST(ReceiveStoreConcurrency, NothingIsLostOrResetWithoutOverflow) {
 }
 
 }  // namespace
+
+// Toggling re-sets the window from the kept rendering: what was pending is in that copy and
+// must not be appended a second time by the next display update.
+TEST(ReceiveStoreToggle, ResetCopyTakesThePendingChunksWithIt) {
+  ReceiveStore store(64);
+  const uint8_t chunk[] = {'a', 'b'};
+  store.AddChunk(chunk, sizeof chunk);
+  std::string shown;
+  store.SnapshotForReset(true, shown);
+  EXPECT_EQ(shown, "61 62 ");
+  EXPECT_EQ(store.TakePending(true).Bytes, "");
+  store.AddChunk(chunk, 1);
+  EXPECT_EQ(store.TakePending(false).Bytes, "a");
+}
