@@ -36,6 +36,8 @@ class PtyPair {
   bool ok() const { return master_ >= 0; }
   const std::string& path() const { return path_; }
   int master() const { return master_; }
+  // The test's own slave descriptor (-1 once closed); hanging it up hangs up every opener.
+  int slave() const { return slave_; }
 
   // The test keeps its own slave descriptor open so that the master does not see a hang-up
   // while the program has the port closed; drop it to simulate nothing attached.
