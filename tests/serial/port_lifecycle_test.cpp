@@ -92,8 +92,7 @@ TEST(PortLifecycle, DevicesThatHangUpWhileOpenLeaveNothingBehind) {
     return ioctl(probe.slave(), TIOCVHANGUP) == 0;
   }();
   CountingTarget target;
-  const ProcessResources before;
-  for (int n = 0; n < 300 && !testing::Test::HasFatalFailure(); ++n) {
+  const auto cycle = [&](int n) {
     auto pty = std::make_unique<PtyPair>();
     auto port = std::make_unique<WindowSerialPort>();
     ASSERT_EQ(port->OpenForWindow(pty->path().c_str(), &target, kPortEvent, 0, 0, 0), 0u);
@@ -107,7 +106,10 @@ TEST(PortLifecycle, DevicesThatHangUpWhileOpenLeaveNothingBehind) {
     ASSERT_TRUE(target.WaitFor(0, static_cast<uint64_t>(n) + 1)) << "no loss reported in cycle " << n;
     port->Close();
     EXPECT_FALSE(port->MonitorRunning());
-  }
+  };
+  cycle(0);  // the first thread may start a helper thread that stays (a sanitizer's, say)
+  const ProcessResources before;
+  for (int n = 1; n <= 300 && !testing::Test::HasFatalFailure(); ++n) cycle(n);
   ExpectNothingLeftBehind(before, ProcessResources());
 }
 
