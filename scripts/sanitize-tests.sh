@@ -15,7 +15,6 @@ case "$kind" in
   address)
     export SP_BUILD_DIR="${SP_BUILD_DIR:-$root/build-asan}" SP_SANITIZE=address,undefined
     export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1"
-    export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
     exec "$root/test.sh" "$@"
     ;;
