@@ -7,66 +7,17 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <sys/resource.h>
 
-#include <atomic>
 #include <cstdio>
-#include <random>
 #include <thread>
 
 #include "app/main_window.h"
 #include "app/receive_view.h"
-#include "support/pty_pair.h"
+#include "bench_support.h"
 
 namespace {
 
 constexpr size_t kBurst = 1048575;
-
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
-}
-
-std::string RandomPrintable(size_t n) {
-  std::mt19937 random(42);
-  std::string bytes(n, '\0');
-  for (char& c : bytes) c = static_cast<char>(0x20 + random() % 0x5F);  // no backspace: one append each
-  return bytes;
-}
-
-void WriteAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
-    if (n > 0) sent += static_cast<size_t>(n);
-    else if (errno != EINTR && errno != EAGAIN) return;
-  }
-}
-
-// Baseline: a plain read loop drains the same burst from a pty.
-double PlainReadCpu(const std::string& bytes) {
-  PtyPair pty;
-  const int reader = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
-  termios raw{};
-  tcgetattr(reader, &raw);
-  cfmakeraw(&raw);
-  tcsetattr(reader, TCSANOW, &raw);
-  const double start = CpuSeconds();
-  std::thread writer([&] { WriteAll(pty.master(), bytes); });
-  size_t got = 0;
-  char buffer[256];
-  while (got < bytes.size()) {
-    const ssize_t n = read(reader, buffer, sizeof buffer);
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  const double cpu = CpuSeconds() - start;
-  writer.join();
-  close(reader);
-  return cpu;
-}
 
 struct BurstFigures {
   double cpu = 0;
@@ -87,18 +38,11 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex) {
   const size_t expected = hex ? bytes.size() * 3 : bytes.size();
 
   BurstFigures figures;
-  QElapsedTimer sinceTick;
-  QTimer probe;
-  probe.setInterval(1);
-  QObject::connect(&probe, &QTimer::timeout, [&] {
-    figures.worstBlockMs = std::max(figures.worstBlockMs, sinceTick.nsecsElapsed() / 1e6 - 1.0);
-    sinceTick.restart();
-  });
+  EventLoopProbe probe;
   QElapsedTimer wall;
   const double start = CpuSeconds();
   wall.start();
-  sinceTick.start();
-  probe.start();
+  probe.Start();
   std::thread writer([&] { WriteAll(pty.master(), bytes); });
   while (window.M_ReceiverData->Content().size() < expected && wall.elapsed() < 20000)
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
@@ -108,7 +52,8 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex) {
                 static_cast<long long>(window.Receive->ReceivedCount()));
   figures.wall = wall.elapsed() / 1000.0;
   figures.complete = window.M_ReceiverData->Content().size() == expected;
-  probe.stop();
+  probe.Stop();
+  figures.worstBlockMs = probe.WorstBlockMs();
   writer.join();
   window.close();
   return figures;
@@ -131,8 +76,6 @@ int main(int argc, char** argv) {
                 hex ? "hex " : "text", f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.wall, f.worstBlockMs,
                 f.complete ? "every byte shown" : "INCOMPLETE");
   }
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  std::printf("peak resident memory: %.1f MB\n", PeakRssMegabytes());
   return 0;
 }
