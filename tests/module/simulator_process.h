@@ -17,28 +17,41 @@
 
 extern char** environ;
 
-// The simulator as a child process; it is ended (SIGTERM) when the object goes.
+// The simulator as a child process; it is ended (SIGTERM) when the object goes, and also
+// when the test process dies without getting there (a crash), so that it never outlives
+// the test holding ctest's output open. The parent-death signal belongs to the spawning
+// thread: create the object on the thread that owns it.
 class SimulatorProcess {
  public:
-  explicit SimulatorProcess(std::vector<std::string> options) {
+  // `captureLog`: the simulator's stderr (its --verbose log) comes to ReadLogLine instead of
+  // going to the test's own stderr.
+  explicit SimulatorProcess(std::vector<std::string> options, bool captureLog = false) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
+    int log[2] = {-1, -1};
+    if (captureLog && pipe2(log, O_CLOEXEC) != 0) log[1] = -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    options.insert(options.begin(), ZEL_SIMULATOR_PATH);
+    if (log[1] >= 0) posix_spawn_file_actions_adddup2(&actions, log[1], STDERR_FILENO);
+    std::vector<std::string> command = DyingWithThisProcess(ZEL_SIMULATOR_PATH);
+    command.insert(command.end(), options.begin(), options.end());
     std::vector<char*> argv;
-    for (std::string& o : options) argv.push_back(o.data());
+    for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, ZEL_SIMULATOR_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     stdout_ = out[0];
-    if (pid_ > 0) path_ = ReadLine(10000);
+    if (log[1] >= 0) close(log[1]);
+    log_ = log[0];
+    if (pid_ > 0) path_ = ReadLine(stdout_, 10000);
   }
   ~SimulatorProcess() {
     Stop();
-    if (stdout_ >= 0) close(stdout_);
+    for (int fd : {stdout_, log_}) {
+      if (fd >= 0) close(fd);
+    }
   }
   SimulatorProcess(const SimulatorProcess&) = delete;
   SimulatorProcess& operator=(const SimulatorProcess&) = delete;
@@ -46,10 +59,14 @@ class SimulatorProcess {
   // The device path the simulator printed first; empty if it printed none.
   const std::string& path() const { return path_; }
 
-  // Sends SIGTERM and returns the wait status (nullopt when it was not running).
-  std::optional<int> Stop() {
+  // The next line of the captured log; empty when none came within `timeoutMs`.
+  std::string ReadLogLine(int timeoutMs) { return ReadLine(log_, timeoutMs); }
+
+  // Sends `signal` (SIGKILL: the module vanishes without a word) and returns the wait
+  // status (nullopt when it was not running).
+  std::optional<int> Stop(int signal = SIGTERM) {
     if (pid_ <= 0) return std::nullopt;
-    kill(pid_, SIGTERM);
+    kill(pid_, signal);
     return Wait();
   }
 
@@ -64,12 +81,21 @@ class SimulatorProcess {
   }
 
  private:
-  std::string ReadLine(int timeoutMs) {
+  // setpriv (util-linux) asks the kernel for SIGTERM when this process dies, then the shell
+  // makes sure this process is still its parent (it may have died before the request took)
+  // and becomes `program`. Both exec in place: the pid, the signals and the exit status
+  // stay the program's.
+  static std::vector<std::string> DyingWithThisProcess(const char* program) {
+    return {"/usr/bin/setpriv", "--pdeathsig", "TERM", "--", "/bin/sh", "-c",
+            "[ \"$PPID\" = " + std::to_string(getpid()) + " ] && exec \"$0\" \"$@\"", program};
+  }
+
+  static std::string ReadLine(int fd, int timeoutMs) {
     std::string line;
     char c;
     for (;;) {
-      pollfd pfd{stdout_, POLLIN, 0};
-      if (poll(&pfd, 1, timeoutMs) <= 0 || read(stdout_, &c, 1) != 1) return {};
+      pollfd pfd{fd, POLLIN, 0};
+      if (fd < 0 || poll(&pfd, 1, timeoutMs) <= 0 || read(fd, &c, 1) != 1) return {};
       if (c == '\n') return line;
       line += c;
     }
@@ -77,6 +103,7 @@ class SimulatorProcess {
 
   pid_t pid_ = -1;
   int stdout_ = -1;
+  int log_ = -1;
   std::string path_;
 };
 
