@@ -1,6 +1,8 @@
 // The read and write exchanges with a ZEL module on ModulePort: open and set up the port,
 // send the request(s), gather reply bytes as the port's monitor reports them, and judge
 // them once DelayThread says the module has had its time.
+#include <termios.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <algorithm>
@@ -58,6 +60,12 @@ bool GiveUpModulePort(TVornicSPComm& w, const char* text) {
   return false;
 }
 
+// Bytes that wait in the port before the first request goes out cannot answer it: they are
+// the tail of a reply that came after an earlier exchange was judged (a module that answered
+// late, or past what the buffer took). Gathered, they would be judged as the start of this
+// exchange's reply, so they are dropped. A port that cannot drop them is used as it is.
+void DropWaitingInput(const SerialPort& port) { ::tcflush(port.Handle.load(), TCIFLUSH); }
+
 void ShowReadReply(TVornicSPComm& w) {
   ApplyReadReply(*w.Reply, *w.Module);
   w.L_Model->setText(QString::fromStdString(ReplyModelText(*w.Reply)));
@@ -81,6 +89,7 @@ bool TVornicSPComm::OpenModulePort() {
   if (!GetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsReadFailed);
   SetModuleLine(dcb);
   if (!SetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsWrong);
+  DropWaitingInput(*ModulePort);
   return true;
 }
 

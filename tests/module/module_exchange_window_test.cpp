@@ -1,6 +1,5 @@
 // Read and write exchanges through the page's buttons, against the module simulator and
 // against a module played by the test on its own pseudo-terminal (to see the bytes sent).
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,61 +8,17 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
-#include <atomic>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 #include "config_page_window_support.h"
+#include "module/module_peer.h"
 #include "module/simulator_process.h"
 #include "module/module_protocol.h"
 #include "module/module_responder.h"
 #include "module/request_parser.h"
 #include "serial/serial_port.h"
-#include "support/pty_pair.h"
 
 namespace {
-
-// Plays a module on a pty held by the test, recording every byte the page sends.
-class ModulePeer {
- public:
-  using Answer = std::function<std::vector<uint8_t>(const ModuleRequest&)>;
-  explicit ModulePeer(Answer answer) : answer_(std::move(answer)), thread_([this] { Run(); }) {}
-  ~ModulePeer() {
-    stop_ = true;
-    thread_.join();
-  }
-  const std::string& path() const { return pty_.path(); }
-  const PtyPair& pty() const { return pty_; }
-  std::vector<uint8_t> Received() const {
-    std::lock_guard lock(mutex_);
-    return received_;
-  }
-
- private:
-  void Run() {
-    RequestParser parser;
-    uint8_t bytes[256];
-    while (!stop_) {
-      pollfd ready{pty_.master(), POLLIN, 0};
-      if (poll(&ready, 1, 20) <= 0) continue;
-      const ssize_t n = read(pty_.master(), bytes, sizeof bytes);
-      if (n <= 0) continue;
-      {
-        std::lock_guard lock(mutex_);
-        received_.insert(received_.end(), bytes, bytes + n);
-      }
-      for (const ModuleRequest& request : parser.Feed({bytes, static_cast<size_t>(n)})) pty_.Send(answer_(request));
-    }
-  }
-
-  PtyPair pty_;
-  Answer answer_;
-  mutable std::mutex mutex_;
-  std::vector<uint8_t> received_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 // A module that answers as the protocol says, holding `block`.
 ModulePeer::Answer Module(const ConfigBlock& block, std::vector<uint8_t> extraOnRead = {}) {
