@@ -341,11 +341,9 @@ class Soak {
         windowMsPerMb / plainMsPerMb);
     std::printf("event loop: worst block %.1f ms, %ld blocks over %.0f ms\n", probe_.WorstBlockMs(),
                 probe_.LongBlocks(), EventLoopProbe::kLongBlockMs);
-    std::printf(
-        "resident memory: %ld kB at %d s, max %ld kB after it, %ld kB at the end; growth %ld kB (x%.4f); "
-        "peak %.1f MB\n",
-        memory_.atSettle, options_.SettleSecond(), memory_.maxAfter, memory_.final, memory_.GrowthKb(),
-        memory_.atSettle > 0 ? static_cast<double>(memory_.maxAfter) / memory_.atSettle : 0.0, PeakRssMegabytes());
+    std::printf("resident memory: %ld kB at %d s, max %ld kB after it, %ld kB at the end; growth %ld kB (x%.4f)\n",
+                memory_.atSettle, options_.SettleSecond(), memory_.maxAfter, memory_.final, memory_.GrowthKb(),
+                memory_.atSettle > 0 ? static_cast<double>(memory_.maxAfter) / memory_.atSettle : 0.0);
   }
 
   bool Verdicts() const {
