@@ -2,6 +2,7 @@
 // two-row strip of buttons, the line settings / transmit / links strip, and the status bar.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -37,6 +38,16 @@ QPushButton* DisabledButton(const char* caption) {
   auto* button = new QPushButton(U(caption));
   button->setEnabled(false);
   return button;
+}
+
+// `font` at the largest pixel size up to `largest` at which `text` fits `width`: the fonts a
+// system has differ in width, and a cut-off web address is no use.
+QFont FittingFont(QFont font, const QString& text, int width, int largest) {
+  for (int size = largest; size > 8; --size) {
+    font.setPixelSize(size);
+    if (QFontMetrics(font).horizontalAdvance(text) <= width) break;
+  }
+  return font;
 }
 
 }  // namespace
@@ -143,8 +154,8 @@ void TVornicSPComm::BuildTerminalPage() {
   QFont big = font();
   big.setPixelSize(32);
   Label24->setFont(big);
-  big.setPixelSize(20);
-  Label23->setFont(big);
+  const QMargins margins = linksColumn->contentsMargins();
+  Label23->setFont(FittingFont(big, U(kMakerWebAddress), 230 - margins.left() - margins.right() - 4, 20));
   Label23->setStyleSheet("color: green");
   for (LinkLabel* label : {Label24, Label23}) {
     label->setCursor(Qt::PointingHandCursor);
@@ -158,9 +169,14 @@ void TVornicSPComm::BuildTerminalPage() {
   StatusBar->setFixedHeight(19);
   StatusBar->setSizeGripEnabled(false);
   const char* panelTexts[] = {kMakerWebAddress, "发送：0", "接收：0"};
+  // Fixed in both directions: a label whose size may change asks its parents for a new
+  // layout on every setText, and the tab widget then repaints the whole page. The counters
+  // change with every chunk received, so that would repaint the window many times a second.
+  // The bar keeps 3 px above and 2 px below its items.
+  constexpr int kPanelHeight = 19 - 3 - 2;
   for (int i = 0; i < 3; ++i) {
     StatusPanels[i] = new QLabel(U(panelTexts[i]));
-    StatusPanels[i]->setFixedWidth(150);
+    StatusPanels[i]->setFixedSize(150, kPanelHeight);
     StatusPanels[i]->setFrameShape(QFrame::Panel);
     StatusPanels[i]->setFrameShadow(QFrame::Sunken);
     StatusBar->addWidget(StatusPanels[i]);
