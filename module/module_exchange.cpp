@@ -1,8 +1,6 @@
 // The read and write exchanges with a ZEL module on ModulePort: open and set up the port,
 // send the request(s), gather reply bytes as the port's monitor reports them, and judge
 // them once DelayThread says the module has had its time.
-#include <termios.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <algorithm>
@@ -64,7 +62,7 @@ bool GiveUpModulePort(TVornicSPComm& w, const char* text) {
 // the tail of a reply that came after an earlier exchange was judged (a module that answered
 // late, or past what the buffer took). Gathered, they would be judged as the start of this
 // exchange's reply, so they are dropped. A port that cannot drop them is used as it is.
-void DropWaitingInput(const SerialPort& port) { ::tcflush(port.Handle.load(), TCIFLUSH); }
+void DropWaitingInput(const SerialPort& port) { (void)DiscardReceivedInput(port.Handle.load()); }
 
 void ShowReadReply(TVornicSPComm& w) {
   ApplyReadReply(*w.Reply, *w.Module);

@@ -84,6 +84,9 @@ bool GetCommState(DeviceHandle handle, DCB* dcb);
 // a setting the line cannot do (9 data bits, 1.5 stop bits with 6-8 data bits, ...) fails
 // with EINVAL and leaves the device as it was.
 bool SetCommState(DeviceHandle handle, const DCB* dcb);
+// Drops the bytes the device has received that nobody has read yet. False on failure (errno
+// set).
+bool DiscardReceivedInput(DeviceHandle handle);
 
 class ManualResetEvent;
 

@@ -123,3 +123,5 @@ bool SetCommState(DeviceHandle handle, const DCB* dcb) {
   RememberControlBlock(handle, *dcb);
   return true;
 }
+
+bool DiscardReceivedInput(DeviceHandle handle) { return ::tcflush(handle, TCIFLUSH) == 0; }

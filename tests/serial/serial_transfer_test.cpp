@@ -1,6 +1,7 @@
 // Reads and writes: the blocking forms with and without a time-out and the caller's-record
 // form, against kernel pseudo-terminals.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <atomic>
 #include <future>
@@ -70,6 +71,21 @@ TEST_F(Transfers, ReadTakesWhatIsQueuedUpToTheBufferSize) {
     EXPECT_LE(outcome.count, 4u);
   }
   EXPECT_EQ(got, "0123456789");
+}
+
+TEST_F(Transfers, DiscardingDropsOnlyWhatCameBefore) {
+  ASSERT_TRUE(pty.Send("stale"));
+  pollfd queued{port.Handle.load(), POLLIN, 0};
+  ASSERT_EQ(poll(&queued, 1, 10000), 1) << "the bytes never reached the port";
+  ASSERT_TRUE(DiscardReceivedInput(port.Handle.load()));
+  ASSERT_TRUE(pty.Send("new"));
+  std::string got;
+  for (int tries = 0; got.size() < 3 && tries < 100; ++tries) {
+    poll(&queued, 1, 1000);
+    ASSERT_EQ(ReadAll(&got, 16).code, 0u);
+  }
+  EXPECT_EQ(got, "new");
+  EXPECT_FALSE(DiscardReceivedInput(kNoDevice));
 }
 
 TEST_F(Transfers, WriteReachesTheDevice) {
