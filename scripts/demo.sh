@@ -95,6 +95,10 @@ chmod 700 "$work"
 ports="$work/ports"
 profile="$work/profile"
 mkdir -m 700 "$ports" "$profile"
+# No session bus for the program: where none runs, libdbus would start one on demand
+# (dbus-launch --autolaunch) that outlives the demo. An address nobody listens on makes every
+# bus call fail at once instead; the program needs no bus.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   # The toolkit wants a private runtime directory and complains without one.
   export XDG_RUNTIME_DIR="$work/runtime"

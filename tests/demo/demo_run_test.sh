@@ -24,8 +24,13 @@ demo_dir() { sed -n 's/^Demo ports: \(.*\)\/ports\/zel-module .*/\1/p' "$scratch
 # Nothing of the job's process group may be left; its throwaway directory must be gone.
 check_ended() {
   local group="$1"
+  # The script's last children may still be on their way out: wait for the group to empty.
+  for _ in $(seq 100); do
+    pgrep -g "$group" >/dev/null || break
+    sleep 0.1
+  done
   if pgrep -g "$group" >/dev/null; then
-    ps -o pid,cmd -g "$group" >&2 || true
+    ps -eo pid,pgid,cmd | awk -v g="$group" 'NR == 1 || $2 == g' >&2 || true
     fail "processes of the demo are still running"
   fi
   local work
