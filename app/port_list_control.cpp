@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "app/listable_port_name.h"
 #include "serial/port_naming.h"
 #include "serial/port_source.h"
 
@@ -11,6 +12,8 @@ void RefillPortList(QComboBox* list, PortSource* source) {
   std::optional<std::vector<std::string>> ports = source ? source->ListPorts() : std::nullopt;
   if (!ports) return;
   SortPortNames(*ports);
-  for (const std::string& port : *ports) list->addItem(QString::fromStdString(port));
+  for (const std::string& port : *ports) {
+    if (CanListPortName(port)) list->addItem(QString::fromStdString(port));
+  }
   list->setCurrentIndex(remembered < list->count() ? remembered : -1);
 }

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 
 #include "serial/comm_state_extras.h"
 #include "serial/comm_types.h"
+#include "serial/terminal_device.h"
 
 namespace posix {
 namespace {
@@ -54,9 +56,29 @@ uint32_t SystemErrorCode(int err) {
 uint32_t LastSystemError() { return SystemErrorCode(errno); }
 
 int OpenExclusive(const char* name, uint32_t* code) {
+  // Only a terminal is a port. Anything else is refused as no port at all, and before it is
+  // opened where the path tells: a file must not be touched, and opening some devices does
+  // something by itself.
+  const uint32_t notAPort = SystemErrorCode(ENOENT);
+  dev_t device = 0;
+  switch (ClassifyPath(name, TtyDriverTable::Read(), &device)) {
+    case TerminalVerdict::Missing: *code = LastSystemError(); return -1;
+    case TerminalVerdict::NotTerminal: *code = notAPort; return -1;
+    case TerminalVerdict::Terminal:
+    case TerminalVerdict::Unknown: break;
+  }
   OpenedFd fd(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.valid()) {
     *code = LastSystemError();
+    return -1;
+  }
+  // What was opened must be the device looked at (the path may have been replaced
+  // meanwhile) and must answer as a terminal.
+  struct stat opened{};
+  termios settings{};
+  if (::fstat(fd.get(), &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != device ||
+      ::tcgetattr(fd.get(), &settings) != 0) {
+    *code = notAPort;
     return -1;
   }
   // Two locks, because neither is enough alone: TIOCEXCL makes the kernel refuse further

@@ -21,7 +21,9 @@ uint32_t SystemErrorCode(int err);
 uint32_t LastSystemError();
 
 // Opens a serial device for exclusive use: non-blocking, no controlling terminal, closed on
-// exec. Returns the descriptor, or -1 with *code set; nothing stays open on failure.
+// exec. Returns the descriptor, or -1 with *code set; nothing stays open on failure. A path
+// that is no terminal device fails as a missing one would (ENOENT), before anything is read
+// from or written to it.
 int OpenExclusive(const char* name, uint32_t* code);
 // Gives up exclusive use and closes the descriptor (and forgets what was kept for it).
 void CloseDevice(int fd);

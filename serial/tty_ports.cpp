@@ -1,12 +1,11 @@
 #include "serial/tty_ports.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
 
+#include "serial/terminal_device.h"
 #include "serial/udev_handles.h"
 
 namespace fs = std::filesystem;
@@ -43,7 +42,8 @@ std::optional<std::string> DevNameFromUevent(const std::string& uevent) {
   return std::nullopt;
 }
 
-TtyRecord RecordFromSysfs(const fs::path& ttyDir, const std::string& devDir) {
+TtyRecord RecordFromSysfs(const fs::path& ttyDir, const std::string& devDir,
+                          const std::optional<TtyDriverTable>& drivers) {
   TtyRecord record;
   record.name = ttyDir.filename().string();
   std::error_code ec;
@@ -54,15 +54,15 @@ TtyRecord RecordFromSysfs(const fs::path& ttyDir, const std::string& devDir) {
     if (auto fromUevent = DevNameFromUevent(*uevent)) devName = *fromUevent;
   }
   record.devnode = devDir + "/" + devName;
-  record.devnodeIsCharDevice = IsCharDevice(record.devnode);
+  record.devnodeIsTerminal = MayBeTerminal(record.devnode, drivers);
   return record;
 }
 
-TtyRecord RecordFromUdev(udev_device* device) {
+TtyRecord RecordFromUdev(udev_device* device, const std::optional<TtyDriverTable>& drivers) {
   TtyRecord record;
   if (const char* name = udev_device_get_sysname(device)) record.name = name;
   if (const char* node = udev_device_get_devnode(device)) record.devnode = node;
-  record.devnodeIsCharDevice = !record.devnode.empty() && IsCharDevice(record.devnode);
+  record.devnodeIsTerminal = !record.devnode.empty() && MayBeTerminal(record.devnode, drivers);
   record.hasHardwareParent = udev_device_get_parent(device) != nullptr;  // borrowed, not owned
   if (const char* type = udev_device_get_sysattr_value(device, "type")) record.uartType = ParseLong(type);
   return record;
@@ -70,13 +70,8 @@ TtyRecord RecordFromUdev(udev_device* device) {
 
 }  // namespace
 
-bool IsCharDevice(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
 bool IsSerialPortRecord(const TtyRecord& record) {
-  if (record.devnode.empty() || !record.devnodeIsCharDevice) return false;
+  if (record.devnode.empty() || !record.devnodeIsTerminal) return false;
   const bool bluetoothSerial = record.name.starts_with("rfcomm");
   if (!record.hasHardwareParent && !bluetoothSerial) return false;
   return !record.uartType || *record.uartType != 0;
@@ -98,11 +93,12 @@ std::optional<std::vector<TtyRecord>> ScanTtysWithUdev() {
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
     return std::nullopt;
   }
+  const std::optional<TtyDriverTable> drivers = TtyDriverTable::Read();
   std::vector<TtyRecord> records;
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
     UdevDevicePtr device(udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-    if (device) records.push_back(RecordFromUdev(device.get()));  // a device gone meanwhile is skipped
+    if (device) records.push_back(RecordFromUdev(device.get(), drivers));  // a device gone meanwhile is skipped
   }
   return records;
 }
@@ -111,10 +107,11 @@ std::optional<std::vector<TtyRecord>> ScanTtysInSysfs(const std::string& classDi
   std::error_code ec;
   fs::directory_iterator it(classDir, ec);
   if (ec) return std::nullopt;
+  const std::optional<TtyDriverTable> drivers = TtyDriverTable::Read();
   std::vector<TtyRecord> records;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
-    records.push_back(RecordFromSysfs(it->path(), devDir));
+    records.push_back(RecordFromSysfs(it->path(), devDir, drivers));
   }
   return records;
 }

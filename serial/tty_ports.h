@@ -11,7 +11,7 @@
 struct TtyRecord {
   std::string name;                // kernel name, e.g. "ttyUSB0"
   std::string devnode;             // device path, e.g. "/dev/ttyUSB0"; empty when it has none
-  bool devnodeIsCharDevice = false;  // the device path exists here as a character device
+  bool devnodeIsTerminal = false;  // the device path exists here as a terminal device
   bool hasHardwareParent = false;  // a bus device (USB, PCI, platform, ...) is behind it
   std::optional<long> uartType;    // the serial core's "type" attribute, where it has one
 };
@@ -33,6 +33,3 @@ std::optional<std::vector<TtyRecord>> ScanTtysWithUdev();
 // read.
 std::optional<std::vector<TtyRecord>> ScanTtysInSysfs(const std::string& classDir,
                                                       const std::string& devDir);
-
-// True when `path` exists and is a character device (following links).
-bool IsCharDevice(const std::string& path);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "serial/tty_ports.h"
+#include "serial/terminal_device.h"
 
 namespace fs = std::filesystem;
 
@@ -55,11 +55,12 @@ std::optional<std::vector<std::string>> ListVirtualPorts(const std::string& dir)
   std::error_code ec;
   fs::directory_iterator it(dir, ec);
   if (ec) return std::nullopt;
+  const std::optional<TtyDriverTable> drivers = TtyDriverTable::Read();
   std::vector<std::string> ports;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
     const fs::path& link = it->path();
-    if (it->is_symlink(ec) && IsCharDevice(link.string())) ports.push_back(link.string());
+    if (it->is_symlink(ec) && MayBeTerminal(link.string(), drivers)) ports.push_back(link.string());
   }
   return ports;
 }

@@ -23,8 +23,8 @@ bool EnsureVirtualPortDirectory(const std::string& dir);
 // True when `dir` is a directory owned by this user that no one else can write to.
 bool IsTrustedPortDirectory(const std::string& dir);
 
-// The paths of the links in `dir` whose targets exist and are character devices (ptys are),
-// in directory order. Dangling links, links to other files and anything that is not a link
-// are left out. Empty optional when the directory does not exist, is not trusted or
+// The paths of the links in `dir` whose targets exist and are terminal devices (ptys are),
+// in directory order. Dangling links, links to other files or devices (/dev/null) and
+// anything that is not a link are left out. Empty optional when the directory does not exist, is not trusted or
 // cannot be read.
 std::optional<std::vector<std::string>> ListVirtualPorts(const std::string& dir);

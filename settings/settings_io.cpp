@@ -9,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/gbk_codec.h"
+#include "app/listable_port_name.h"
 #include "app/main_window.h"
 #include "module/frequency_text.h"
 #include "module/module_settings.h"
@@ -26,9 +27,11 @@ constexpr size_t kLongTextMax = 1022;
 QString FromGbk(const std::string& bytes) { return QString::fromStdString(DecodeGbk(bytes)); }
 std::string ToGbk(const QString& text) { return EncodeGbk(text.toStdString()).bytes; }
 
-// A saved port other than "COM0" becomes the only, selected entry of its list.
+// A saved port other than "COM0" becomes the only, selected entry of its list. A name the
+// list cannot carry is not shown: the port is still used under its saved name, where a
+// garbled entry would be taken for a port that does not exist.
 void ShowSavedPort(QComboBox* list, const std::string& name) {
-  if (name.empty() || (name.size() >= 4 && name[3] == '0')) return;
+  if (name.empty() || (name.size() >= 4 && name[3] == '0') || !CanListPortName(name)) return;
   list->addItem(QString::fromStdString(name));
   list->setCurrentIndex(0);
 }

@@ -1,6 +1,8 @@
 // list_ports: prints the serial ports the program's port lists offer (hardware ports and
 // the virtual ports announced in the virtual port directory), one device path a line, in
 // the lists' order. The run script asks it whether this machine has a port to work with.
+// Each path is escaped so that it stays one line (escaped_line.h). The window's lists leave
+// out the names with control characters or bytes that are not UTF-8; this lists them all.
 //   --usable   only the ports this user may open for reading and writing (the others fail
 //              to open with "permission denied", e.g. without the dialout group)
 // Exit status 0 with the list (possibly empty), 1 when no list can be read, 2 on a bad
@@ -15,6 +17,7 @@
 
 #include "serial/port_naming.h"
 #include "serial/port_source.h"
+#include "tools/escaped_line.h"
 
 namespace {
 
@@ -41,7 +44,7 @@ int main(int argc, char** argv) {
   }
   SortPortNames(*ports);
   for (const std::string& port : *ports) {
-    if (!usableOnly || MayOpen(port)) std::printf("%s\n", port.c_str());
+    if (!usableOnly || MayOpen(port)) std::printf("%s\n", EscapedForLine(port).c_str());
   }
   return 0;
 }

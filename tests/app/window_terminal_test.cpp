@@ -15,6 +15,7 @@
 #include "app/receive_view.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 #include "support/window_harness.h"
 
 namespace {
@@ -271,6 +272,30 @@ class WindowTerminalTest : public QObject {
     h.reset();
     stop = true;
     writer.join();
+  }
+
+  // Virtual ports are links the user names. A name that does not come back from a list
+  // entry as the same bytes, or cannot stand in the settings file, is left out of both
+  // lists; every name the lists show opens.
+  void portListsShowOnlyNamesThatOpenAsShown() {
+    PtyPair pty;
+    TempDir dir;  // removes by bytes: QTemporaryDir cannot remove a name that is no UTF-8
+    const std::vector<std::string> names = {dir.File("line\nbreak"), dir.File("byte\xFF"), dir.File("端口")};
+    for (const std::string& name : names) QCOMPARE(symlink(pty.path().c_str(), name.c_str()), 0);
+    WindowHarness h;
+    h.ports->SetPorts(names);
+    h.w().CB_PortDropDown();
+    h.w().CB_ZELCOMxDropDown();
+    for (QComboBox* list : {static_cast<QComboBox*>(h.w().CB_Port), static_cast<QComboBox*>(h.w().CB_ZELCOMx)}) {
+      QCOMPARE(list->count(), 1);
+      QCOMPARE(list->itemText(0), QString::fromStdString(names[2]));
+    }
+    h.w().CB_Port->setCurrentIndex(0);
+    h.w().CB_PortChange();
+    QCOMPARE(h.w().TerminalPortName, names[2]);
+    h.w().B_OpenPortClick();
+    QVERIFY(h.messages.empty());
+    QVERIFY(OpenLook(h.w()));
   }
 };
 

@@ -17,6 +17,7 @@
 
 #include "demo/device_process.h"
 #include "module/simulator_process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -140,6 +141,31 @@ class DemoToolsTest : public QObject {
     const ListOutput usable = ListPorts(ports, {"--usable"});
     QCOMPARE(usable.exitCode, 0);
     QVERIFY(usable.lines.contains(ports + "/echo"));
+  }
+
+  // One port a line whatever the link is called, and only links to terminals.
+  void listerWritesEachPortOnOneLine() {
+    TempDir dir;  // removes by bytes: QTemporaryDir cannot remove a name that is no UTF-8
+    const std::string ports = dir.File("ports");
+    QCOMPARE(mkdir(ports.c_str(), 0700), 0);
+    DeviceProcess echo(ECHO_DEVICE_PATH, {});
+    QVERIFY(!echo.path().empty());
+    for (const char* name : {"/line\nbreak", "/byte\xFF", "/back\\slash", "/端口"}) {
+      QCOMPARE(symlink(echo.path().c_str(), (ports + name).c_str()), 0);
+    }
+    QCOMPARE(symlink("/dev/null", (ports + "/null").c_str()), 0);
+    WriteTestFile(ports + "/notes", "no port");
+    QCOMPARE(symlink((ports + "/notes").c_str(), (ports + "/to-notes").c_str()), 0);
+
+    const ListOutput all = ListPorts(QString::fromStdString(ports));
+    QCOMPARE(all.exitCode, 0);
+    const QString prefix = QString::fromStdString(ports);
+    QStringList virtualPorts;
+    for (const QString& line : all.lines) {
+      if (line.startsWith(prefix)) virtualPorts << line.mid(prefix.size());
+    }
+    virtualPorts.sort();
+    QCOMPARE(virtualPorts, QStringList({"/back\\\\slash", "/byte\\xFF", "/line\\nbreak", "/端口"}));
   }
 
   void listerLeavesOutPortsTheUserMayNotOpen() {

@@ -285,12 +285,14 @@ class ModuleExchangeWindowTest : public QObject {
     QCOMPARE(line.c_cflag & CSTOPB, tcflag_t{0});
   }
 
-  void deviceWithoutLineSettingsIsClosedAgain() {
+  // A device without line settings is no serial port: nothing is sent to it.
+  void deviceThatIsNoTerminalIsRefusedAsMissing() {
     Page page("/dev/null");
     for (int press = 0; press < 2; ++press) {
       page.w().B_ReadConfigurationClick();
-      QCOMPARE(page.messages().back().text, U("串口参数读取失败，请检查并重新设置！"));
+      QCOMPARE(page.messages().back().text, U("该串口不存在或串口被占用！"));
       QVERIFY(!page.w().ModulePort->IsOpen());
+      QVERIFY(!page.w().PendingExchange);
     }
     QCOMPARE(page.messages().size(), size_t{2});
   }

@@ -6,6 +6,7 @@
 
 #include "serial/fake_port_source.h"
 #include "serial/port_naming.h"
+#include "serial/terminal_device.h"
 #include "serial/tty_ports.h"
 #include "serial/virtual_ports.h"
 #include "support/pty_pair.h"
@@ -40,6 +41,7 @@ TEST(DirectoryPortSource, ListsLinksToPseudoTerminalsOnly) {
   WriteTestFile(dir.File("plain"), "not a port");
   ASSERT_EQ(::symlink((dir.File("plain")).c_str(), (dir.File("to-file")).c_str()), 0);
   ASSERT_EQ(::mkdir((dir.File("subdir")).c_str(), 0700), 0);
+  ASSERT_EQ(::symlink("/dev/null", (dir.File("null")).c_str()), 0);  // a device, but no terminal
 
   DirectoryPortSource source(dir.path());
   EXPECT_EQ(SortedOrEmpty(source.ListPorts()), (Names{dir.File("echo"), dir.File("module9"), dir.File("module10")}));
@@ -160,7 +162,7 @@ TEST(SystemPortSource, ListsSaneHardwareAndTheVirtualPorts) {
     const std::string& port = (*ports)[i];
     SCOPED_TRACE(port);
     EXPECT_TRUE(port.starts_with("/dev/"));
-    EXPECT_TRUE(IsCharDevice(port));
+    EXPECT_TRUE(MayBeTerminal(port, TtyDriverTable::Read()));
     EXPECT_FALSE(IsConsoleOrPty(port));
   }
 

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include "serial/port_test_doubles.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -185,6 +187,43 @@ TEST(MissingDevice, FailsWithTheSystemsCodeAndStaysClosed) {
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.MonitorEvent, nullptr);
   EXPECT_EQ(port.NotifyWindow.load(), nullptr) << "notify fields are only set by a successful open";
+}
+
+// Only terminals are ports. Anything else fails as a missing port does, before a byte is
+// read from it or written to it, and leaves nothing open.
+TEST(NotATerminal, IsRefusedAsMissingAndLeftAlone) {
+  TempDir dir;
+  const std::string file = dir.File("notes.txt");
+  ASSERT_TRUE(WriteTestFile(file, "not a port\n"));
+  const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), longAgo, 0), 0);
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir.File("folder").c_str(), 0700), 0);
+  // A virtual port's link is named by the user and may point anywhere.
+  ASSERT_EQ(symlink(file.c_str(), dir.File("port-link").c_str()), 0);
+  const int descriptors = OpenDescriptors();
+  for (const std::string& path :
+       {file, dir.File("port-link"), dir.File("fifo"), dir.File("folder"), std::string("/dev/null"),
+        std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    ObservedPort port;
+    MessageQueue window;
+    EXPECT_EQ(port.OpenForWindow(path.c_str(), &window, 1025, 0, 20480, 20480), uint32_t(ENOENT));
+    EXPECT_EQ(port.LastError, uint32_t(ENOENT));
+    EXPECT_FALSE(port.IsOpen());
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(ReadTestFile(file), "not a port\n");
+  struct stat st{};
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtim.tv_sec, longAgo[1].tv_sec);
+
+  // A link to a terminal is a port.
+  PtyPair pty;
+  ASSERT_EQ(symlink(pty.path().c_str(), dir.File("pty-link").c_str()), 0);
+  ObservedPort port;
+  MessageQueue window;
+  EXPECT_EQ(port.OpenForWindow(dir.File("pty-link").c_str(), &window, 1025, 0, 20480, 20480), 0u);
 }
 
 TEST_F(OpenPort, DefaultConfigurationIsRaw9600EightNoneOne) {

@@ -8,12 +8,15 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "app/controls.h"
 #include "module/module_settings.h"
 #include "serial/serial_port.h"
 #include "settings/ini_storage.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 #include "support/window_harness.h"
 
 namespace {
@@ -120,6 +123,53 @@ class SettingsWindowTest : public QObject {
     QVERIFY(!com0->w().TerminalPortOpen);
     QCOMPARE(com0->w().CB_Port->count(), 0);
     QVERIFY(com0->messages.empty());
+  }
+
+  // A hand-edited file may name any file as the port: only a terminal is opened, a file is
+  // neither shown as received data nor written to by timed sends.
+  void savedPortThatIsNoTerminalIsNeverOpened() {
+    QTemporaryDir scratch;
+    const QString notes = scratch.path() + "/notes.txt";
+    WriteFile(notes, "keep me\n");
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    QCOMPARE(utimensat(AT_FDCWD, notes.toLocal8Bit().constData(), longAgo, 0), 0);
+    auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + notes.toLocal8Bit() +
+                       "\nAuto Transmit Time=10\nAuto Transmit=1\n");
+    TVornicSPComm& w = h->w();
+    QVERIFY(!w.TerminalPortOpen);
+    QVERIFY(!w.TerminalPort->IsOpen());
+    QVERIFY(h->messages.empty());  // start-up fails silently, as for a missing port
+    w.TimerTimer();
+    w.B_TransmitClick();
+    QCOMPARE(h->messages.size(), size_t{1});
+    QCOMPARE(h->messages[0].text, QString::fromUtf8("串口还未打开！"));
+    w.B_OpenPortClick();
+    QCOMPARE(h->messages.size(), size_t{2});
+    QCOMPARE(h->messages[1].text, QString::fromUtf8("该串口不存在或串口被占用！"));
+    QVERIFY(!w.TerminalPort->IsOpen());
+    w.TimerTimer();
+    h->Close();
+    QCOMPARE(ReadFile(notes), QByteArray("keep me\n"));
+    struct stat st{};
+    QCOMPARE(stat(notes.toLocal8Bit().constData(), &st), 0);
+    QCOMPARE(st.st_mtim.tv_sec, longAgo[1].tv_sec);
+  }
+
+  // A saved name the lists cannot show (a byte that is not UTF-8) is still the port used,
+  // under its own bytes; the lists show no garbled entry that would name another path.
+  void savedPortNameTheListsCannotShowStillOpens() {
+    PtyPair pty;
+    TempDir scratch;  // removes by bytes: QTemporaryDir cannot remove a name that is no UTF-8
+    const QByteArray link = QByteArray::fromStdString(scratch.File("port\xFF"));
+    QCOMPARE(symlink(pty.path().c_str(), link.constData()), 0);
+    auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + link + "\n[VornicSPCommTool_ZEL]\nSerial Port=" +
+                       link + "\n");
+    QVERIFY(h->w().TerminalPortOpen);
+    QCOMPARE(h->w().CB_Port->count(), 0);
+    QCOMPARE(h->w().CB_ZELCOMx->count(), 0);
+    QCOMPARE(h->w().ModulePortName, link.toStdString());
+    h->Close();
+    QCOMPARE(QByteArray::fromStdString(SavedDocument(*h).ReadText("VornicSPCommTool_ZEL", "Serial Port", "", 1023)), link);
   }
 
   void refusedDataBitsFailStartUpSilently() {
