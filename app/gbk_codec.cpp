@@ -129,3 +129,8 @@ std::string DecodeGbk(std::string_view gbk) {
   std::string text = decoder.Decode(gbk);
   return text + decoder.Finish();
 }
+
+std::string KeepOrEncodeGbk(std::string_view shownUtf8, std::string_view original) {
+  if (DecodeGbk(original) == shownUtf8) return std::string(original);
+  return EncodeGbk(shownUtf8).bytes;
+}

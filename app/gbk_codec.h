@@ -81,5 +81,10 @@ class GbkDecoder {
 GbkEncoded EncodeGbk(std::string_view utf8);
 std::string DecodeGbk(std::string_view gbk);
 
+// The GBK bytes of a text that was shown from `original` by DecodeGbk: `original` itself as
+// long as the shown text is still what it decodes to, else the text's encoding. Decoding is
+// lossy (bytes that are no GBK show as U+FFFD), so bytes nobody edited survive only this way.
+std::string KeepOrEncodeGbk(std::string_view shownUtf8, std::string_view original);
+
 // U+FFFD REPLACEMENT CHARACTER in UTF-8: what an undecodable byte shows as.
 inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";

@@ -172,9 +172,11 @@ void TVornicSPComm::FormClose() {
   if (E_TransmitData) E_TransmitDataExit();
   if (TerminalPort->IsOpen()) TerminalPort->Close();
   if (ModulePort->IsOpen()) ModulePort->Close();
-  SaveSettings();
+  const QString settingsNotSaved = SaveSettings();
   StopAndJoinWorkers();
   Receive.reset();  // ReceiveThread has ended: nobody writes the buffers any more
+  // Last, when nothing runs any more: the box waits for the user.
+  if (!settingsNotSaved.isEmpty()) ShowMessageBox(this, QString::fromUtf8(kWarningTitle), settingsNotSaved);
 }
 
 void TVornicSPComm::StopAndJoinWorkers() {

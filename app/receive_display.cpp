@@ -3,16 +3,14 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/receive_store.h"
 #include "app/receive_view.h"
+#include "settings/file_io.h"
 
 namespace {
 
@@ -26,15 +24,6 @@ std::string SaveFileName() {
   char name[32];
   std::strftime(name, sizeof name, "SAVE%Y-%m-%d_%H-%M-%S.txt", &local);
   return name;
-}
-
-// Writes all of `bytes` to `path`, replacing the file. 0 or the errno of the failing step.
-int WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "w"), &std::fclose);
-  if (!file) return errno;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return errno ? errno : EIO;
-  FILE* raw = file.release();
-  return std::fclose(raw) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -75,7 +64,10 @@ void TVornicSPComm::B_ClearClick() {
 
 void TVornicSPComm::B_SaveReceiverDataClick() {
   const std::string name = SaveFileName();
-  const int error = WriteWholeFile(name, Receive->Snapshot(CB_HexDisplay->isChecked()));
+  // Written beside and renamed into place: a full disk leaves no cut file behind (nor takes
+  // the last free space from the settings save at close), and a file of the same name stays
+  // as it was when the save fails.
+  const int error = WriteFileAtomically(name, Receive->Snapshot(CB_HexDisplay->isChecked()), 0666);
   if (error != 0) {
     ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
                    QString::fromUtf8("窗口内容保存失败：") + QString::fromStdString(name) + QString::fromUtf8("（") +

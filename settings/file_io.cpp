@@ -1,11 +1,14 @@
 #include "settings/file_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -66,10 +69,34 @@ void SyncDirectory(const std::string& directory) {
   if (dir.valid()) ::fsync(dir.get());
 }
 
+// Creates a file under a name beside `target` that no file has yet, by trying names: O_EXCL
+// makes the kernel refuse a name that exists (and never follow a link planted under it). Unlike
+// mkostemp's, the file gets `mode` less the umask, as every file a program creates.
+int CreateBeside(const std::string& target, mode_t mode, std::string& name) {
+  static std::atomic<unsigned> serial{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1)) + ".tmp";
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// The permission bits of the regular file at `target`, or nothing when there is none.
+std::optional<mode_t> ExistingMode(const std::string& target) {
+  struct stat info{};
+  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
+  return std::nullopt;
+}
+
 // A temporary file beside the target; removed on scope exit unless it was renamed into place.
+// It replaces an existing file with that file's permission bits (and is private until then);
+// a new file is created with `newFileMode` less the umask.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target) : name_(target + ".XXXXXX"), fd_(::mkostemp(name_.data(), O_CLOEXEC)) {
+  TempFile(const std::string& target, mode_t newFileMode)
+      : keptMode_(ExistingMode(target)), fd_(CreateBeside(target, keptMode_ ? 0600 : newFileMode, name_)) {
     created_ = fd_.valid();
     error_ = created_ ? 0 : errno;
   }
@@ -82,8 +109,8 @@ class TempFile {
 
   int CreateError() const { return error_; }
 
-  int Fill(std::string_view bytes, mode_t mode) {
-    if (::fchmod(fd_.get(), mode) != 0) return errno;
+  int Fill(std::string_view bytes) {
+    if (keptMode_ && ::fchmod(fd_.get(), *keptMode_) != 0) return errno;
     if (const int error = WriteAll(fd_.get(), bytes)) return error;
     if (::fsync(fd_.get()) != 0) return errno;
     return fd_.Close();
@@ -96,17 +123,12 @@ class TempFile {
   }
 
  private:
+  std::optional<mode_t> keptMode_;
   std::string name_;
   Descriptor fd_;
   bool created_ = false;
   int error_ = 0;
 };
-
-mode_t ModeFor(const std::string& target) {
-  struct stat info{};
-  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
-  return 0600;
-}
 
 int ReadUpTo(int fd, size_t limit, std::string& bytes) {
   char chunk[65536];
@@ -131,17 +153,24 @@ FileRead ReadOpenFile(int fd, size_t maxBytes) {
     result.error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     return result;
   }
-  const size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;  // one more tells "larger"
+  if (static_cast<uintmax_t>(info.st_size) > maxBytes) {
+    result.status = FileRead::Status::kTooLarge;
+    result.error = EFBIG;
+    return result;
+  }
+  // The size may have changed since the fstat (a file being written): one byte more than the
+  // cap tells that it grew beyond it.
+  const size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
   result.error = ReadUpTo(fd, limit, result.bytes);
+  if (result.error == 0 && result.bytes.size() > maxBytes) {
+    result.status = FileRead::Status::kTooLarge;
+    result.error = EFBIG;
+  }
   if (result.error != 0) {
     result.bytes.clear();
     return result;
   }
   result.status = FileRead::Status::kRead;
-  if (result.bytes.size() > maxBytes) {
-    result.bytes.resize(maxBytes);
-    result.status = FileRead::Status::kTruncated;
-  }
   return result;
 }
 
@@ -165,13 +194,13 @@ FileRead ReadFileCapped(const std::string& path, size_t maxBytes) {
   }
 }
 
-int WriteFileAtomically(const std::string& path, std::string_view bytes) {
+int WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode) {
   if (path.empty()) return ENOENT;
   try {
     const std::string target = ReplacedFile(path);
-    TempFile temp(target);
+    TempFile temp(target, newFileMode);
     if (const int error = temp.CreateError()) return error;
-    if (const int error = temp.Fill(bytes, ModeFor(target))) return error;
+    if (const int error = temp.Fill(bytes)) return error;
     if (const int error = temp.RenameOver(target)) return error;
     SyncDirectory(DirectoryOf(target));
     return 0;

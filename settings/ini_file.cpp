@@ -101,6 +101,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   IniDocument document;
   const size_t firstLf = bytes.find('\n');
   document.crlf_ = firstLf != bytes.npos && firstLf > 0 && bytes[firstLf - 1] == '\r';
+  document.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   while (!bytes.empty()) {
     const size_t lf = bytes.find('\n');
     std::string_view text = bytes.substr(0, lf);

@@ -1,17 +1,27 @@
 #include "settings/ini_storage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 
+namespace {
+
+size_t LineCount(const std::string& bytes) {
+  const auto ends = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  return ends + (bytes.empty() || bytes.back() == '\n' ? 0 : 1);
+}
+
+}  // namespace
+
 IniLoad LoadIniFile(const std::string& path, size_t maxBytes) {
-  FileRead read = ReadFileCapped(path, maxBytes);
+  const FileRead read = ReadFileCapped(path, maxBytes);
   IniLoad load;
   load.status = read.status;
   load.error = read.error;
-  if (read.status == FileRead::Status::kTruncated) {
-    // Drop a line cut in the middle; keep everything up to the last line end.
-    const size_t lastLf = read.bytes.rfind('\n');
-    read.bytes.resize(lastLf == std::string::npos ? 0 : lastLf + 1);
+  if (LineCount(read.bytes) > kIniMaxLines) {
+    load.status = FileRead::Status::kTooLarge;
+    load.error = EFBIG;
+    return load;
   }
   try {
     load.document = IniDocument::Parse(read.bytes);

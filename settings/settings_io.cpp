@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 #include "app/controls.h"
 #include "app/gbk_codec.h"
@@ -23,9 +25,9 @@ namespace {
 // (/dev/serial/by-id/..., a virtual port's link); keep them whole.
 constexpr size_t kPortNameMax = 1023;
 constexpr size_t kLongTextMax = 1022;
+constexpr size_t kIntervalTextMax = 127;
 
 QString FromGbk(const std::string& bytes) { return QString::fromStdString(DecodeGbk(bytes)); }
-std::string ToGbk(const QString& text) { return EncodeGbk(text.toStdString()).bytes; }
 
 // A saved port other than "COM0" becomes the only, selected entry of its list. A name the
 // list cannot carry is not shown: the port is still used under its saved name, where a
@@ -71,11 +73,32 @@ class SettingsWriter {
   void Text(std::string_view key, const std::string& value) { (void)ini_.Write(section_, key, value); }
   void Int(std::string_view key, int64_t value) { (void)ini_.WriteInt(section_, key, value); }
   void Flag(std::string_view key, const QAbstractButton* box) { Int(key, box->isChecked() ? 1 : 0); }
+  // A field's text in GBK. While the field still shows what the file's value (as a load reads
+  // it, cut to `maxBytes`) decodes to, the value stays as the file has it: bytes that are no
+  // GBK would not survive a decode and encode, and an over-long value stays whole.
+  void Field(std::string_view key, const QLineEdit* field, size_t maxBytes = SIZE_MAX) {
+    const std::optional<std::string> stored = ini_.Find(section_, key);
+    const std::string read = stored ? stored->substr(0, GbkPrefixLength(*stored, maxBytes)) : std::string();
+    const std::string bytes = KeepOrEncodeGbk(field->text().toStdString(), read);
+    if (!stored || bytes != read) Text(key, bytes);
+  }
 
  private:
   IniDocument& ini_;
   const char* section_;
 };
+
+bool Loaded(const IniLoad& load) {
+  return load.status == FileRead::Status::kRead || load.status == FileRead::Status::kMissing;
+}
+
+// What the close tells the user when the settings could not be kept: the file and why.
+QString NotSavedText(const std::string& path, bool reading, int error) {
+  const QString why = reading && error == EFBIG ? QString::fromUtf8("文件过大")
+                                                : QString::fromLocal8Bit(std::strerror(error));
+  return QString::fromUtf8(reading ? "设置文件读取失败，本次的设置未保存：" : "设置文件保存失败：") +
+         QString::fromLocal8Bit(path) + QString::fromUtf8("（") + why + QString::fromUtf8("）");
+}
 
 }  // namespace
 
@@ -83,8 +106,12 @@ void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   const IniLoad load = LoadIniFile(*path);
-  LoadTerminalSettings(load.document);
-  LoadModuleSettings(load.document);
+  // A file that could not be read whole is not used at all (the defaults stand): a part of it
+  // could hold anything.
+  SettingsLoadError = Loaded(load) ? 0 : (load.error ? load.error : EIO);
+  const IniDocument none;
+  LoadTerminalSettings(SettingsLoadError ? none : load.document);
+  LoadModuleSettings(SettingsLoadError ? none : load.document);
 }
 
 void TVornicSPComm::LoadTerminalSettings(const IniDocument& ini) {
@@ -104,7 +131,7 @@ void TVornicSPComm::LoadTerminalSettings(const IniDocument& ini) {
   CB_DTR->setChecked(r.Flag("DTR", 0));
   CB_RTS->setChecked(r.Flag("RTS", 0));
   // The period goes in first, so that a restored timed send runs with the restored period.
-  E_AutoTransmitTime->setText(FromGbk(r.Text("Auto Transmit Time", "1000", 127)));
+  E_AutoTransmitTime->setText(FromGbk(r.Text("Auto Transmit Time", "1000", kIntervalTextMax)));
   CB_AutoTransmit->setChecked(r.Flag("Auto Transmit", 0));
   CB_TransmitHex->setChecked(r.Flag("Transmit Hex", 1));
   CB_TransmitNewLine->setChecked(r.Flag("Transmit New Line", 0));
@@ -129,7 +156,7 @@ void TVornicSPComm::LoadModuleSettings(const IniDocument& ini) {
   // A text that is no number keeps the frequency the page had; the field then shows that one.
   const FrequencyParse parsed = ParseFrequencyText(frequency);
   if (parsed.ok()) m.RfFreq = parsed.khz;
-  E_RFFreq->setText(QString::fromStdString(parsed.ok() ? frequency : FrequencyText(m.RfFreq)));
+  E_RFFreq->setText(parsed.ok() ? FromGbk(frequency) : QString::fromStdString(FrequencyText(m.RfFreq)));
   m.RfBaudRate = r.Byte("RF Baud Rate", 0);
   SelectPosition(CB_RFBaudrate, PositionForCode(m.RfBaudRate, RfBaudRateTexts.size()));
   m.RfPower = r.Byte("RF Power", 7);
@@ -154,19 +181,21 @@ void TVornicSPComm::LoadModuleSettings(const IniDocument& ini) {
   CB_PackComplete->setChecked(m.PackComplete != 0);
 }
 
-void TVornicSPComm::SaveSettings() {
+QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
-  if (!path) return;
+  if (!path) return {};
+  // The file is read again, so that what others wrote into it meanwhile stays. A file that
+  // could not be read, at start or now, is left alone: its values were never seen, and
+  // writing ours over it would destroy them.
   IniLoad load = LoadIniFile(*path);
-  // A file that could not be read whole (unreadable, or larger than any file this program
-  // writes) is left alone: writing back only the part read would damage it.
-  if (load.status != FileRead::Status::kRead && load.status != FileRead::Status::kMissing) {
-    LastSettingsSaveError = load.error ? load.error : EFBIG;
-    return;
+  if (SettingsLoadError != 0 || !Loaded(load)) {
+    LastSettingsSaveError = SettingsLoadError ? SettingsLoadError : (load.error ? load.error : EIO);
+    return NotSavedText(*path, true, LastSettingsSaveError);
   }
   SaveTerminalSettings(load.document);
   SaveModuleSettings(load.document);
   LastSettingsSaveError = SaveIniFile(*path, load.document);
+  return LastSettingsSaveError ? NotSavedText(*path, false, LastSettingsSaveError) : QString();
 }
 
 void TVornicSPComm::SaveTerminalSettings(IniDocument& ini) {
@@ -180,7 +209,7 @@ void TVornicSPComm::SaveTerminalSettings(IniDocument& ini) {
   w.Flag("DTR", CB_DTR);
   w.Flag("RTS", CB_RTS);
   w.Flag("Auto Transmit", CB_AutoTransmit);
-  w.Text("Auto Transmit Time", ToGbk(E_AutoTransmitTime->text()));
+  w.Field("Auto Transmit Time", E_AutoTransmitTime, kIntervalTextMax);
   w.Flag("Transmit Hex", CB_TransmitHex);
   w.Flag("Transmit New Line", CB_TransmitNewLine);
   w.Flag("Transmit CR", CB_TransmitCR);
@@ -189,7 +218,7 @@ void TVornicSPComm::SaveTerminalSettings(IniDocument& ini) {
   w.Flag("Hex Display", CB_HexDisplay);
   for (int row = 0; row < 32; ++row) {
     w.Flag(PresetHexKey(row), CheckBoxes[row]);
-    w.Text(PresetStringKey(row), ToGbk(Edits[row]->text()));
+    w.Field(PresetStringKey(row), Edits[row], kLongTextMax);
   }
 }
 
@@ -197,16 +226,16 @@ void TVornicSPComm::SaveModuleSettings(IniDocument& ini) {
   const ModuleSettings& m = *Module;
   SettingsWriter w(ini, kZelSection);
   w.Text("Serial Port", ModulePortName);
-  w.Text("RF Freq", E_RFFreq->text().toStdString());
+  w.Field("RF Freq", E_RFFreq, kFrequencyTextLimit);
   w.Int("RF Baud Rate", m.RfBaudRate);
   w.Int("RF Power", m.RfPower);
   w.Int("ZEL Serial Baud Rate", m.SerialBaudRate);
   w.Int("Serial Parity", m.SerialParity);
   w.Int("Wake Up Time", m.WakeUpTime);
-  w.Text("Delay Time", E_DelayTime->text().toStdString());
+  w.Field("Delay Time", E_DelayTime);
   w.Flag("FEC Enable", CB_FECEnable);
-  w.Text("Local Address", E_LocalAddr->text().toStdString());
-  w.Text("Target Address", E_TargetAddr->text().toStdString());
+  w.Field("Local Address", E_LocalAddr);
+  w.Field("Target Address", E_TargetAddr);
   w.Int("Pack Length", m.PackLength);
   w.Flag("Pack Complete", CB_PackComplete);
 }

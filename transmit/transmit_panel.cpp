@@ -131,7 +131,7 @@ void TVornicSPComm::B_TransmitClick() {
 
 void TVornicSPComm::E_TransmitDataExit() {
   std::string& slot = CB_TransmitHex->isChecked() ? TransmitDataHex : TransmitDataChar;
-  slot = EncodeGbk(E_TransmitData->text().toStdString()).bytes;
+  slot = KeepOrEncodeGbk(E_TransmitData->text().toStdString(), slot);
 }
 
 // Which line-end box may be used. Every change of the three boxes applies the whole table,

@@ -100,6 +100,14 @@ TEST(GbkDecode, LeadByteAtTheEndOfTheStreamIsFlushedAsReplacement) {
   EXPECT_EQ(DecodeGbk("y\xB4"), "y" + kFffd);
 }
 
+TEST(GbkKeep, UneditedTextKeepsItsBytesAndAnEditedOneIsEncoded) {
+  const std::string original = "x\x81 y\xFFz\xB4";  // no GBK: each shows as U+FFFD
+  const std::string shown = DecodeGbk(original);
+  EXPECT_EQ(KeepOrEncodeGbk(shown, original), original);
+  EXPECT_EQ(KeepOrEncodeGbk(shown + kToolUtf8, original), EncodeGbk(shown).bytes + kToolGbk);
+  EXPECT_EQ(KeepOrEncodeGbk(kToolUtf8, ""), kToolGbk);
+}
+
 TEST(GbkBytes, ClassifiesLeadTrailAndCharacterLengths) {
   EXPECT_FALSE(IsGbkLeadByte(0x80));
   EXPECT_TRUE(IsGbkLeadByte(0x81));

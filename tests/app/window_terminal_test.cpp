@@ -1,5 +1,8 @@
 // The terminal page against real pseudo-terminals: opening, line settings and their
 // failure paths, the receive display in both renderings, clear, save and close.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -225,6 +228,34 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
     QVERIFY(h.messages[0].text != QString::fromUtf8("窗口内容已保存在此程序相同目录下！"));
+  }
+
+  // The file size limit makes the kernel refuse the write part-way, as a full disk does.
+  void saveThatRunsOutOfSpaceLeavesNoFileAndSaysSo() {
+    PtyPair pty;
+    WindowHarness h;
+    QTemporaryDir cwd;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    OpenPty(h, pty);
+    const std::string received(1000, 'x');
+    pty.Send(received);
+    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == received.size() * 3; }));
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1024;  // the hex rendering holds 3000 bytes
+    const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    h.w().B_SaveReceiverDataClick();
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    const QStringList left = QDir(cwd.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QDir::setCurrent(before);
+    QCOMPARE(left, QStringList());
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
+    QVERIFY(h.messages[0].text.startsWith(QString::fromUtf8("窗口内容保存失败：SAVE")));
   }
 
   void helpReplacesContentAndToggleBringsDataBack() {

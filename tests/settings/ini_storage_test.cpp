@@ -135,26 +135,55 @@ TEST_F(IniStorage, RandomValuesSurviveSaveAndLoadExactly) {
   }
 }
 
-TEST_F(IniStorage, GarbageAndHugeFilesLoadWithoutFault) {
+TEST_F(IniStorage, GarbageLoadsWithoutFault) {
   std::mt19937 random(7);
   std::string garbage(10 * 1024 * 1024, '\0');
   for (char& c : garbage) {
     c = static_cast<char>(random());
-    if (c == '\r') c = 'r';  // LF line ends only, so the kept text is the file's own start
+    if (c == '\r') c = 'r';  // LF line ends only, so the kept text is the file's own
   }
+  garbage.back() = '\n';
   ASSERT_TRUE(WriteTestFile(File(), garbage));
   IniLoad load = LoadIniFile(File());
-  EXPECT_EQ(load.status, FileRead::Status::kTruncated);
-  const std::string kept = load.document.Serialize();
-  EXPECT_LE(kept.size(), kIniMaxFileBytes);
-  EXPECT_GT(kept.size(), kIniMaxFileBytes - 4096);
-  EXPECT_TRUE(kept == garbage.substr(0, kept.size())) << "whole lines of the start, as they were";
+  EXPECT_EQ(load.status, FileRead::Status::kRead);
+  EXPECT_TRUE(load.document.Serialize() == garbage) << "every line as it was";
   EXPECT_EQ(load.document.ReadInt(kSection, "Baud Rate", 9600), 9600);
   ASSERT_TRUE(load.document.Write(kSection, "Baud Rate", "4800"));
   EXPECT_EQ(load.document.ReadInt(kSection, "Baud Rate", 9600), 4800);
+}
 
-  ASSERT_TRUE(WriteTestFile(File(), garbage.substr(0, 5000)));
+// A file beyond the limits is not read at all: a part of it could hold anything.
+TEST_F(IniStorage, FilesBeyondTheByteOrLineLimitAreNotLoaded) {
+  const std::string text = "[VornicSPCommTool_USART]\nBaud Rate=4800\n";
+  ASSERT_TRUE(WriteTestFile(File(), text));
+  EXPECT_EQ(LoadIniFile(File(), text.size()).status, FileRead::Status::kRead);
+  IniLoad over = LoadIniFile(File(), text.size() - 1);
+  EXPECT_EQ(over.status, FileRead::Status::kTooLarge);
+  EXPECT_EQ(over.error, EFBIG);
+  EXPECT_TRUE(over.document.Empty());
+
+  const std::string lines = text + std::string(kIniMaxLines - 2, '\n');
+  ASSERT_TRUE(WriteTestFile(File(), lines));
   EXPECT_EQ(LoadIniFile(File()).status, FileRead::Status::kRead);
+  ASSERT_TRUE(WriteTestFile(File(), lines + "x"));
+  over = LoadIniFile(File());
+  EXPECT_EQ(over.status, FileRead::Status::kTooLarge);
+  EXPECT_TRUE(over.document.Empty());
+}
+
+TEST_F(IniStorage, OrdinaryNewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode) {
+  const mode_t oldMask = ::umask(027);
+  EXPECT_EQ(WriteFileAtomically(File(), "a", 0666), 0);
+  struct stat info{};
+  ASSERT_EQ(::stat(File().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  ASSERT_EQ(::chmod(File().c_str(), 0604), 0);
+  EXPECT_EQ(WriteFileAtomically(File(), "b", 0666), 0);
+  ::umask(oldMask);
+  ASSERT_EQ(::stat(File().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0604u);
+  EXPECT_EQ(ReadTestFile(File()), "b");
+  EXPECT_EQ(EntriesOf(dir_.path()), std::vector<std::string>{"VornicSPCommTool.ini"});
 }
 
 TEST_F(IniStorage, DirectoriesAndFifosAreNotReadAndDoNotBlock) {

@@ -1,6 +1,7 @@
 // The settings file when the system stands in the way: a file the user may not read, a
 // profile directory the user may not write, and a disk that fills up during the save. The
-// window must start (with defaults or the saved values), and the old file must survive.
+// window must start (with defaults or the saved values), the old file must survive, and the
+// close must say that the changes were not saved.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -51,6 +52,12 @@ void ChangeSomething(TVornicSPComm& w) {
   w.Edits[2]->setText("changed preset");
 }
 
+// The close told the user once, in a warning that names the file.
+bool ToldOnceAbout(WindowHarness& h) {
+  return h.messages.size() == 1 && h.messages[0].title == QString::fromUtf8("警告") &&
+         h.messages[0].text.contains(h.settingsPath());
+}
+
 // What the profile directory holds: only the settings file (if any); no left-over temporary.
 QStringList ProfileEntries(WindowHarness& h) {
   return QDir(h.profileDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -71,6 +78,7 @@ class SettingsFaultsWindowTest : public QObject {
     ChangeSomething(h->w());
     h->Close();
     QCOMPARE(h->w().LastSettingsSaveError, EACCES);
+    QVERIFY(ToldOnceAbout(*h));
     chmod(h->settingsPath().toLocal8Bit().constData(), 0600);
     QCOMPARE(ReadFile(h->settingsPath()), kSaved);
     QCOMPARE(ProfileEntries(*h), QStringList{"VornicSPCommTool.ini"});
@@ -85,6 +93,7 @@ class SettingsFaultsWindowTest : public QObject {
       ChangeSomething(h->w());
       h->Close();
       QCOMPARE(h->w().LastSettingsSaveError, EACCES);
+      QVERIFY(ToldOnceAbout(*h));
       QCOMPARE(ReadFile(h->settingsPath()), withFile ? kSaved : QByteArray());
       QCOMPARE(ProfileEntries(*h), withFile ? QStringList{"VornicSPCommTool.ini"} : QStringList{});
       chmod(h->profileDir().toLocal8Bit().constData(), 0700);  // so that the profile can go
@@ -107,6 +116,7 @@ class SettingsFaultsWindowTest : public QObject {
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     QCOMPARE(h->w().LastSettingsSaveError, EFBIG);
+    QVERIFY(ToldOnceAbout(*h));
     QCOMPARE(ReadFile(h->settingsPath()), kSaved);
     QCOMPARE(ProfileEntries(*h), QStringList{"VornicSPCommTool.ini"});
   }

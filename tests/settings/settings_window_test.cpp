@@ -3,6 +3,7 @@
 // the file.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -10,6 +11,8 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#include <cerrno>
 
 #include "app/controls.h"
 #include "module/module_settings.h"
@@ -253,19 +256,82 @@ class SettingsWindowTest : public QObject {
     QVERIFY(ReadFile(again.settingsPath()).startsWith("; kept comment\n[Other]\nkeep=me\n"));
   }
 
-  void filesThatCannotBeWrittenWholeAreLeftAlone() {
-    QByteArray huge("[VornicSPCommTool_USART]\nBaud Rate=115200\n");
-    huge.append(QByteArray(10 * 1024 * 1024, 'x'));
-    auto h = StartWith(huge);
+  void largeFileLoadsWholeAndTakesTheChanges() {
+    const QByteArray blob = "[Notes]\nblob=" + QByteArray(2 * 1024 * 1024, 'x') + "\n";
+    auto h = StartWith(blob + "[VornicSPCommTool_USART]\nBaud Rate=115200\nString3=old\n");
     QCOMPARE(h->w().TerminalBaudRate, 115200u);
+    QCOMPARE(h->w().Edits[2]->text(), QString("old"));
+    h->w().Edits[2]->setText("new");
     h->Close();
-    QVERIFY(h->w().LastSettingsSaveError != 0);
-    QCOMPARE(ReadFile(h->settingsPath()), huge);
+    QCOMPARE(h->w().LastSettingsSaveError, 0);
+    QVERIFY(h->messages.empty());
+    const QByteArray saved = ReadFile(h->settingsPath());
+    QVERIFY(saved.startsWith(blob + "[VornicSPCommTool_USART]\nBaud Rate=115200\n"));
+    QCOMPARE(SavedDocument(*h).ReadText("VornicSPCommTool_USART", "String3", "", 10), std::string("new"));
+  }
+
+  // Neither a file beyond the size limit nor a directory in the file's place is used or
+  // overwritten; the close tells the user once which file was not saved.
+  void filesThatCannotBeUsedAreLeftAloneAndTheUserIsTold() {
+    const QByteArray head = "[VornicSPCommTool_USART]\nBaud Rate=115200\n";
+    auto huge = std::make_unique<WindowHarness>([&](const QString& dir) {
+      QFile file(dir + "/VornicSPCommTool.ini");
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(head);
+      file.resize(qint64(kIniMaxFileBytes) + 1);  // sparse: no disk space taken
+    });
+    QCOMPARE(huge->w().TerminalBaudRate, 9600u);
+    huge->w().Edits[2]->setText("changed");
+    huge->Close();
+    QCOMPARE(huge->w().LastSettingsSaveError, EFBIG);
+    QFile kept(huge->settingsPath());
+    QCOMPARE(kept.size(), qint64(kIniMaxFileBytes) + 1);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.read(head.size() + 1), head + '\0');
+    QCOMPARE(huge->messages.size(), size_t(1));
+    QCOMPARE(huge->messages[0].title, QString::fromUtf8("警告"));
+    QVERIFY(huge->messages[0].text.contains(huge->settingsPath()));
 
     WindowHarness directory([](const QString& dir) { QDir(dir).mkdir("VornicSPCommTool.ini"); });
     directory.Close();
-    QVERIFY(directory.w().LastSettingsSaveError != 0);
+    QCOMPARE(directory.w().LastSettingsSaveError, EISDIR);
     QVERIFY(QFileInfo(directory.settingsPath()).isDir());
+    QCOMPARE(directory.messages.size(), size_t(1));
+    QVERIFY(directory.messages[0].text.contains(directory.settingsPath()));
+  }
+
+  void moduleFieldTextsAreSavedInGbk() {
+    WindowHarness h;
+    h.w().E_RFFreq->setText(QString::fromUtf8("四三三"));
+    h.w().E_DelayTime->setText(QString::fromUtf8("五"));
+    h.w().E_LocalAddr->setText(QString::fromUtf8("本地"));
+    h.w().E_TargetAddr->setText(QString::fromUtf8("目标"));
+    h.Close();
+    const QByteArray saved = ReadFile(h.settingsPath());
+    QVERIFY(saved.contains("\nRF Freq=\xCB\xC4\xC8\xFD\xC8\xFD\n"));
+    QVERIFY(saved.contains("\nDelay Time=\xCE\xE5\n"));
+    QVERIFY(saved.contains("\nLocal Address=\xB1\xBE\xB5\xD8\n"));
+    QVERIFY(saved.contains("\nTarget Address=\xC4\xBF\xB1\xEA\n"));
+  }
+
+  // Bytes that are no GBK show as replacement characters; a value nobody touched must still
+  // go back into the file as it was, and a touched one as the GBK of its new text.
+  void valuesNobodyEditedKeepTheirBytes() {
+    const QByteArray odd = "x\x81 y\xFFz\x80\xFE";
+    const QByteArray longValue = QByteArray(1100, 'L') + "\x81\x20";
+    auto h = StartWith("[VornicSPCommTool_USART]\nTransmit Data Hex=12 \x81\x20\xFF\nString5=" + odd +
+                       "\nString6=" + longValue + "\nString7=" + odd + "\nAuto Transmit Time=5\x81\x20\n");
+    TVornicSPComm& w = h->w();
+    QVERIFY(w.Edits[4]->text().contains(QChar(0xFFFD)));
+    QVERIFY(w.E_TransmitData->text().contains(QChar(0xFFFD)));
+    w.Edits[6]->setText(QString::fromUtf8("串口"));
+    h->Close();
+    const QByteArray saved = ReadFile(h->settingsPath());
+    QVERIFY(saved.contains("\nTransmit Data Hex=12 \x81\x20\xFF\n"));
+    QVERIFY(saved.contains("\nString5=" + odd + "\n"));
+    QVERIFY(saved.contains("\nString6=" + longValue + "\n"));
+    QVERIFY(saved.contains("\nString7=\xB4\xAE\xBF\xDA\n"));
+    QVERIFY(saved.contains("\nAuto Transmit Time=5\x81\x20\n"));
   }
 
   void garbageFileStartsWithDefaults() {
