@@ -49,7 +49,10 @@ void TVornicSPComm::ConnectPortSettings() {
   connect(CB_RTS, &QCheckBox::toggled, this, [this] { CB_RTSClick(); });
 }
 
-void TVornicSPComm::CB_PortDropDown() { RefillPortList(CB_Port, Environment.ports.get()); }
+void TVornicSPComm::CB_PortDropDown() {
+  RefillPortList(CB_Port, Environment.ports.get(),
+                 TerminalPortOpen ? std::optional(TerminalPortName) : std::nullopt);
+}
 
 void TVornicSPComm::CB_PortChange() {
   TerminalPortName = DeviceNameForPort(CB_Port->currentText().toStdString());

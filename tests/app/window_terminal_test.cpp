@@ -202,6 +202,27 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.w().CB_Port->count(), 0);
   }
 
+  // While a port is open, a rebuilt list shows that port wherever it now stands, and no
+  // entry at all once it is no longer listed, never the port that took its place.
+  void rebuiltListShowsTheOpenPort() {
+    PtyPair pty;
+    WindowHarness h;
+    const QString open = QString::fromStdString(pty.path());
+    h.ports->SetPorts({pty.path(), "/dev/ttyUSB3"});
+    h.w().CB_PortDropDown();
+    Pick(h.w().CB_Port, open);
+    h.w().B_OpenPortClick();
+    QVERIFY(OpenLook(h.w()));
+    h.ports->SetPorts({"/dev/modem0", pty.path(), "/dev/ttyUSB3"});  // a port sorted before it came
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->currentText(), open);
+    h.ports->SetPorts({"/dev/modem0", "/dev/ttyUSB3"});
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->currentIndex(), -1);
+    QCOMPARE(h.w().TerminalPortName, pty.path());
+    QVERIFY(OpenLook(h.w()));
+  }
+
   void receivedBytesShowInBothRenderings() {
     PtyPair pty;
     WindowHarness h;
