@@ -1,11 +1,18 @@
 // Device arrivals and removals through the window's notifier and message map: the captions,
 // when the module page forgets its module, and how status texts chain their seconds.
+#include <unistd.h>
+
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include "app/messages.h"
 #include "config_page_window_support.h"
 #include "module/device_events.h"
+#include "module/virtual_port_events.h"
+#include "serial/port_source.h"
+#include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -25,6 +32,28 @@ void ModuleShown(WindowHarness& h) {
 }
 
 bool LabelsKept(TVornicSPComm& w) { return w.L_Model->text() == "ZEL-A1" && w.L_Version->text() == "1.2.3"; }
+
+// A virtual port as a device simulator announces it: a link in the port directory to its
+// pseudo-terminal, and a window that lists and watches that directory.
+struct VirtualPortWindow {
+  VirtualPortWindow() {
+    if (::symlink(pty->path().c_str(), link.c_str()) != 0) return;
+    h = std::make_unique<WindowHarness>(
+        WindowEnvironment{std::make_shared<DirectoryPortSource>(dir.path()), VirtualPortEvents::Create(dir.path())});
+  }
+  // The simulator dies: its side of the pseudo-terminal closes, the link stays behind.
+  void ProgramDies() { pty->CloseMaster(); }
+
+  TempDir dir;
+  std::unique_ptr<PtyPair> pty = std::make_unique<PtyPair>();
+  std::string link = dir.File("sim");
+  std::unique_ptr<WindowHarness> h;
+};
+
+void DropDown(DropDownComboBox* list) {
+  list->showPopup();
+  list->hidePopup();
+}
 
 }  // namespace
 
@@ -81,6 +110,45 @@ class HotplugWindowTest : public QObject {
       QVERIFY(log.WaitForStatus(kRemoved));
       QVERIFY(LabelsKept(h.w()));
       QCOMPARE(h.w().ModuleSeen, c.moduleSeen);
+    }
+  }
+
+  void virtualPortWhoseProgramDiedIsRemoved() {
+    {
+      VirtualPortWindow v;  // the module page's port
+      QVERIFY(v.h);
+      TVornicSPComm& w = v.h->w();
+      const auto gate = CountdownGate::Install(w);
+      DropDown(w.CB_ZELCOMx);
+      Pick(w.CB_ZELCOMx, 0);
+      QCOMPARE(w.CB_ZELCOMx->currentText(), QString::fromStdString(v.link));
+      w.ModuleSeen = true;
+      w.L_Model->setText("ZEL-A1");
+      w.L_Version->setText("1.2.3");
+      CaptionLog log(w);
+      v.ProgramDies();
+      QVERIFY(log.WaitForStatus(kModuleRemoved));
+      QVERIFY(w.L_Model->text().isEmpty() && w.L_Version->text().isEmpty());
+      DropDown(w.CB_ZELCOMx);
+      QCOMPARE(w.CB_ZELCOMx->count(), 0);
+    }
+    {
+      VirtualPortWindow v;  // the terminal page's port, open
+      QVERIFY(v.h);
+      TVornicSPComm& w = v.h->w();
+      const auto gate = CountdownGate::Install(w);
+      DropDown(w.CB_Port);
+      Pick(w.CB_Port, 0);
+      w.B_OpenPortClick();
+      QVERIFY(w.TerminalPortOpen);
+      CaptionLog log(w);
+      v.ProgramDies();
+      QVERIFY(log.WaitForStatus(kRemoved));
+      QVERIFY(WindowHarness::WaitUntil([&] { return !w.TerminalPortOpen; }));
+      QCOMPARE(w.B_OpenPort->text(), U("打开串口"));
+      DropDown(w.CB_Port);
+      QCOMPARE(w.CB_Port->count(), 0);
+      QVERIFY(v.h->messages.empty());
     }
   }
 
