@@ -150,11 +150,8 @@ void TVornicSPComm::FormCreate() {
     DeviceNotifier = new QSocketNotifier(Environment.devices->fd(), QSocketNotifier::Read, this);
     connect(DeviceNotifier, &QSocketNotifier::activated, this, [this] { ReadDeviceEvents(); });
   }
-  if (TerminalPort->OpenForWindow(TerminalPortName.c_str(), this, WM_PORT_EVENT, 0, 20480, 20480) != 0) return;
-  if (TerminalPort->SetLineSettings(TerminalBaudRate, TerminalDataBits, TerminalParity, TerminalStopBits) != 0) {
-    SetPortLook(false);
-    return;
-  }
+  // Quiet at start: a saved port that is gone or refuses its settings leaves the page closed.
+  if (OpenTerminalDevice() != TerminalOpenResult::Opened) return;
   TerminalPortOpen = true;
   SetPortLook(true);
 }

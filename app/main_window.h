@@ -49,6 +49,14 @@ struct ModuleSettings;
 struct ModuleReply;
 enum class ExchangeKind;
 
+// How far opening the terminal page's device got.
+enum class TerminalOpenResult {
+  Opened,              // open, with the page's line, flow control and control lines
+  NotOpened,           // absent or in use
+  SettingsUnreadable,  // open, but its control block could not be read
+  SettingsRefused,     // open, but it refused the page's settings
+};
+
 // What the window needs from the outside world; tests inject their own.
 struct WindowEnvironment {
   std::shared_ptr<PortSource> ports;          // the machine's serial ports (both lists, hot-plug)
@@ -180,6 +188,9 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void CB_FlowControlChange();
   void CB_DTRClick();
   void CB_RTSClick();
+  // Opens TerminalPortName afresh (closing a device left open) and gives it the page's line
+  // settings, flow control, DTR and RTS. Shows nothing: each caller reports in its own way.
+  TerminalOpenResult OpenTerminalDevice();
   void SetPortLook(bool open);        // lamp + button caption
   void GiveUpTerminalPort();          // closed look, flag cleared, Timer stopped
   void TerminalPortLost(uintptr_t wParam);

@@ -1,10 +1,15 @@
 #pragma once
 // Rebuilding a port drop-down list from the port source, as both pages do when their list is
 // opened.
+#include <optional>
+#include <string>
+
 class QComboBox;
 class PortSource;
 
-// Lists the present ports in natural order and selects the remembered position again (by
+// Lists the present ports in natural order. With `openDevice`, the device name a port is
+// open under, its entry is selected again (none when it is no longer listed), so the list
+// never shows another port than the one in use; otherwise the remembered position is (by
 // position, not by name). When the source cannot be read the list stays empty. Names the
 // list cannot carry (see listable_port_name.h) are left out.
-void RefillPortList(QComboBox* list, PortSource* source);
+void RefillPortList(QComboBox* list, PortSource* source, const std::optional<std::string>& openDevice = std::nullopt);

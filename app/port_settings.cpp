@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "module/port_name.h"
 #include "app/port_list_control.h"
+#include "serial/flow_control.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -19,9 +20,18 @@ namespace {
 constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr uint8_t kDataBits[] = {5, 6, 7, 8};
+constexpr uint32_t kTerminalQueueBytes = 20480;
 
 void Warn(QWidget* window, const char* text) {
   ShowMessageBox(window, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
+}
+
+const char* OpenFailureText(TerminalOpenResult result) {
+  switch (result) {
+    case TerminalOpenResult::NotOpened: return kPortMissingOrBusy;
+    case TerminalOpenResult::SettingsUnreadable: return kPortSettingsReadFailed;
+    default: return kPortSettingsWrong;
+  }
 }
 
 }  // namespace
@@ -39,16 +49,20 @@ void TVornicSPComm::ConnectPortSettings() {
   connect(CB_RTS, &QCheckBox::toggled, this, [this] { CB_RTSClick(); });
 }
 
-void TVornicSPComm::CB_PortDropDown() { RefillPortList(CB_Port, Environment.ports.get()); }
+void TVornicSPComm::CB_PortDropDown() {
+  RefillPortList(CB_Port, Environment.ports.get(),
+                 TerminalPortOpen ? std::optional(TerminalPortName) : std::nullopt);
+}
 
 void TVornicSPComm::CB_PortChange() {
   TerminalPortName = DeviceNameForPort(CB_Port->currentText().toStdString());
   if (!TerminalPortOpen) return;
-  TerminalPort->Close();
-  if (TerminalPort->OpenForWindow(TerminalPortName.c_str(), this, WM_PORT_EVENT, 0, 20480, 20480) != 0) {
-    Warn(this, kPortMissingOrBusy);
+  if (const TerminalOpenResult result = OpenTerminalDevice(); result != TerminalOpenResult::Opened) {
+    Warn(this, OpenFailureText(result));
     GiveUpTerminalPort();
+    return;
   }
+  SetPortLook(true);
 }
 
 void TVornicSPComm::B_OpenPortClick() {
@@ -58,31 +72,40 @@ void TVornicSPComm::B_OpenPortClick() {
     SetPortLook(false);
     return;
   }
-  if (TerminalPort->IsOpen()) TerminalPort->Close();
-  if (TerminalPort->OpenForWindow(TerminalPortName.c_str(), this, WM_PORT_EVENT, 0, 20480, 20480) != 0) {
-    Warn(this, kPortMissingOrBusy);
-    return;
-  }
-  DCB dcb;
-  if (!GetCommState(TerminalPort->Handle, &dcb)) {
-    Warn(this, kPortSettingsReadFailed);
-    Shape->setColor(Qt::white);
-    return;
-  }
-  dcb.BaudRate = TerminalBaudRate;
-  dcb.ByteSize = TerminalDataBits;
-  dcb.StopBits = TerminalStopBits;
-  dcb.fBinary = 1;
-  dcb.fDtrControl = CB_DTR->isChecked() ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-  dcb.fRtsControl = CB_RTS->isChecked() ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-  if (!SetCommState(TerminalPort->Handle, &dcb) ||
-      TerminalPort->SetLineSettings(TerminalBaudRate, TerminalDataBits, TerminalParity, TerminalStopBits) != 0) {
-    Warn(this, kPortSettingsWrong);
-    Shape->setColor(Qt::white);
+  if (const TerminalOpenResult result = OpenTerminalDevice(); result != TerminalOpenResult::Opened) {
+    Warn(this, OpenFailureText(result));
+    // A device that refused its settings stays open; the next press closes it first.
+    if (result != TerminalOpenResult::NotOpened) Shape->setColor(Qt::white);
     return;
   }
   TerminalPortOpen = true;
   SetPortLook(true);
+}
+
+TerminalOpenResult TVornicSPComm::OpenTerminalDevice() {
+  if (TerminalPort->IsOpen()) TerminalPort->Close();
+  if (TerminalPort->OpenForWindow(TerminalPortName.c_str(), this, WM_PORT_EVENT, 0, kTerminalQueueBytes,
+                                  kTerminalQueueBytes) != 0)
+    return TerminalOpenResult::NotOpened;
+  DCB dcb;
+  if (!GetCommState(TerminalPort->Handle, &dcb)) return TerminalOpenResult::SettingsUnreadable;
+  // The whole line goes in one write, so the control lines do not flicker on their way to
+  // the boxes' states. A flow-control code the page does not know leaves the device's own.
+  WriteFlowControl(TerminalFlowControl, &dcb);
+  dcb.BaudRate = TerminalBaudRate;
+  dcb.ByteSize = TerminalDataBits;
+  dcb.Parity = TerminalParity;
+  dcb.StopBits = TerminalStopBits;
+  dcb.fParity = TerminalParity != NOPARITY;
+  dcb.fBinary = 1;
+  // A line the hardware handshake drives stays with it: with RTS held low by an unticked
+  // box, a device that waits for it would never send.
+  if (dcb.fDtrControl != DTR_CONTROL_HANDSHAKE)
+    dcb.fDtrControl = CB_DTR->isChecked() ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+  if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
+    dcb.fRtsControl = CB_RTS->isChecked() ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+  if (!SetCommState(TerminalPort->Handle, &dcb)) return TerminalOpenResult::SettingsRefused;
+  return TerminalOpenResult::Opened;
 }
 
 void TVornicSPComm::SetPortLook(bool open) {

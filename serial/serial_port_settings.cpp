@@ -1,31 +1,9 @@
 // SerialPort: line settings, flow control, read time-outs and the getters, each a
 // read-modify-write of the device's control block.
+#include "serial/flow_control.h"
 #include "serial/posix_device.h"
 #include "serial/serial_port.h"
 #include "serial/serial_port_impl.h"
-
-namespace {
-
-constexpr uint8_t kNoFlowControl = 0, kHardwareFlowControl = 1, kSoftwareFlowControl = 2;
-
-void WriteFlowControl(uint8_t mode, DCB* dcb) {
-  const bool hardware = mode == kHardwareFlowControl;
-  const bool software = mode == kSoftwareFlowControl;
-  dcb->fOutxCtsFlow = hardware;
-  dcb->fOutxDsrFlow = hardware;
-  dcb->fDtrControl = hardware ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_DISABLE;
-  dcb->fRtsControl = hardware ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
-  dcb->fOutX = software;
-  dcb->fInX = software;
-}
-
-uint8_t FlowControlOf(const DCB& dcb) {
-  if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE && dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) return kHardwareFlowControl;
-  if (dcb.fOutX && dcb.fInX) return kSoftwareFlowControl;
-  return kNoFlowControl;
-}
-
-}  // namespace
 
 uint32_t SerialPort::ReadControlBlock(DCB* dcb) {
   LastError = 0;
@@ -72,9 +50,7 @@ uint32_t SerialPort::SetEventChar(uint8_t eventChar, bool watch) {
 
 uint32_t SerialPort::SetFlowControl(uint8_t mode) {
   return EditControlBlock([&](DCB& dcb) -> uint32_t {
-    if (mode > kSoftwareFlowControl) return E_INVALIDARG;
-    WriteFlowControl(mode, &dcb);
-    return 0;
+    return WriteFlowControl(mode, &dcb) ? 0u : E_INVALIDARG;
   });
 }
 

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/controls.h"
@@ -39,6 +40,37 @@ void OpenPty(WindowHarness& h, const PtyPair& pty) {
 }
 
 std::string Shown(TVornicSPComm& w) { return w.M_ReceiverData->Content(); }
+
+// The line as the device side sees it. A pseudo-terminal always reports 8 data bits without
+// parity, so those two are read back through the port instead.
+termios DeviceLine(const PtyPair& pty) {
+  termios t{};
+  tcgetattr(pty.slave(), &t);
+  return t;
+}
+
+// As the user's pick: select the entry and run the list's change reaction.
+void Pick(QComboBox* list, const QString& text) {
+  const int index = list->findText(text);
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+}
+
+// 115200 baud, 7 data bits, even parity, 2 stop bits, hardware flow control.
+void PickUncommonLine(TVornicSPComm& w) {
+  Pick(w.CB_Baudrate, "115200");
+  Pick(w.CB_Data, "7");
+  Pick(w.CB_Check, "Even");
+  Pick(w.CB_Stop, "2");
+  Pick(w.CB_FlowControl, "Hardware");
+}
+
+bool HasUncommonLine(TVornicSPComm& w, const PtyPair& pty) {
+  const termios line = DeviceLine(pty);
+  return cfgetospeed(&line) == B115200 && (line.c_cflag & CSTOPB) && (line.c_cflag & CRTSCTS) &&
+         w.TerminalPort->GetDataBits() == 7 && w.TerminalPort->GetParity() == 2 &&
+         w.TerminalPort->GetFlowControl() == 1;  // the handshake keeps DTR and RTS, boxes or not
+}
 
 // Writes more than the pty holds: the window must keep reading meanwhile, so the event loop
 // runs whenever the line is full.
@@ -121,15 +153,38 @@ class WindowTerminalTest : public QObject {
   void settingsPickedWhileClosedApplyAtOpen() {
     PtyPair pty;
     WindowHarness h;
-    h.w().CB_Baudrate->setCurrentIndex(12);
-    h.w().CB_BaudrateChange();
-    h.w().CB_Check->setCurrentIndex(2);
-    h.w().CB_CheckChange();
+    PickUncommonLine(h.w());
     QCOMPARE(h.w().TerminalBaudRate, 115200u);
+    QVERIFY(h.messages.empty());
     OpenPty(h, pty);
     QVERIFY(OpenLook(h.w()));
-    QCOMPARE(h.w().TerminalPort->GetBaudRate(), 115200);
-    QCOMPARE(int(h.w().TerminalPort->GetParity()), 2);
+    QVERIFY(HasUncommonLine(h.w(), pty));
+  }
+
+  // Another port picked while one is open gets the page's whole line, as the open button
+  // gives it; a device that refuses it leaves the page closed with the reason shown.
+  void pickedPortWhileOpenGetsThePageLine() {
+    PtyPair first, second;
+    WindowHarness h;
+    h.ports->SetPorts({first.path(), second.path()});
+    PickUncommonLine(h.w());
+    OpenPty(h, first);
+    QVERIFY(HasUncommonLine(h.w(), first));
+    h.w().CB_Port->showPopup();
+    h.w().CB_Port->hidePopup();
+    Pick(h.w().CB_Port, QString::fromStdString(second.path()));
+    QVERIFY(h.messages.empty());
+    QVERIFY(OpenLook(h.w()));
+    QVERIFY(HasUncommonLine(h.w(), second));
+
+    h.w().CB_AutoTransmit->setChecked(true);
+    QVERIFY(h.w().Timer->isActive());
+    h.w().TerminalStopBits = 1;  // 1.5 stop bits with 7 data bits: no device takes that line
+    Pick(h.w().CB_Port, QString::fromStdString(first.path()));
+    QCOMPARE(h.messages.size(), size_t(1));
+    QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
+    QVERIFY(ClosedLook(h.w()));
+    QVERIFY(!h.w().Timer->isActive());
   }
 
   void portListSortedAndRestoredByPosition() {
@@ -149,6 +204,27 @@ class WindowTerminalTest : public QObject {
     h.ports->SetUnreadable();
     h.w().CB_PortDropDown();
     QCOMPARE(h.w().CB_Port->count(), 0);
+  }
+
+  // While a port is open, a rebuilt list shows that port wherever it now stands, and no
+  // entry at all once it is no longer listed, never the port that took its place.
+  void rebuiltListShowsTheOpenPort() {
+    PtyPair pty;
+    WindowHarness h;
+    const QString open = QString::fromStdString(pty.path());
+    h.ports->SetPorts({pty.path(), "/dev/ttyUSB3"});
+    h.w().CB_PortDropDown();
+    Pick(h.w().CB_Port, open);
+    h.w().B_OpenPortClick();
+    QVERIFY(OpenLook(h.w()));
+    h.ports->SetPorts({"/dev/modem0", pty.path(), "/dev/ttyUSB3"});  // a port sorted before it came
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->currentText(), open);
+    h.ports->SetPorts({"/dev/modem0", "/dev/ttyUSB3"});
+    h.w().CB_PortDropDown();
+    QCOMPARE(h.w().CB_Port->currentIndex(), -1);
+    QCOMPARE(h.w().TerminalPortName, pty.path());
+    QVERIFY(OpenLook(h.w()));
   }
 
   void receivedBytesShowInBothRenderings() {

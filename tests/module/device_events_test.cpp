@@ -187,7 +187,38 @@ TEST_F(VirtualPortEventsTest, LinksComingAndGoingAreArrivalsAndRemovals) {
   EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::RemoveComplete, dir.File("echo")},
                                             {DeviceEvent::RemoveComplete, dir.File("module")},
                                             {DeviceEvent::Arrival, dir.File("renamed")}}));
-  EXPECT_FALSE(Readable(events->fd()));
+  EXPECT_TRUE(events->ReadEvents().empty());
+}
+
+// The program behind a virtual port ends: its pseudo-terminal goes, the link stays.
+TEST_F(VirtualPortEventsTest, ALinkWhoseTerminalClosedIsRemoved) {
+  Link(echo.path(), "echo");
+  Link(module.path(), "module");
+  auto events = VirtualPortEvents::Create(dir.path());
+  ASSERT_TRUE(events);
+  // The test still holds the terminal open, as a program using the port would; meanwhile
+  // its number is not given to another terminal.
+  echo.CloseMaster();
+  EXPECT_EQ(ReadWhenReady(*events), (Events{{DeviceEvent::RemoveComplete, dir.File("echo")}}));
+}
+
+// The kernel gives the next pseudo-terminal the lowest free number, so a dead port's link
+// soon leads to a stranger's terminal: still the old device went and a new one came.
+TEST_F(VirtualPortEventsTest, ATerminalNumberGivenOutAgainIsANewDevice) {
+  Link(echo.path(), "echo");
+  auto events = VirtualPortEvents::Create(dir.path());
+  ASSERT_TRUE(events);
+  const std::string freed = echo.path();
+  echo.CloseMaster();
+  echo.CloseSlave();
+  std::vector<std::unique_ptr<PtyPair>> taken;
+  while (taken.size() < 64) {
+    taken.push_back(std::make_unique<PtyPair>());
+    if (!taken.back()->ok() || taken.back()->path() == freed) break;
+  }
+  if (taken.back()->path() != freed) GTEST_SKIP() << "another program took " << freed << " first";
+  EXPECT_EQ(events->ReadEvents(), (Events{{DeviceEvent::RemoveComplete, dir.File("echo")},
+                                          {DeviceEvent::Arrival, dir.File("echo")}}));
 }
 
 TEST_F(VirtualPortEventsTest, OnlyTrustedDirectoriesAreWatched) {

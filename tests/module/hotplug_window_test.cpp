@@ -1,11 +1,17 @@
 // Device arrivals and removals through the window's notifier and message map: the captions,
 // when the module page forgets its module, and how status texts chain their seconds.
+#include <unistd.h>
+
 #include <QLabel>
 #include <QtTest>
 
 #include "app/messages.h"
 #include "config_page_window_support.h"
 #include "module/device_events.h"
+#include "module/virtual_port_events.h"
+#include "serial/port_source.h"
+#include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -16,15 +22,42 @@ const char* const kModuleRemoved = " - ZEL设备被移除！";
 void Plug(WindowHarness& h) { h.devices->Push({DeviceEvent::Arrival, "/dev/ttyUSB7"}); }
 void Pull(WindowHarness& h) { h.devices->Push({DeviceEvent::RemoveComplete, "/dev/ttyUSB7"}); }
 
-// A module page that has seen a module on /dev/ttyUSB7 and shows its model and version.
+// A module page that has seen a module on its port and shows its model and version.
+void ModuleShown(TVornicSPComm& w) {
+  w.ModuleSeen = true;
+  w.L_Model->setText("ZEL-A1");
+  w.L_Version->setText("1.2.3");
+}
+
 void ModuleShown(WindowHarness& h) {
   SelectModulePort(h, "/dev/ttyUSB7");
-  h.w().ModuleSeen = true;
-  h.w().L_Model->setText("ZEL-A1");
-  h.w().L_Version->setText("1.2.3");
+  ModuleShown(h.w());
 }
 
 bool LabelsKept(TVornicSPComm& w) { return w.L_Model->text() == "ZEL-A1" && w.L_Version->text() == "1.2.3"; }
+
+// A virtual port as a device simulator announces it: a link in the port directory to its
+// pseudo-terminal, and a window that lists and watches that directory.
+struct VirtualPortWindow {
+  VirtualPortWindow() {
+    if (::symlink(pty.path().c_str(), link.c_str()) != 0) return;
+    h = std::make_unique<WindowHarness>(
+        WindowEnvironment{std::make_shared<DirectoryPortSource>(dir.path()), VirtualPortEvents::Create(dir.path())});
+  }
+  // The simulator dies: its side of the pseudo-terminal closes, the link stays behind. The
+  // test keeps the other side open, so the terminal's number is not given out again.
+  void ProgramDies() { pty.CloseMaster(); }
+
+  TempDir dir;
+  PtyPair pty;
+  std::string link = dir.File("sim");
+  std::unique_ptr<WindowHarness> h;
+};
+
+void DropDown(DropDownComboBox* list) {
+  list->showPopup();
+  list->hidePopup();
+}
 
 }  // namespace
 
@@ -81,6 +114,42 @@ class HotplugWindowTest : public QObject {
       QVERIFY(log.WaitForStatus(kRemoved));
       QVERIFY(LabelsKept(h.w()));
       QCOMPARE(h.w().ModuleSeen, c.moduleSeen);
+    }
+  }
+
+  void virtualPortWhoseProgramDiedIsRemoved() {
+    {
+      VirtualPortWindow v;  // the module page's port
+      QVERIFY(v.h);
+      TVornicSPComm& w = v.h->w();
+      const auto gate = CountdownGate::Install(w);
+      DropDown(w.CB_ZELCOMx);
+      Pick(w.CB_ZELCOMx, 0);
+      QCOMPARE(w.CB_ZELCOMx->currentText(), QString::fromStdString(v.link));
+      ModuleShown(w);
+      CaptionLog log(w);
+      v.ProgramDies();
+      QVERIFY(log.WaitForStatus(kModuleRemoved));
+      QVERIFY(w.L_Model->text().isEmpty() && w.L_Version->text().isEmpty());
+      DropDown(w.CB_ZELCOMx);
+      QCOMPARE(w.CB_ZELCOMx->count(), 0);
+    }
+    {
+      VirtualPortWindow v;  // the terminal page's port, open
+      QVERIFY(v.h);
+      TVornicSPComm& w = v.h->w();
+      const auto gate = CountdownGate::Install(w);
+      DropDown(w.CB_Port);
+      Pick(w.CB_Port, 0);
+      w.B_OpenPortClick();
+      QVERIFY(w.TerminalPortOpen);
+      CaptionLog log(w);
+      v.ProgramDies();
+      QVERIFY(log.WaitForStatus(kRemoved));
+      QVERIFY(WindowHarness::WaitUntil([&] { return !w.TerminalPortOpen; }));
+      DropDown(w.CB_Port);
+      QCOMPARE(w.CB_Port->count(), 0);
+      QVERIFY(v.h->messages.empty());
     }
   }
 

@@ -117,8 +117,12 @@ class SettingsWindowTest : public QObject {
 
   void savedPortOpensAtStartUnlessItIsCom0() {
     PtyPair pty;
-    auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + QByteArray::fromStdString(pty.path()) + "\n");
+    auto h = StartWith("[VornicSPCommTool_USART]\nFlow Control=2\nSerial Port=" + QByteArray::fromStdString(pty.path()) +
+                       "\n");
     QVERIFY(h->w().TerminalPortOpen);
+    termios line{};
+    QCOMPARE(tcgetattr(pty.slave(), &line), 0);
+    QVERIFY((line.c_iflag & IXON) && (line.c_iflag & IXOFF));  // the saved flow control is in force
     QCOMPARE(h->w().CB_Port->count(), 1);
     QCOMPARE(h->w().CB_Port->currentText(), QString::fromStdString(pty.path()));
     h.reset();

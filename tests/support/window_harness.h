@@ -26,13 +26,11 @@ class WindowHarness {
  public:
   // `prepare` may write a settings file into the profile directory before the window starts.
   explicit WindowHarness(const std::function<void(const QString& profileDir)>& prepare = {}) {
-    setenv("USERPROFILE", profile_.path().toLocal8Bit().constData(), 1);
-    if (prepare) prepare(profile_.path());
-    SetMessageObserver([this](const QString& title, const QString& text) { messages.push_back({title, text}); });
-    environment_.ports = ports;
-    environment_.devices = devices;
-    window_ = std::make_unique<TVornicSPComm>(environment_);
+    Start(prepare, WindowEnvironment{ports, devices});
   }
+  // A window over real sources (pseudo-terminals announced in a directory, say) instead of
+  // the fakes, which then stay unused.
+  explicit WindowHarness(WindowEnvironment environment) { Start({}, std::move(environment)); }
   ~WindowHarness() {
     Close();
     SetMessageObserver({});
@@ -64,6 +62,14 @@ class WindowHarness {
   std::vector<ShownMessage> messages;
 
  private:
+  void Start(const std::function<void(const QString& profileDir)>& prepare, WindowEnvironment environment) {
+    setenv("USERPROFILE", profile_.path().toLocal8Bit().constData(), 1);
+    if (prepare) prepare(profile_.path());
+    SetMessageObserver([this](const QString& title, const QString& text) { messages.push_back({title, text}); });
+    environment_ = std::move(environment);
+    window_ = std::make_unique<TVornicSPComm>(environment_);
+  }
+
   QTemporaryDir profile_;
   WindowEnvironment environment_;
   std::unique_ptr<TVornicSPComm> window_;
