@@ -178,7 +178,7 @@ void TVornicSPComm::CB_SendAutoCycleClick() {
 void TVornicSPComm::Timer1Timer() {
   // A tick from inside a notice of this (or another) send would nest a second pass.
   if (SendSession::Running(*this) || !CB_SendAutoCycle->isChecked()) return;
-  SendSession session(*this);
+  SendSession session(*this, SendTrigger::Timer);
   for (int n = 0; n < 32; ++n) {
     if (session.Writer().Blocked()) break;  // the rest would only wait for the same bound
     SendPresetIn(*this, session, Edits[n]->text(), CheckBoxes[n]->isChecked());

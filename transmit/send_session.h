@@ -18,7 +18,8 @@ class TVornicSPComm;
 
 class SendSession {
  public:
-  explicit SendSession(TVornicSPComm& window);
+  // A timer's session never waits for a held line (see BoundedWriter).
+  explicit SendSession(TVornicSPComm& window, SendTrigger trigger = SendTrigger::User);
   ~SendSession();
   SendSession(const SendSession&) = delete;
   SendSession& operator=(const SendSession&) = delete;

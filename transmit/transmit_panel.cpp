@@ -110,24 +110,27 @@ void TVornicSPComm::ShowTransmittedCount(bool withColon) {
   StatusPanels[1]->setToolTip({});
 }
 
-void TVornicSPComm::B_TransmitClick() {
-  SendSession session(*this);
-  const QString text = E_TransmitData->text();
-  if (!TerminalPort->IsOpen()) {
-    ShowMessageBox(this, U(kNoticeTitle), U(kPortNotOpen));
-  } else if (CB_TransmitHex->isChecked()) {
+// Sends the transmit field once, for a click (or Enter) or for a tick of the timed send.
+static void SendTransmitField(TVornicSPComm& w, SendTrigger trigger) {
+  SendSession session(w, trigger);
+  const QString text = w.E_TransmitData->text();
+  if (!w.TerminalPort->IsOpen()) {
+    ShowMessageBox(&w, U(kNoticeTitle), U(kPortNotOpen));
+  } else if (w.CB_TransmitHex->isChecked()) {
     // Characters GBK lacks can never be hex digits; they are passed over like any other.
     const GbkEncoded gbk = EncodeGbk(text.toStdString());
     session.Count(SendText(session.Writer(), gbk.bytes, true, LineEnd::None));
     session.ShowCount(true);
   } else {
     const std::string gbk = session.EncodeForSending(text);
-    const LineEnd end = ChooseLineEnd(CB_TransmitNewLine->isChecked(), CB_TransmitCR->isChecked());
+    const LineEnd end = ChooseLineEnd(w.CB_TransmitNewLine->isChecked(), w.CB_TransmitCR->isChecked());
     session.Count(SendText(session.Writer(), gbk, false, end));
     session.ShowCount(true);
   }
-  TerminalPort->SetEventMask(EV_RXCHAR);
+  w.TerminalPort->SetEventMask(EV_RXCHAR);
 }
+
+void TVornicSPComm::B_TransmitClick() { SendTransmitField(*this, SendTrigger::User); }
 
 void TVornicSPComm::E_TransmitDataExit() {
   std::string& slot = CB_TransmitHex->isChecked() ? TransmitDataHex : TransmitDataChar;
@@ -169,5 +172,5 @@ void TVornicSPComm::E_AutoTransmitTimeExit() { RejectEmptyField(this, E_AutoTran
 
 void TVornicSPComm::TimerTimer() {
   if (SendSession::Running(*this)) return;  // a tick from inside a send's notice
-  if (TerminalPort->IsOpen()) B_TransmitClick();
+  if (TerminalPort->IsOpen()) SendTransmitField(*this, SendTrigger::Timer);
 }

@@ -144,12 +144,25 @@ TEST_F(PtyPortTest, ANewWriterTriesTheLineAgain) {
   EXPECT_EQ(pty.Receive(1), Bytes{'B'});
 }
 
+TEST_F(PtyPortTest, ATimersWriterHandsNothingToAHeldLineAndDoesNotWait) {
+  HoldLine();
+  BoundedWriter writer(port, frame, SendTrigger::Timer);
+  const auto start = Clock::now();
+  EXPECT_EQ(SendText(writer, "01 02", true, LineEnd::None), 0u);
+  EXPECT_TRUE(writer.Blocked());
+  EXPECT_LT(MsSince(start), WriteBoundMs(1, frame) / 2);  // a guard: a user's write waits the whole bound
+  ASSERT_TRUE(pty.Send(Bytes{XON}));
+  EXPECT_TRUE(pty.Drain(200).empty());
+}
+
 TEST(BoundedWriterClosedPort, FailsAtOnceAndCountsAsHandedOver) {
   SerialPort port;
-  BoundedWriter writer(port, {9600, 8, NOPARITY, ONESTOPBIT});
-  EXPECT_TRUE(writer.Write("A", 1));
-  EXPECT_EQ(writer.LastResult(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(writer.Blocked());
+  for (const SendTrigger trigger : {SendTrigger::User, SendTrigger::Timer}) {
+    BoundedWriter writer(port, {9600, 8, NOPARITY, ONESTOPBIT}, trigger);
+    EXPECT_TRUE(writer.Write("A", 1));
+    EXPECT_EQ(writer.LastResult(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(writer.Blocked());
+  }
 }
 
 }  // namespace

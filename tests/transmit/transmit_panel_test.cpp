@@ -299,3 +299,32 @@ void TransmitPanelTest::aHeldLineReturnsWithinTheBound() {
   // The window answers again at once.
   QVERIFY(WindowHarness::WaitUntil([&] { return deliveredAfterwards; }, 500));
 }
+
+void TransmitPanelTest::timedSendIntoAFullLineKeepsTheWindowAnswering() {
+  OpenTerminal t;
+  QVERIFY(t.Ready());
+  auto& w = t.w;
+  SetMode(w, true, "12 FF 00 30");
+  QVERIFY(t.FillLine());
+  w.E_AutoTransmitTime->setText("1");
+  w.CB_AutoTransmit->setChecked(true);
+  // Each tick that waited for the full line used to hold the window for a write's bound
+  // (two seconds and more); a skipped tick costs a look at the line. The limit here is only
+  // a guard for a busy machine.
+  const qint64 longest = OpenTerminal::LongestEventLoopGap(2500);
+  QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
+  QVERIFY(t.Status().contains(U("线路阻塞")));
+  const int32_t held = w.TransmittedCount;  // skipped ticks hand nothing over, so count nothing
+  OpenTerminal::LongestEventLoopGap(100);
+  QCOMPARE(w.TransmittedCount, held);
+  QVERIFY(t.harness.messages.empty());
+
+  // Once the peer reads, the ticks send again, whole and counted.
+  QVERIFY(!t.More().empty());
+  QVERIFY(WindowHarness::WaitUntil([&] { return w.TransmittedCount >= held + 40; }));
+  QVERIFY(!t.Status().contains(U("线路阻塞")));
+  w.CB_AutoTransmit->setChecked(false);
+  const Bytes sent = t.More();
+  QCOMPARE(sent.size(), size_t(w.TransmittedCount - held));
+  for (size_t i = 0; i < sent.size(); ++i) QCOMPARE(sent[i], (Bytes{0x12, 0xFF, 0x00, 0x30})[i % 4]);
+}

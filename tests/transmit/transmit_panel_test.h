@@ -16,4 +16,5 @@ class TransmitPanelTest : public QObject {
   void intervalFieldTakesDigitsAndRefusesEmpty();
   void unencodableCharactersGoOutAsQuestionMarks();
   void aHeldLineReturnsWithinTheBound();
+  void timedSendIntoAFullLineKeepsTheWindowAnswering();
 };
