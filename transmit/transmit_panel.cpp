@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <limits>
 
+#include "app/default_button.h"
 #include "app/field_hooks.h"
 #include "app/gbk_codec.h"
 #include "app/main_window.h"
@@ -66,9 +67,16 @@ void TVornicSPComm::BuildTransmitPanel() {
   Timer->setObjectName("Timer");
   Timer->setInterval(1000);
 
-  // The page's default button: Enter in the transmit field presses it (once).
+  // The page's default button: Enter in the transmit field, an interval field or a check
+  // box of the page presses it (once); in a preset row Enter sends that row.
   B_Transmit->setDefault(true);
   B_Transmit->setAutoDefault(false);
+  InstallDefaultButton(TabSheet1, [this](QWidget* focus) -> QAbstractButton* {
+    for (size_t n = 0; n < Buttons.size(); ++n) {
+      if (focus == Edits[n] || focus == CheckBoxes[n]) return Buttons[n];
+    }
+    return B_Transmit;
+  });
 
   auto* grid = new QGridLayout(TransmitArea);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -90,7 +98,6 @@ void TVornicSPComm::BuildTransmitPanel() {
   grid->setRowStretch(3, 1);
 
   connect(B_Transmit, &QPushButton::clicked, this, [this] { B_TransmitClick(); });
-  connect(E_TransmitData, &QLineEdit::returnPressed, B_Transmit, &QPushButton::click);
   InstallKeyFilter(E_TransmitData, [this](QChar typed) -> std::optional<QChar> {
     return CB_TransmitHex->isChecked() ? HexKey(typed) : typed;
   });

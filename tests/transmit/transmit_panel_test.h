@@ -9,7 +9,9 @@ class TransmitPanelTest : public QObject {
   void lineEndBoxesFollowTheTable();
   void switchingModesRestoresEachTextExactly();
   void hexModeFiltersTypedKeys();
-  void enterInTheFieldSendsOnce();
+  void enterInTheFieldSendsOnceInBothModes();
+  void enterElsewhereOnThePagePressesSendOrTheRowsButton();
+  void tabAndShiftTabLeaveTheFilteredFields();
   void closedPortGivesOneNoticeAndSendsNothing();
   void repeatIntervalRules();
   void timerTickSendsOnlyOnAnOpenPort();
