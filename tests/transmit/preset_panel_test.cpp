@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -60,6 +61,14 @@ void PresetPanelTest::rowsStandAtTheirPlaces() {
   t.w.show();
   QTRY_VERIFY(panel->isVisible());
   QCOMPARE(t.w.CB_SendAutoCycle->parentWidget()->mapTo(panel, QPoint()).y(), panel->height() - 23);
+  // Every caption of the panel can be read whole ("HEX" is wider than its column).
+  const QList<QLabel*> labels = panel->findChildren<QLabel*>();
+  QVERIFY(labels.size() >= 4);
+  for (QLabel* label : labels) {
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    QVERIFY2(needed <= label->contentsRect().width(), qPrintable(label->text()));
+    QVERIFY2(QRect(label->mapTo(panel, QPoint()), label->size()).left() >= 0, qPrintable(label->text()));
+  }
 }
 
 void PresetPanelTest::onePassSendsTheDefaultPresets() {
