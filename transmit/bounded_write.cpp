@@ -37,10 +37,11 @@ bool BoundedWriter::Write(const void* data, size_t count) {
   const bool timer = trigger_ == SendTrigger::Timer;
   // Only a look: any other answer than "no room" (a closed or vanished port) is left to the
   // write itself, which reports it as it always does.
-  if (timer && count > 0 && port_.WaitWriteRoom(0) == ERROR_TIMEOUT) {
+  if (timer && !begun_ && count > 0 && port_.WaitWriteRoom(0) == ERROR_TIMEOUT) {
     blocked_ = true;
     return false;
   }
+  begun_ = begun_ || count > 0;
   const auto bytes = static_cast<uint32_t>(std::min<size_t>(count, UINT32_MAX));
   const uint32_t bound = WriteBoundMs(bytes, frame_, timer ? kTimerWriteMarginMs : kWriteMarginMs);
   lastResult_ = port_.Write(data, bytes, nullptr, nullptr, bound);

@@ -11,10 +11,11 @@
 // bound, not 32.
 //
 // A timer may tick every millisecond, far faster than a held line could ever time out. So a
-// timer's writer does not wait for a held line at all: when the line has no room the moment
-// a write is due, the line counts as blocked at once and nothing is handed over, and a write
-// that finds some room waits no longer than its line time plus a short margin. Ticks into a
-// line that does not drain are then skipped at the cost of a look at the line.
+// timer's action begins only on a line that has room: when it has none as the first bytes
+// are due, the line counts as blocked at once and nothing is handed over. Once begun, the
+// action goes on like any other (a moment without room does not tear a message), but each
+// write waits no longer than its line time plus a short margin. Ticks into a line that does
+// not drain are then skipped at the cost of a look at the line.
 #include <cstddef>
 #include <cstdint>
 
@@ -52,9 +53,9 @@ class BoundedWriter {
 
   // Hands `count` bytes to the port with a bounded wait. False when nothing was handed
   // over because the line is blocked: an earlier write of this writer ran out of time, or
-  // (for a timer) the line had no room (the bytes are skipped and must not be counted). A
-  // write that fails or runs out of time itself returns true: its bytes were handed over and
-  // count as sent.
+  // (for a timer's first bytes) the line had no room; the bytes are skipped and must not be
+  // counted. A write that fails or runs out of time itself returns true: its bytes were
+  // handed over and count as sent.
   bool Write(const void* data, size_t count);
 
   // The line is held by the peer: a write ran out of time, or a timer found no room.
@@ -66,6 +67,7 @@ class BoundedWriter {
   SerialPort& port_;
   LineFrame frame_;
   SendTrigger trigger_;
+  bool begun_ = false;  // bytes have been handed over
   bool blocked_ = false;
   uint32_t lastResult_ = 0;
 };
