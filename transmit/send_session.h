@@ -18,7 +18,8 @@ class TVornicSPComm;
 
 class SendSession {
  public:
-  // A timer's session never waits for a held line (see BoundedWriter).
+  // A timer's session does not begin on a line without room and waits only briefly once
+  // begun (see BoundedWriter).
   explicit SendSession(TVornicSPComm& window, SendTrigger trigger = SendTrigger::User);
   ~SendSession();
   SendSession(const SendSession&) = delete;
