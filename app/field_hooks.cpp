@@ -8,6 +8,12 @@
 
 namespace {
 
+// Tab, Shift+Tab and Enter carry a character but are no input of any field: they move the
+// focus on or press the default button, as in every dialog.
+bool MovesOrConfirms(int key) {
+  return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 class KeyFilterHook : public QObject {
  public:
   KeyFilterHook(QLineEdit* edit, KeyFilter filter) : QObject(edit), edit_(edit), filter_(std::move(filter)) {}
@@ -20,6 +26,7 @@ class KeyFilterHook : public QObject {
 
  private:
   bool FilterKey(QKeyEvent* key) {
+    if (MovesOrConfirms(key->key())) return false;
     const QString text = key->text();
     if (text.size() != 1) return false;
     const std::optional<QChar> passed = filter_(text.at(0));

@@ -8,7 +8,8 @@ class QLineEdit;
 
 // Sees each typed character (Backspace as 0x08, Ctrl+V as 0x16, ...), also each character of
 // text committed by an input method, and returns the character to let through (possibly
-// changed) or nothing to drop it. Keys without a character (arrows, Delete) always pass.
+// changed) or nothing to drop it. Keys without a character (arrows, Delete) always pass, and
+// so do Tab, Shift+Tab and Enter, which move the focus or press the default button.
 using KeyFilter = std::function<std::optional<QChar>(QChar typed)>;
 void InstallKeyFilter(QLineEdit* edit, KeyFilter filter);
 

@@ -45,6 +45,10 @@ class SerialPort {
                          uint32_t timeoutMs);
   virtual uint32_t WriteText(const char* text, uint32_t* written, OVERLAPPED* record, uint32_t timeoutMs);
   virtual uint32_t Read(void* buffer, uint32_t size, uint32_t* read, OVERLAPPED* record, uint32_t timeoutMs);
+  // Waits until the device can take at least one more byte to write: 0 when it can, 1460
+  // when the time-out passed first (0 only looks, without waiting), 6 on a closed port or
+  // when a Close from another thread ends the wait, a system error when the device is gone.
+  virtual uint32_t WaitWriteRoom(uint32_t timeoutMs);
 
   // Low 16 bits of PendingEvents masked with EventMask; clears them. Monitor thread only.
   uint16_t TakeEvents();

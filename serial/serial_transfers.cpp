@@ -1,4 +1,4 @@
-// SerialPort: Read, Write and WriteText.
+// SerialPort: Read, Write, WriteText and the wait for room to write.
 //
 // The descriptor is non-blocking and every transfer is a loop of read()/write() and poll(),
 // bounded by the caller's time-out and woken by a close. Each call waits on its own poll, so
@@ -7,6 +7,7 @@
 // returns (the time-out is not used then): the record then holds the result and the count
 // and its event is signalled, and the call returns 0, as for a transfer that was done at
 // once.
+#include <cerrno>
 #include <cstring>
 
 #include "serial/posix_device.h"
@@ -25,6 +26,18 @@ uint32_t SerialPort::WriteText(const char* text, uint32_t* written, OVERLAPPED* 
 
 uint32_t SerialPort::Read(void* buffer, uint32_t size, uint32_t* read, OVERLAPPED* record, uint32_t timeoutMs) {
   return Transfer(true, buffer, size, read, record, timeoutMs);
+}
+
+uint32_t SerialPort::WaitWriteRoom(uint32_t timeoutMs) {
+  LastError = 0;
+  Impl::DeviceUse use = impl_->Use(Handle);
+  if (use.fd == kNoDevice) return Fail(ERROR_INVALID_HANDLE);
+  const posix::Readiness ready = posix::WaitReady(use.fd, POLLOUT, -1, impl_->CancelFd(), Deadline(timeoutMs));
+  if (ready.code != 0) return Fail(ready.code);
+  if (ready.cancel) return Fail(ERROR_INVALID_HANDLE);
+  if (ready.timedOut) return Fail(ERROR_TIMEOUT);
+  if (!(ready.device & POLLOUT)) return Fail(posix::SystemErrorCode(EIO));  // hung up or failed
+  return 0;
 }
 
 uint32_t SerialPort::Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, OVERLAPPED* record,

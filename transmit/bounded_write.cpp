@@ -26,16 +26,25 @@ uint64_t LineTimeMs(uint64_t bytes, const LineFrame& frame) {
   return (halfBits * 1000 + halfBitsPerSecond - 1) / halfBitsPerSecond;
 }
 
-uint32_t WriteBoundMs(uint64_t bytes, const LineFrame& frame) {
+uint32_t WriteBoundMs(uint64_t bytes, const LineFrame& frame, uint32_t marginMs) {
   constexpr uint64_t kLongest = INFINITE_TIMEOUT - 1;
-  const uint64_t bound = LineTimeMs(bytes, frame) + kWriteMarginMs;
+  const uint64_t bound = LineTimeMs(bytes, frame) + marginMs;
   return static_cast<uint32_t>(std::min(bound, kLongest));
 }
 
 bool BoundedWriter::Write(const void* data, size_t count) {
   if (blocked_) return false;
+  const bool timer = trigger_ == SendTrigger::Timer;
+  // Only a look: any other answer than "no room" (a closed or vanished port) is left to the
+  // write itself, which reports it as it always does.
+  if (timer && !begun_ && count > 0 && port_.WaitWriteRoom(0) == ERROR_TIMEOUT) {
+    blocked_ = true;
+    return false;
+  }
+  begun_ = begun_ || count > 0;
   const auto bytes = static_cast<uint32_t>(std::min<size_t>(count, UINT32_MAX));
-  lastResult_ = port_.Write(data, bytes, nullptr, nullptr, WriteBoundMs(bytes, frame_));
+  const uint32_t bound = WriteBoundMs(bytes, frame_, timer ? kTimerWriteMarginMs : kWriteMarginMs);
+  lastResult_ = port_.Write(data, bytes, nullptr, nullptr, bound);
   if (lastResult_ == ERROR_TIMEOUT) blocked_ = true;
   return true;
 }

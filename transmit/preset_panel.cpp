@@ -32,10 +32,18 @@ constexpr int kFootHeight = 23;
 
 QString Numbered(const char* family, int row) { return QString::fromLatin1(family) + QString::number(row); }
 
+// A caption centred over its column; one wider than its column ("HEX" over the 17-pixel
+// check boxes) starts at the column's left edge and takes the room its text needs.
 void AddHeader(QWidget* rows, const char* caption, int x, int width) {
   auto* label = new QLabel(U(caption), rows);
-  label->setGeometry(x, 4, width, 16);
-  label->setAlignment(Qt::AlignCenter);
+  const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 1;
+  if (needed <= width) {
+    label->setGeometry(x, 4, width, 16);
+    label->setAlignment(Qt::AlignCenter);
+  } else {
+    label->setGeometry(x, 4, needed, 16);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
 }
 
 // Keeps the rows above the foot strip and the strip along the panel's bottom; rows that do
@@ -178,7 +186,7 @@ void TVornicSPComm::CB_SendAutoCycleClick() {
 void TVornicSPComm::Timer1Timer() {
   // A tick from inside a notice of this (or another) send would nest a second pass.
   if (SendSession::Running(*this) || !CB_SendAutoCycle->isChecked()) return;
-  SendSession session(*this);
+  SendSession session(*this, SendTrigger::Timer);
   for (int n = 0; n < 32; ++n) {
     if (session.Writer().Blocked()) break;  // the rest would only wait for the same bound
     SendPresetIn(*this, session, Edits[n]->text(), CheckBoxes[n]->isChecked());

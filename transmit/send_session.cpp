@@ -18,8 +18,8 @@ QString TransmittedCountText(bool withColon, int32_t count) {
   return QString::fromUtf8(withColon ? "发送：" : "发送") + QString::number(count);
 }
 
-SendSession::SendSession(TVornicSPComm& window)
-    : window_(window), writer_(*window.TerminalPort, TerminalFrame(window)) {
+SendSession::SendSession(TVornicSPComm& window, SendTrigger trigger)
+    : window_(window), writer_(*window.TerminalPort, TerminalFrame(window), trigger) {
   ++window_.SendsRunning;
 }
 

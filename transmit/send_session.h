@@ -18,7 +18,9 @@ class TVornicSPComm;
 
 class SendSession {
  public:
-  explicit SendSession(TVornicSPComm& window);
+  // A timer's session does not begin on a line without room and waits only briefly once
+  // begun (see BoundedWriter).
+  explicit SendSession(TVornicSPComm& window, SendTrigger trigger = SendTrigger::User);
   ~SendSession();
   SendSession(const SendSession&) = delete;
   SendSession& operator=(const SendSession&) = delete;

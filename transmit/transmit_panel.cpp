@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <limits>
 
+#include "app/default_button.h"
 #include "app/field_hooks.h"
 #include "app/gbk_codec.h"
 #include "app/main_window.h"
@@ -66,9 +67,16 @@ void TVornicSPComm::BuildTransmitPanel() {
   Timer->setObjectName("Timer");
   Timer->setInterval(1000);
 
-  // The page's default button: Enter in the transmit field presses it (once).
+  // The page's default button: Enter in the transmit field, an interval field or a check
+  // box of the page presses it (once); in a preset row Enter sends that row.
   B_Transmit->setDefault(true);
   B_Transmit->setAutoDefault(false);
+  InstallDefaultButton(TabSheet1, [this](QWidget* focus) -> QAbstractButton* {
+    for (size_t n = 0; n < Buttons.size(); ++n) {
+      if (focus == Edits[n] || focus == CheckBoxes[n]) return Buttons[n];
+    }
+    return B_Transmit;
+  });
 
   auto* grid = new QGridLayout(TransmitArea);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -90,7 +98,6 @@ void TVornicSPComm::BuildTransmitPanel() {
   grid->setRowStretch(3, 1);
 
   connect(B_Transmit, &QPushButton::clicked, this, [this] { B_TransmitClick(); });
-  connect(E_TransmitData, &QLineEdit::returnPressed, B_Transmit, &QPushButton::click);
   InstallKeyFilter(E_TransmitData, [this](QChar typed) -> std::optional<QChar> {
     return CB_TransmitHex->isChecked() ? HexKey(typed) : typed;
   });
@@ -110,24 +117,27 @@ void TVornicSPComm::ShowTransmittedCount(bool withColon) {
   StatusPanels[1]->setToolTip({});
 }
 
-void TVornicSPComm::B_TransmitClick() {
-  SendSession session(*this);
-  const QString text = E_TransmitData->text();
-  if (!TerminalPort->IsOpen()) {
-    ShowMessageBox(this, U(kNoticeTitle), U(kPortNotOpen));
-  } else if (CB_TransmitHex->isChecked()) {
+// Sends the transmit field once, for a click (or Enter) or for a tick of the timed send.
+static void SendTransmitField(TVornicSPComm& w, SendTrigger trigger) {
+  SendSession session(w, trigger);
+  const QString text = w.E_TransmitData->text();
+  if (!w.TerminalPort->IsOpen()) {
+    ShowMessageBox(&w, U(kNoticeTitle), U(kPortNotOpen));
+  } else if (w.CB_TransmitHex->isChecked()) {
     // Characters GBK lacks can never be hex digits; they are passed over like any other.
     const GbkEncoded gbk = EncodeGbk(text.toStdString());
     session.Count(SendText(session.Writer(), gbk.bytes, true, LineEnd::None));
     session.ShowCount(true);
   } else {
     const std::string gbk = session.EncodeForSending(text);
-    const LineEnd end = ChooseLineEnd(CB_TransmitNewLine->isChecked(), CB_TransmitCR->isChecked());
+    const LineEnd end = ChooseLineEnd(w.CB_TransmitNewLine->isChecked(), w.CB_TransmitCR->isChecked());
     session.Count(SendText(session.Writer(), gbk, false, end));
     session.ShowCount(true);
   }
-  TerminalPort->SetEventMask(EV_RXCHAR);
+  w.TerminalPort->SetEventMask(EV_RXCHAR);
 }
+
+void TVornicSPComm::B_TransmitClick() { SendTransmitField(*this, SendTrigger::User); }
 
 void TVornicSPComm::E_TransmitDataExit() {
   std::string& slot = CB_TransmitHex->isChecked() ? TransmitDataHex : TransmitDataChar;
@@ -169,5 +179,5 @@ void TVornicSPComm::E_AutoTransmitTimeExit() { RejectEmptyField(this, E_AutoTran
 
 void TVornicSPComm::TimerTimer() {
   if (SendSession::Running(*this)) return;  // a tick from inside a send's notice
-  if (TerminalPort->IsOpen()) B_TransmitClick();
+  if (TerminalPort->IsOpen()) SendTransmitField(*this, SendTrigger::Timer);
 }

@@ -136,6 +136,23 @@ class ConfigPageWindowTest : public QObject {
     }
   }
 
+  void tabAndShiftTabLeaveTheNumberFields() {
+    WindowHarness h;
+    TVornicSPComm& w = h.w();
+    Activate(w);
+    for (QLineEdit* field : {w.E_RFFreq, w.E_DelayTime, w.E_LocalAddr, w.E_TargetAddr}) {
+      const QString text = field->text();
+      for (const auto& [key, modifiers] : {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        QTest::keyClick(field, key, modifiers);
+        QVERIFY2(!field->hasFocus(), qPrintable(field->objectName()));
+        QCOMPARE(field->text(), text);
+      }
+    }
+    QVERIFY(h.messages.empty());
+  }
+
   void twoRefusedFieldsDoNotBounceTheFocus() {
     WindowHarness h;
     TVornicSPComm& w = h.w();

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <string>
 #include <vector>
@@ -120,6 +121,27 @@ TEST_F(Transfers, BlockedWriteTimesOutWithNothingLeftPending) {
   EXPECT_EQ(port.Write("ok", 2, &count, nullptr, 1000), 0u);
   EXPECT_EQ(count, 2u);
   EXPECT_EQ(pty.Receive(2), (std::vector<uint8_t>{'o', 'k'}));
+}
+
+TEST_F(Transfers, RoomToWriteIsSeenWithoutWriting) {
+  EXPECT_EQ(port.WaitWriteRoom(0), 0u);
+  const uint64_t taken = FillUntilBlocked();
+  EXPECT_EQ(port.WaitWriteRoom(0), ERROR_TIMEOUT);
+  EXPECT_EQ(port.LastError, ERROR_TIMEOUT);
+  // Once the peer reads there is room again; the looks themselves sent nothing.
+  EXPECT_EQ(pty.Receive(taken, 1000).size(), taken);
+  EXPECT_EQ(port.WaitWriteRoom(5000), 0u);
+  EXPECT_TRUE(pty.Drain(100).empty());
+  ASSERT_EQ(port.Close(), 0u);
+  EXPECT_EQ(port.WaitWriteRoom(0), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Transfers, CloseEndsAWaitForRoom) {
+  FillUntilBlocked();
+  auto waiter = std::async(std::launch::async, [&] { return port.WaitWriteRoom(INFINITE_TIMEOUT); });
+  EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout) << "no room yet";
+  EXPECT_EQ(port.Close(), 0u);
+  EXPECT_EQ(waiter.get(), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(Transfers, ReadAndWriteOnTwoThreadsKeepTheirCompletionsApart) {

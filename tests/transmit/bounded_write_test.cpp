@@ -144,12 +144,40 @@ TEST_F(PtyPortTest, ANewWriterTriesTheLineAgain) {
   EXPECT_EQ(pty.Receive(1), Bytes{'B'});
 }
 
+TEST_F(PtyPortTest, ATimersWriterSkipsAHeldLineAndOnceBegunWaitsOnlyBriefly) {
+  HoldLine();
+  {
+    BoundedWriter writer(port, frame, SendTrigger::Timer);
+    const auto start = Clock::now();
+    EXPECT_EQ(SendText(writer, "01 02", true, LineEnd::None), 0u);
+    EXPECT_TRUE(writer.Blocked());
+    EXPECT_LT(MsSince(start), WriteBoundMs(1, frame) / 2);  // a guard: a user's write waits the whole bound
+  }
+  ASSERT_TRUE(pty.Send(Bytes{XON}));
+  ASSERT_EQ(port.WaitWriteRoom(5000), 0u);
+  EXPECT_TRUE(pty.Drain(200).empty());  // nothing was handed over
+
+  // Begun on a free line, the action goes on when the line stops, for a short bound only.
+  BoundedWriter writer(port, frame, SendTrigger::Timer);
+  EXPECT_EQ(SendText(writer, "A", false, LineEnd::None), 1u);
+  HoldLine();
+  const auto start = Clock::now();
+  EXPECT_EQ(SendText(writer, "B", false, LineEnd::None), 1u);
+  const long long took = MsSince(start);
+  EXPECT_TRUE(writer.Blocked());
+  EXPECT_EQ(writer.LastResult(), ERROR_TIMEOUT);
+  EXPECT_GE(took, WriteBoundMs(1, frame, kTimerWriteMarginMs) - 5);
+  EXPECT_LT(took, WriteBoundMs(1, frame) / 2);
+}
+
 TEST(BoundedWriterClosedPort, FailsAtOnceAndCountsAsHandedOver) {
   SerialPort port;
-  BoundedWriter writer(port, {9600, 8, NOPARITY, ONESTOPBIT});
-  EXPECT_TRUE(writer.Write("A", 1));
-  EXPECT_EQ(writer.LastResult(), ERROR_INVALID_HANDLE);
-  EXPECT_FALSE(writer.Blocked());
+  for (const SendTrigger trigger : {SendTrigger::User, SendTrigger::Timer}) {
+    BoundedWriter writer(port, {9600, 8, NOPARITY, ONESTOPBIT}, trigger);
+    EXPECT_TRUE(writer.Write("A", 1));
+    EXPECT_EQ(writer.LastResult(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(writer.Blocked());
+  }
 }
 
 }  // namespace

@@ -11,5 +11,6 @@ class PresetPanelTest : public QObject {
   void cyclePeriodRules();
   void closedPortPassGivesOneNoticePerPresetWithoutNesting();
   void expandButtonShowsAndHidesThePanel();
-  void aHeldLineCostsAPassOneBound();
+  void aPassOnAHeldLineSendsNothingAndTheNextTriesAgain();
+  void cycleIntoAFullLineKeepsTheWindowAnswering();
 };

@@ -163,15 +163,74 @@ void TransmitPanelTest::hexModeFiltersTypedKeys() {
   QCOMPARE(field->text(), QString("ag,"));
 }
 
-void TransmitPanelTest::enterInTheFieldSendsOnce() {
+void TransmitPanelTest::enterInTheFieldSendsOnceInBothModes() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  SetMode(t.w, false, "Z");
+  QVERIFY(ActivateWindow(t.w));
   SetLineEnds(t.w, false, false);
-  QTest::keyClick(t.w.E_TransmitData, Qt::Key_Return);
+  QLineEdit* field = t.w.E_TransmitData;
+  field->setFocus();
+  QTRY_VERIFY(field->hasFocus());
+  SetMode(t.w, true, "5A");
+  QTest::keyClick(field, Qt::Key_Return);
+  QCOMPARE(t.Sent(1), Bytes{0x5A});
+  SetMode(t.w, false, "Z");
+  QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
   QCOMPARE(t.Sent(1), Bytes{'Z'});
   QVERIFY(t.More().empty());
-  QCOMPARE(t.w.TransmittedCount, 1);
+  QCOMPARE(t.w.TransmittedCount, 2);
+  QCOMPARE(field->text(), QString("Z"));
+}
+
+void TransmitPanelTest::enterElsewhereOnThePagePressesSendOrTheRowsButton() {
+  OpenTerminal t;
+  QVERIFY(t.Ready());
+  auto& w = t.w;
+  QVERIFY(ActivateWindow(w));
+  w.B_ExpandClick();
+  SetMode(w, true, "7E");
+  const auto enterIn = [](QWidget* control) {
+    control->setFocus();
+    if (!QTest::qWaitFor([control] { return control->hasFocus(); })) return false;
+    QTest::keyClick(control, Qt::Key_Return);
+    return true;
+  };
+  // Fields and check boxes of the page press "发送"; Enter does not toggle a box.
+  for (QWidget* control : std::initializer_list<QWidget*>{w.E_AutoTransmitTime, w.CB_TransmitHex, w.CB_DTR,
+                                                         w.E_ExpandTime, w.CB_SendAutoCycle}) {
+    QVERIFY2(enterIn(control), qPrintable(control->objectName()));
+    QCOMPARE(t.Sent(1), Bytes{0x7E});
+  }
+  QVERIFY(w.CB_TransmitHex->isChecked() && !w.CB_DTR->isChecked() && !w.CB_SendAutoCycle->isChecked());
+  // A preset row sends itself, from its field or its box.
+  QVERIFY(enterIn(w.Edits[1]));
+  QCOMPARE(t.Sent(13), Bytes(std::begin("output string"), std::end("output string") - 1));
+  QVERIFY(enterIn(w.CheckBoxes[0]));
+  QCOMPARE(t.Sent(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
+  // A button with the focus presses itself.
+  QVERIFY(enterIn(w.B_Expand));
+  QVERIFY(!w.ExpandShown);
+  QVERIFY(t.More().empty());
+  QVERIFY(t.harness.messages.empty());
+}
+
+void TransmitPanelTest::tabAndShiftTabLeaveTheFilteredFields() {
+  OpenTerminal t(false);
+  auto& w = t.w;
+  QVERIFY(ActivateWindow(w));
+  w.B_ExpandClick();
+  SetMode(w, true, "12");
+  for (QLineEdit* field : {w.E_TransmitData, w.E_AutoTransmitTime, w.E_ExpandTime}) {
+    const QString text = field->text();
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
+      field->setFocus();
+      QTRY_VERIFY(field->hasFocus());
+      QTest::keyClick(field, key, modifiers);
+      QVERIFY2(!field->hasFocus(), qPrintable(field->objectName()));
+      QCOMPARE(field->text(), text);
+    }
+  }
+  QVERIFY(t.harness.messages.empty());
 }
 
 void TransmitPanelTest::closedPortGivesOneNoticeAndSendsNothing() {
@@ -298,4 +357,33 @@ void TransmitPanelTest::aHeldLineReturnsWithinTheBound() {
   QVERIFY(t.Status().contains(U("线路阻塞")));
   // The window answers again at once.
   QVERIFY(WindowHarness::WaitUntil([&] { return deliveredAfterwards; }, 500));
+}
+
+void TransmitPanelTest::timedSendIntoAFullLineKeepsTheWindowAnswering() {
+  OpenTerminal t;
+  QVERIFY(t.Ready());
+  auto& w = t.w;
+  SetMode(w, true, "12 FF 00 30");
+  QVERIFY(t.FillLine());
+  w.E_AutoTransmitTime->setText("1");
+  w.CB_AutoTransmit->setChecked(true);
+  // Each tick that waited for the full line used to hold the window for a write's bound
+  // (two seconds and more); a skipped tick costs a look at the line. The limit here is only
+  // a guard for a busy machine.
+  const qint64 longest = OpenTerminal::LongestEventLoopGap(2500);
+  QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
+  QVERIFY(t.Status().contains(U("线路阻塞")));
+  const int32_t held = w.TransmittedCount;  // skipped ticks hand nothing over, so count nothing
+  OpenTerminal::LongestEventLoopGap(100);
+  QCOMPARE(w.TransmittedCount, held);
+  QVERIFY(t.harness.messages.empty());
+
+  // Once the peer reads, the ticks send again, whole and counted.
+  QVERIFY(!t.More().empty());
+  QVERIFY(WindowHarness::WaitUntil([&] { return w.TransmittedCount >= held + 40; }));
+  QVERIFY(!t.Status().contains(U("线路阻塞")));
+  w.CB_AutoTransmit->setChecked(false);
+  const Bytes sent = t.More();
+  QCOMPARE(sent.size(), size_t(w.TransmittedCount - held));
+  for (size_t i = 0; i < sent.size(); ++i) QCOMPARE(sent[i], (Bytes{0x12, 0xFF, 0x00, 0x30})[i % 4]);
 }

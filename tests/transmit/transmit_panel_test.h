@@ -9,11 +9,14 @@ class TransmitPanelTest : public QObject {
   void lineEndBoxesFollowTheTable();
   void switchingModesRestoresEachTextExactly();
   void hexModeFiltersTypedKeys();
-  void enterInTheFieldSendsOnce();
+  void enterInTheFieldSendsOnceInBothModes();
+  void enterElsewhereOnThePagePressesSendOrTheRowsButton();
+  void tabAndShiftTabLeaveTheFilteredFields();
   void closedPortGivesOneNoticeAndSendsNothing();
   void repeatIntervalRules();
   void timerTickSendsOnlyOnAnOpenPort();
   void intervalFieldTakesDigitsAndRefusesEmpty();
   void unencodableCharactersGoOutAsQuestionMarks();
   void aHeldLineReturnsWithinTheBound();
+  void timedSendIntoAFullLineKeepsTheWindowAnswering();
 };
