@@ -10,7 +10,7 @@
 
 #include "app/gbk_codec.h"
 #include "app/main_window.h"
-#include "module/module_protocol.h"
+#include "module/module_exchange.h"
 #include "transmit/hex_codec.h"
 
 namespace {
@@ -37,7 +37,7 @@ QString BytesLine(std::string_view gbkBytes) {
 QStringList ModuleExchangeLines(const TVornicSPComm& w) {
   const IdentifyRequestBytes identify = IdentifyRequest();
   const ReadRequestBytes read = ReadRequest();
-  const ModuleReply& reply = *w.Reply;
+  const ModuleReply& reply = w.Exchange->Reply();
   const size_t length = std::min<size_t>(reply.ReplyLength, reply.ReplyBuffer.size());
   return {"sent      " + Hex(identify) + "  (identify)",
           "sent      " + Hex(read) + "  (read configuration)",

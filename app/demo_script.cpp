@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/receive_view.h"
+#include "module/module_exchange.h"
 #include "serial/serial_port.h"
 
 const char* const kDemoLine = "你好，VornicSPComm！回环测试 0123456789";
@@ -44,7 +45,7 @@ void DemoScript::Start() {
 
 void DemoScript::ReadModule() {
   w_.PageControl->setCurrentWidget(w_.TabSheet2);
-  print_("Configuration page: reading the module on " + QString::fromStdString(w_.ModulePortName));
+  print_("Configuration page: reading the module on " + QString::fromStdString(w_.Exchange->PortName()));
   w_.B_ReadConfigurationClick();
   if (!messages_.isEmpty()) return Fail("the read was refused: " + messages_.join("; "));
   WaitFor([this] { return w_.windowTitle() != w_.BaseCaption(); }, "the module's answer", [this] { ShowModule(); });

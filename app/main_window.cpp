@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <new>
+#include <thread>
 
 #include "app/maker.h"
 #include "app/message_box.h"
@@ -19,7 +20,7 @@
 #include "app/sleeping_worker.h"
 #include "app/thread_handoff.h"
 #include "module/device_events.h"
-#include "module/module_protocol.h"
+#include "module/module_exchange.h"
 #include "module/module_settings.h"
 #include "serial/serial_port.h"
 
@@ -37,6 +38,19 @@ class WindowMessageEvent : public QEvent {
   const uint32_t message;
   const uintptr_t wParam;
   const intptr_t lParam;
+};
+
+// The module exchange's time as the page lives it: the identify-to-read pause holds the
+// user-interface thread, so that the page cannot react until the read request is out, and
+// the reply delay is DelayThread's, ending in WM_MODULE_DELAYED.
+class DelayThreadClock final : public ExchangeClock {
+ public:
+  explicit DelayThreadClock(TVornicSPComm& window) : window_(window) {}
+  void Pause(std::chrono::milliseconds length) override { std::this_thread::sleep_for(length); }
+  void StartReplyDelay(ExchangeKind kind) override { window_.RequestReplyDelay(kind == ExchangeKind::Read); }
+
+ private:
+  TVornicSPComm& window_;
 };
 
 }  // namespace
@@ -137,7 +151,7 @@ void TVornicSPComm::StartWorkers() {
 
 void TVornicSPComm::FormCreate() {
   TerminalPort = std::make_unique<WindowSerialPort>();
-  ModulePort = std::make_unique<WindowSerialPort>();
+  Exchange = std::make_unique<ModuleExchange>(*this, WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
   StartWorkers();
   LoadSettings();
   Receive = ReceiveStore::Create();
@@ -168,7 +182,7 @@ void TVornicSPComm::FormClose() {
   if (Timer1) Timer1->stop();
   if (E_TransmitData) E_TransmitDataExit();
   if (TerminalPort->IsOpen()) TerminalPort->Close();
-  if (ModulePort->IsOpen()) ModulePort->Close();
+  Exchange->ClosePort();
   const QString settingsNotSaved = SaveSettings();
   StopAndJoinWorkers();
   Receive.reset();  // ReceiveThread has ended: nobody writes the buffers any more

@@ -11,12 +11,11 @@
 //   transmit/preset_panel.cpp   the 32 presets and their cycle
 //   settings/settings_io.cpp    LoadSettings / SaveSettings
 //   module/config_page.cpp      configuration page controls and handlers
-//   module/module_exchange.cpp  module read/write exchanges
+//   module/module_exchange_page.cpp  module read/write exchanges (over ModuleExchange)
 //   module/hotplug.cpp          device arrival/removal
 #include <QWidget>
 #include <array>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/receive_store.h"
@@ -40,14 +39,13 @@ class IniDocument;
 class DropDownComboBox;
 class LampWidget;
 class LinkLabel;
+class ModuleExchange;
 class PortSource;
 class ReceiveStore;
 class ReceiveView;
 class SleepingWorker;
 class WindowSerialPort;
 struct ModuleSettings;
-struct ModuleReply;
-enum class ExchangeKind;
 
 // How far opening the terminal page's device got.
 enum class TerminalOpenResult {
@@ -78,14 +76,14 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   QString BaseCaption() const;
   void ShowStatusCaption(const QString& suffix);  // caption + one more second of countdown
   // Raises ReadDelayRequest (read) or WriteDelayRequest and resumes DelayThread, which then
-  // posts WM_MODULE_DELAYED once the module had its time to answer.
+  // posts WM_MODULE_DELAYED once the module had its time to answer (the module exchange's
+  // reply delay).
   void RequestReplyDelay(bool read);
   // Tests order the countdown by replacing its one-second pause.
   SleepingWorker& CountdownWorkerForTesting() { return *CountdownThread; }
 
   // ---- process-wide state ----
   std::unique_ptr<WindowSerialPort> TerminalPort;
-  std::unique_ptr<WindowSerialPort> ModulePort;
   WorkerState Workers;
   std::unique_ptr<ReceiveStore> Receive;
   std::string TerminalPortName = "COM0";
@@ -99,9 +97,10 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   std::string TransmitDataChar;  // GBK bytes
   std::string TransmitDataHex;
   bool ExpandShown = false;
-  std::string ModulePortName = "COM0";
   std::unique_ptr<ModuleSettings> Module;
-  bool ModuleSeen = false;
+  // The configuration page's exchanges with a module: its port (ModulePort), the port's
+  // name, the reply buffer, the exchange that waits for its verdict, and ModuleSeen.
+  std::unique_ptr<ModuleExchange> Exchange;
 
   // ---- controls: window ----
   QTabWidget* PageControl = nullptr;
@@ -256,14 +255,11 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void CB_PackCompleteClick();
   void RB_PackLengthClick(int index);  // RB_PackLength1Click .. RB_PackLength6Click
 
-  // ---- module exchange (module/module_exchange.cpp) ----
-  bool OpenModulePort();
+  // ---- module exchange (module/module_exchange_page.cpp) ----
   void B_ReadConfigurationClick();
   void B_WriteConfigurationClick();
   void GatherModuleReply(uintptr_t wParam);
   void EvaluateModuleReply();
-  std::unique_ptr<ModuleReply> Reply;  // the reply buffer of the running exchange
-  std::optional<ExchangeKind> PendingExchange;  // the button that started it; empty when idle
 
   // ---- hot-plug (module/hotplug.cpp) ----
   void HandleDeviceChange(uintptr_t event);

@@ -18,6 +18,7 @@
 #include "app/message_box.h"
 #include "app/port_list_control.h"
 #include "module/frequency_text.h"
+#include "module/module_exchange.h"
 #include "module/module_settings.h"
 
 namespace {
@@ -135,7 +136,7 @@ void TVornicSPComm::CB_ZELCOMxDropDown() { RefillPortList(CB_ZELCOMx, Environmen
 
 void TVornicSPComm::CB_ZELCOMxChange() {
   // Kept whole: device paths are often longer than the 19 characters a COM name needs.
-  ModulePortName = CB_ZELCOMx->currentText().toStdString();
+  Exchange->SetPortName(CB_ZELCOMx->currentText().toStdString());
 }
 
 void TVornicSPComm::E_RFFreqExit() {

@@ -186,7 +186,6 @@ QWidget* BuildModuleColumn(TVornicSPComm& w) {
 
 void TVornicSPComm::BuildConfigPage() {
   if (!Module) Module = std::make_unique<ModuleSettings>();
-  if (!Reply) Reply = std::make_unique<ModuleReply>();
   CreateParameterControls(*this);
   BuildParameterRows(*this);
   auto* page = new QHBoxLayout(TabSheet2);

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "module/device_events.h"
+#include "module/module_exchange.h"
 #include "serial/port_source.h"
 
 namespace {
@@ -44,11 +45,11 @@ void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
   const std::optional<bool> listed = PortPresent(*Environment.ports, selected);
   if (!listed) return;
   const bool modulePortPresent = selected.empty() || *listed;
-  if (modulePortPresent || !ModuleSeen) {
+  if (modulePortPresent || !Exchange->ModuleSeen()) {
     ShowStatusCaption(QString::fromUtf8(kDeviceRemoved));
     return;
   }
-  ModuleSeen = false;
+  Exchange->SetModuleSeen(false);
   L_Model->clear();
   L_Version->clear();
   ShowStatusCaption(QString::fromUtf8(kModuleDeviceRemoved));

@@ -1,19 +1,8 @@
-// The read and write exchanges with a ZEL module on ModulePort: open and set up the port,
-// send the request(s), gather reply bytes as the port's monitor reports them, and judge
-// them once DelayThread says the module has had its time.
-#include <QComboBox>
-#include <QLabel>
-#include <algorithm>
-#include <chrono>
-#include <span>
-#include <thread>
+#include "module/module_exchange.h"
 
-#include "app/controls.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/messages.h"
-#include "module/config_page.h"
-#include "module/module_protocol.h"
+#include <algorithm>
+#include <span>
+
 #include "module/port_name.h"
 #include "serial/serial_port.h"
 
@@ -24,10 +13,6 @@ constexpr uint32_t kModuleLineRate = 9600;
 constexpr size_t kGatherChunkBytes = 256;
 // The module answers the identify request before it takes the read request.
 constexpr auto kIdentifyToReadPause = std::chrono::milliseconds(300);
-
-const char* const kReadOk = " - 读取配置成功！";
-const char* const kWriteOk = " - 写入配置成功！";
-const char* const kExchangeFailed = " - 读取（写入）配置失败！";
 
 // 9600 bit/s, 8 data bits, one stop bit, no parity check, DTR and RTS held on (not used for
 // handshake). Every other member keeps what the device holds.
@@ -41,103 +26,100 @@ void SetModuleLine(DCB& dcb) {
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
 }
 
-// A request that cannot be written shows up as a silent module, so the result is not needed.
-void Send(SerialPort& port, std::span<const uint8_t> request) {
-  port.Write(request.data(), static_cast<uint32_t>(request.size()), nullptr, nullptr, INFINITE_TIMEOUT);
-}
-
-void Warn(QWidget* window, const char* text) {
-  ShowMessageBox(window, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
-}
-
-// The port was opened but cannot be set up: close it again, so that the next exchange does
-// not fail at the open as if the port were busy.
-bool GiveUpModulePort(TVornicSPComm& w, const char* text) {
-  w.ModulePort->Close();
-  Warn(&w, text);
-  return false;
-}
-
-// Bytes that wait in the port before the first request goes out cannot answer it: they are
-// the tail of a reply that came after an earlier exchange was judged (a module that answered
-// late, or past what the buffer took). Gathered, they would be judged as the start of this
-// exchange's reply, so they are dropped. A port that cannot drop them is used as it is.
-void DropWaitingInput(const SerialPort& port) { (void)DiscardReceivedInput(port.Handle.load()); }
-
-void ShowReadReply(TVornicSPComm& w) {
-  ApplyReadReply(*w.Reply, *w.Module);
-  w.L_Model->setText(QString::fromStdString(ReplyModelText(*w.Reply)));
-  w.L_Version->setText(QString::fromStdString(ReplyVersionText(*w.Reply)));
-  ShowModuleSettings(w);
-}
-
 }  // namespace
 
-bool TVornicSPComm::OpenModulePort() {
+ModuleExchange::ModuleExchange(MessageTarget& events, uint32_t eventMessage, std::unique_ptr<ExchangeClock> clock)
+    : events_(events), eventMessage_(eventMessage), clock_(std::move(clock)),
+      port_(std::make_unique<WindowSerialPort>()) {}
+
+ModuleExchange::~ModuleExchange() = default;
+
+ExchangeStart ModuleExchange::SetUpModuleLine(WindowSerialPort& port) {
+  DCB dcb;
+  if (!GetCommState(port.Handle, &dcb)) return ExchangeStart::SettingsUnreadable;
+  SetModuleLine(dcb);
+  if (!SetCommState(port.Handle, &dcb)) return ExchangeStart::SettingsRefused;
+  // Bytes that wait in the port before the first request goes out cannot answer it: they
+  // are the tail of a reply that came after an earlier exchange was judged (a module that
+  // answered late, or past what the buffer took). Gathered, they would be judged as the
+  // start of this exchange's reply. A port that cannot drop them is used as it is.
+  (void)DiscardReceivedInput(port.Handle.load());
+  return ExchangeStart::Started;
+}
+
+ExchangeStart ModuleExchange::OpenModulePort(const std::string& entry) {
   // The entry shown is the port used; with no entry the last name stays in force. A name
   // that already carries the device-namespace prefix is used as it is.
-  const std::string entry = CB_ZELCOMx->currentText().toStdString();
-  if (!entry.empty()) ModulePortName = DeviceNameForPort(entry);
-  if (ModulePort->OpenForWindow(ModulePortName.c_str(), this, WM_MODULE_PORT_EVENT, 0, kModuleQueueBytes,
-                                kModuleQueueBytes) != 0) {
-    Warn(this, kPortMissingOrBusy);
-    return false;
+  if (!entry.empty()) portName_ = DeviceNameForPort(entry);
+  if (port_->OpenForWindow(portName_.c_str(), &events_, eventMessage_, 0, kModuleQueueBytes, kModuleQueueBytes) != 0) {
+    return ExchangeStart::PortMissingOrBusy;
   }
-  DCB dcb;
-  if (!GetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsReadFailed);
-  SetModuleLine(dcb);
-  if (!SetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsWrong);
-  DropWaitingInput(*ModulePort);
-  return true;
+  const ExchangeStart setUp = SetUpModuleLine(*port_);
+  // A port that cannot be set up is given back, so that the next exchange does not fail at
+  // the open as if the port were busy.
+  if (setUp != ExchangeStart::Started) port_->Close();
+  return setUp;
 }
 
-void TVornicSPComm::B_ReadConfigurationClick() {
-  if (!OpenModulePort()) return;
-  Reply->Clear();
-  Send(*ModulePort, IdentifyRequest());
-  // Held on this thread on purpose: the page must not react until the read request is out.
-  // The port's event messages wait in the queue meanwhile.
-  std::this_thread::sleep_for(kIdentifyToReadPause);
-  Send(*ModulePort, ReadRequest());
-  PendingExchange = ExchangeKind::Read;
-  RequestReplyDelay(true);
+// A request that cannot be written shows up as a silent module, so the result is not needed.
+void ModuleExchange::Send(const uint8_t* bytes, size_t count) {
+  port_->Write(bytes, static_cast<uint32_t>(count), nullptr, nullptr, INFINITE_TIMEOUT);
 }
 
-void TVornicSPComm::B_WriteConfigurationClick() {
-  if (!OpenModulePort()) return;
-  const WriteRequestBytes request = WriteRequest(*Module);
-  Reply->Clear();
-  Send(*ModulePort, request);
-  PendingExchange = ExchangeKind::Write;
-  RequestReplyDelay(false);
+void ModuleExchange::Await(ExchangeKind kind) {
+  pending_ = kind;
+  clock_->StartReplyDelay(kind);
 }
 
-void TVornicSPComm::GatherModuleReply(uintptr_t wParam) {
+ExchangeStart ModuleExchange::StartRead(const std::string& entry) {
+  if (const ExchangeStart opened = OpenModulePort(entry); opened != ExchangeStart::Started) return opened;
+  reply_.Clear();
+  const IdentifyRequestBytes identify = IdentifyRequest();
+  Send(identify.data(), identify.size());
+  // Held on the caller's thread on purpose: the page must not react until the read request
+  // is out. The port's event messages wait in the queue meanwhile.
+  clock_->Pause(kIdentifyToReadPause);
+  const ReadRequestBytes read = ReadRequest();
+  Send(read.data(), read.size());
+  Await(ExchangeKind::Read);
+  return ExchangeStart::Started;
+}
+
+ExchangeStart ModuleExchange::StartWrite(const std::string& entry, const ModuleSettings& settings) {
+  if (const ExchangeStart opened = OpenModulePort(entry); opened != ExchangeStart::Started) return opened;
+  const WriteRequestBytes request = WriteRequest(settings);
+  reply_.Clear();
+  Send(request.data(), request.size());
+  Await(ExchangeKind::Write);
+  return ExchangeStart::Started;
+}
+
+void ModuleExchange::OnPortEvent(uintptr_t wParam) {
   if (!(wParam & EV_RXCHAR)) return;
   uint8_t arrived[kGatherChunkBytes];
   uint32_t count = 0;
   // Returns at once with what has arrived; on a port closed by the end of the exchange it
   // yields nothing.
-  ModulePort->Read(arrived, sizeof arrived, &count, nullptr, INFINITE_TIMEOUT);
-  Reply->Append(std::span<const uint8_t>(arrived, std::min<size_t>(count, sizeof arrived)));
+  port_->Read(arrived, sizeof arrived, &count, nullptr, INFINITE_TIMEOUT);
+  reply_.Append(std::span<const uint8_t>(arrived, std::min<size_t>(count, sizeof arrived)));
 }
 
-void TVornicSPComm::EvaluateModuleReply() {
-  ModulePort->Close();
-  if (!PendingExchange) return;  // no exchange waits for a verdict
-  const ExchangeKind kind = *PendingExchange;
-  PendingExchange.reset();
-  if (ModuleAnswered(*Reply)) ModuleSeen = true;
-  switch (JudgeReply(*Reply, kind)) {
-    case ReplyOutcome::ReadOk:
-      ShowReadReply(*this);
-      ShowStatusCaption(QString::fromUtf8(kReadOk));
-      break;
-    case ReplyOutcome::WriteOk:
-      ShowStatusCaption(QString::fromUtf8(kWriteOk));
-      break;
-    case ReplyOutcome::Failed:
-      ShowStatusCaption(QString::fromUtf8(kExchangeFailed));
-      break;
+std::optional<ExchangeVerdict> ModuleExchange::DelayElapsed() {
+  port_->Close();
+  if (!pending_) return std::nullopt;
+  const ExchangeKind kind = *pending_;
+  pending_.reset();
+  if (ModuleAnswered(reply_)) moduleSeen_ = true;
+  ExchangeVerdict verdict;
+  verdict.outcome = JudgeReply(reply_, kind);
+  if (verdict.outcome == ReplyOutcome::ReadOk) {
+    ApplyReadReply(reply_, verdict.settings);
+    verdict.model = ReplyModelText(reply_);
+    verdict.version = ReplyVersionText(reply_);
   }
+  return verdict;
+}
+
+void ModuleExchange::ClosePort() {
+  if (port_->IsOpen()) port_->Close();
 }

@@ -8,7 +8,7 @@
 //   write    23 bytes  header 8C 00 0E, then the 14-byte configuration block
 // The module answers each with a reply that begins with '$' (0x24).
 //
-// An exchange, as the configuration page runs it:
+// An exchange, as ModuleExchange (module/module_exchange.h) runs it:
 //   read:  reply.Clear(); send IdentifyRequest(); wait 300 ms; send ReadRequest();
 //          reply.Append(bytes) for every burst that arrives; after 100 ms close the port and
 //          JudgeReply(reply, ExchangeKind::Read). On ReadOk: ApplyReadReply(reply, settings)

@@ -14,6 +14,7 @@
 #include "app/listable_port_name.h"
 #include "app/main_window.h"
 #include "module/frequency_text.h"
+#include "module/module_exchange.h"
 #include "module/module_settings.h"
 #include "settings/ini_storage.h"
 #include "settings/profile_path.h"
@@ -150,8 +151,8 @@ void TVornicSPComm::LoadTerminalSettings(const IniDocument& ini) {
 void TVornicSPComm::LoadModuleSettings(const IniDocument& ini) {
   const SettingsReader r(ini, kZelSection);
   ModuleSettings& m = *Module;
-  ModulePortName = r.Text("Serial Port", "COM0", kPortNameMax);
-  ShowSavedPort(CB_ZELCOMx, ModulePortName);
+  Exchange->SetPortName(r.Text("Serial Port", "COM0", kPortNameMax));
+  ShowSavedPort(CB_ZELCOMx, Exchange->PortName());
   const std::string frequency = r.Text("RF Freq", "433.920", kFrequencyTextLimit);
   // A text that is no number keeps the frequency the page had; the field then shows that one.
   const FrequencyParse parsed = ParseFrequencyText(frequency);
@@ -225,7 +226,7 @@ void TVornicSPComm::SaveTerminalSettings(IniDocument& ini) {
 void TVornicSPComm::SaveModuleSettings(IniDocument& ini) {
   const ModuleSettings& m = *Module;
   SettingsWriter w(ini, kZelSection);
-  w.Text("Serial Port", ModulePortName);
+  w.Text("Serial Port", Exchange->PortName());
   w.Field("RF Freq", E_RFFreq, kFrequencyTextLimit);
   w.Int("RF Baud Rate", m.RfBaudRate);
   w.Int("RF Power", m.RfPower);

@@ -13,6 +13,7 @@
 
 #include "app/maker.h"
 #include "config_page_window_support.h"
+#include "module/module_exchange.h"
 #include "module/module_settings.h"
 
 namespace {
@@ -215,12 +216,12 @@ class ConfigPageWindowTest : public QObject {
     w.CB_ZELCOMx->hidePopup();
     QCOMPARE(Entries(w.CB_ZELCOMx), (QStringList{"COM1", "COM2", "COM10"}));
     Pick(w.CB_ZELCOMx, 2);
-    QCOMPARE(w.ModulePortName, std::string("COM10"));
+    QCOMPARE(w.Exchange->PortName(), std::string("COM10"));
     h.ports->SetPorts({"COM10", "COM2", "COM1", "COM3"});
     w.CB_ZELCOMxDropDown();
     QCOMPARE(w.CB_ZELCOMx->currentText(), QString("COM3"));  // the position, not the name
     w.B_ReadConfigurationClick();  // the port shown is the port used
-    QCOMPARE(w.ModulePortName, std::string("COM3"));
+    QCOMPARE(w.Exchange->PortName(), std::string("COM3"));
     QCOMPARE(h.messages.back().text, U("该串口不存在或串口被占用！"));
     QCOMPARE(h.messages.back().title, U("警告"));
     h.ports->SetUnreadable();
@@ -237,7 +238,7 @@ class ConfigPageWindowTest : public QObject {
       w.CB_ZELCOMx->addItem(entry);  // as the settings put a stored name
       w.CB_ZELCOMx->setCurrentIndex(0);
       w.B_WriteConfigurationClick();
-      QCOMPARE(w.ModulePortName, std::string(device));
+      QCOMPARE(w.Exchange->PortName(), std::string(device));
     }
   }
 
@@ -245,7 +246,7 @@ class ConfigPageWindowTest : public QObject {
     WindowHarness h;
     const std::string path = "/dev/serial/by-id/usb-Kestrova_ZEL_USB_Adapter_0042-if00-port0";
     SelectModulePort(h, path);
-    QCOMPARE(h.w().ModulePortName, path);
+    QCOMPARE(h.w().Exchange->PortName(), path);
   }
 };
 

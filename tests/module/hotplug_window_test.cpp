@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "config_page_window_support.h"
 #include "module/device_events.h"
+#include "module/module_exchange.h"
 #include "module/virtual_port_events.h"
 #include "serial/port_source.h"
 #include "support/pty_pair.h"
@@ -24,7 +25,7 @@ void Pull(WindowHarness& h) { h.devices->Push({DeviceEvent::RemoveComplete, "/de
 
 // A module page that has seen a module on its port and shows its model and version.
 void ModuleShown(TVornicSPComm& w) {
-  w.ModuleSeen = true;
+  w.Exchange->SetModuleSeen(true);
   w.L_Model->setText("ZEL-A1");
   w.L_Version->setText("1.2.3");
 }
@@ -87,7 +88,7 @@ class HotplugWindowTest : public QObject {
     h.ports->SetPorts({"/dev/ttyUSB0"});
     Pull(h);
     QVERIFY(log.WaitForStatus(kModuleRemoved));
-    QVERIFY(!h.w().ModuleSeen);
+    QVERIFY(!h.w().Exchange->ModuleSeen());
     QVERIFY(h.w().L_Model->text().isEmpty() && h.w().L_Version->text().isEmpty());
     QCOMPARE(h.w().CB_ZELCOMx->currentText(), QString("/dev/ttyUSB7"));  // stays until next drop-down
     Pull(h);  // once reported, a further removal is an ordinary one
@@ -106,14 +107,14 @@ class HotplugWindowTest : public QObject {
       WindowHarness h;
       const auto gate = CountdownGate::Install(h.w());
       ModuleShown(h);
-      h.w().ModuleSeen = c.moduleSeen;
+      h.w().Exchange->SetModuleSeen(c.moduleSeen);
       if (!c.selected) h.w().CB_ZELCOMx->setCurrentIndex(-1);
       h.ports->SetPorts(c.portStays ? std::vector<std::string>{"/dev/ttyUSB7"} : std::vector<std::string>{});
       CaptionLog log(h.w());
       Pull(h);
       QVERIFY(log.WaitForStatus(kRemoved));
       QVERIFY(LabelsKept(h.w()));
-      QCOMPARE(h.w().ModuleSeen, c.moduleSeen);
+      QCOMPARE(h.w().Exchange->ModuleSeen(), c.moduleSeen);
     }
   }
 
@@ -164,7 +165,7 @@ class HotplugWindowTest : public QObject {
     QVERIFY(log.WaitForStatus(kArrived));
     QCOMPARE(log.Statuses(), QStringList{U(kArrived)});
     QCOMPARE(h.w().Workers.CountdownSeconds.load(), 1);
-    QVERIFY(h.w().ModuleSeen && LabelsKept(h.w()));
+    QVERIFY(h.w().Exchange->ModuleSeen() && LabelsKept(h.w()));
   }
 
   void otherDeviceChangeEventsAreIgnored() {

@@ -1,33 +1,30 @@
-// Read and write exchanges through the page's buttons, against the module simulator and
-// against a module played by the test on its own pseudo-terminal (to see the bytes sent).
-#include <termios.h>
-#include <unistd.h>
-
+// The page's side of the module exchanges: a button reaches the exchange with the page's
+// port and settings, and the verdict reaches the labels, controls, record and caption.
+// Against the module simulator and a module played by the test on its own pseudo-terminal
+// (to see the bytes sent). The exchange itself is tested without a window.
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 #include <functional>
 
 #include "config_page_window_support.h"
 #include "module/module_peer.h"
-#include "module/simulator_process.h"
+#include "module/module_exchange.h"
 #include "module/module_protocol.h"
 #include "module/module_responder.h"
 #include "module/request_parser.h"
-#include "serial/serial_port.h"
+#include "module/simulator_process.h"
 
 namespace {
 
 // A module that answers as the protocol says, holding `block`.
-ModulePeer::Answer Module(const ConfigBlock& block, std::vector<uint8_t> extraOnRead = {}) {
-  return [block, extraOnRead](const ModuleRequest& request) {
+ModulePeer::Answer Module(const ConfigBlock& block) {
+  return [block](const ModuleRequest& request) {
     if (request.command == ModuleCommand::Identify) return IdentifyReply(ModuleIdentity{});
-    if (request.command == ModuleCommand::Write) return WriteReply();
-    std::vector<uint8_t> reply = ReadReply(block);
-    reply.insert(reply.end(), extraOnRead.begin(), extraOnRead.end());
-    return reply;
+    return request.command == ModuleCommand::Write ? WriteReply() : ReadReply(block);
   };
 }
 
@@ -56,21 +53,21 @@ struct Page {
   std::shared_ptr<CountdownGate> gate = CountdownGate::Install(h.w());
 };
 
-// Presses a button and waits until the exchange it started has been judged; true when the
+// Clicks a button and waits until the exchange it started has been judged; true when the
 // caption then shows `status`.
-bool Exchange(Page& page, void (TVornicSPComm::*button)(), const char* status) {
+bool Exchange(Page& page, QPushButton* button, const char* status) {
   TVornicSPComm& w = page.w();
-  (w.*button)();
-  return WindowHarness::WaitUntil([&] { return !w.PendingExchange; }) &&
+  button->click();
+  return WindowHarness::WaitUntil([&] { return !w.Exchange->Waiting(); }) &&
          w.windowTitle() == w.BaseCaption() + U(status);
 }
 
 bool Read(Page& page, const char* status = kReadOkStatus) {
-  return Exchange(page, &TVornicSPComm::B_ReadConfigurationClick, status);
+  return Exchange(page, page.w().B_ReadConfiguration, status);
 }
 
 bool Write(Page& page, const char* status = kWriteOkStatus) {
-  return Exchange(page, &TVornicSPComm::B_WriteConfigurationClick, status);
+  return Exchange(page, page.w().B_WriteConfiguration, status);
 }
 
 // What a failed exchange must leave alone.
@@ -114,42 +111,9 @@ class ModuleExchangeWindowTest : public QObject {
     QCOMPARE(w.E_TargetAddr->text(), QString("58"));
     QVERIFY(w.RB_PackLength[4]->isChecked());
     QVERIFY(*w.Module == (ModuleSettings{433920, 2, 7, 3, 0, 5, 5, 1, 58, 58, 5, 1}));
-    QVERIFY(w.ModuleSeen);
-    QVERIFY(!w.ModulePort->IsOpen());
+    QVERIFY(w.Exchange->ModuleSeen());
     QVERIFY(Read(page));  // the port was given back: the next exchange opens it again
     QVERIFY(page.messages().empty());
-  }
-
-  void writeThenReadReturnsWhatWasWritten() {
-    SimulatorProcess module({});
-    const ModuleSettings written{470000, 7, 0, 9, 2, 0, 200, 0, 1, 254, 1, 0};
-    {
-      Page page(module.path());
-      TVornicSPComm& w = page.w();
-      w.E_RFFreq->setText("470");
-      w.E_RFFreqExit();
-      for (const auto& [list, position] : {std::pair{w.CB_RFBaudrate, 7}, {w.CB_Power, 0}, {w.CB_RFCOMBaudRate, 9},
-                                           {w.CB_Parity, 2}, {w.CB_RFWakeUpTime, 0}}) {
-        Pick(list, position);
-      }
-      for (const auto& [field, text] : {std::pair{w.E_DelayTime, "200"}, {w.E_LocalAddr, "1"}, {w.E_TargetAddr, "254"}}) {
-        field->setText(text);
-      }
-      w.E_DelayTimeExit();
-      w.E_LocalAddrExit();
-      w.E_TargetAddrExit();
-      w.CB_FECEnable->setChecked(false);
-      w.RB_PackLength[0]->setChecked(true);
-      w.CB_PackComplete->setChecked(false);
-      QVERIFY(*w.Module == written);
-      QVERIFY(Write(page));
-      QVERIFY(w.ModuleSeen);
-    }
-    Page fresh(module.path());
-    QVERIFY(Read(fresh));
-    QVERIFY(*fresh.w().Module == written);
-    QCOMPARE(fresh.w().E_RFFreq->text(), QString("470"));
-    QCOMPARE(fresh.w().CB_RFCOMBaudRate->currentText(), QString("115200bps"));
   }
 
   void serialRateFecAndModelCodes() {
@@ -180,40 +144,15 @@ class ModuleExchangeWindowTest : public QObject {
     }
   }
 
-  void silentOrGarbledModuleChangesNothing() {
-    for (const char* fault : {"--silent", "--garbage"}) {
-      SimulatorProcess module({fault});
-      Page page(module.path());
-      page.w().L_Model->setText("ZEL-A1");
-      const PageState before = State(page.w());
-      QVERIFY(Read(page, kFailedStatus));
-      QVERIFY(State(page.w()) == before);
-      QVERIFY(!page.w().ModuleSeen);
-      QVERIFY(Write(page, kFailedStatus));
-      QVERIFY(page.messages().empty());
-    }
-  }
-
-  void secondPressWhileWaitingIsBusyAndFirstEndsNormally() {
-    SimulatorProcess module({});
+  void failedExchangeShowsItsCaptionAndChangesNothing() {
+    SimulatorProcess module({"--garbage"});
     Page page(module.path());
-    CaptionLog log(page.w());
-    page.w().B_ReadConfigurationClick();
-    page.w().B_ReadConfigurationClick();
-    page.w().B_WriteConfigurationClick();
-    QCOMPARE(page.messages().size(), size_t{2});
-    QCOMPARE(page.messages().back().text, U("该串口不存在或串口被占用！"));
-    QVERIFY(log.WaitForStatus(kReadOkStatus));
-    QCOMPARE(log.Statuses(), QStringList{U(kReadOkStatus)});
-    QCOMPARE(page.w().L_Model->text(), QString("ZEL-B1 FIFO"));
-  }
-
-  void repliesInSeveralBursts() {
-    SimulatorProcess module({"--split", "3", "--gap", "2"});
-    Page page(module.path());
-    QVERIFY(Read(page));
-    QCOMPARE(page.w().Reply->ReplyLength, uint32_t{26});
-    QCOMPARE(page.w().E_LocalAddr->text(), QString("58"));
+    page.w().L_Model->setText("ZEL-A1");
+    const PageState before = State(page.w());
+    QVERIFY(Read(page, kFailedStatus));
+    QVERIFY(State(page.w()) == before);
+    QVERIFY(Write(page, kFailedStatus));
+    QVERIFY(page.messages().empty());
   }
 
   void writeRequestOf470MHzIsTheDocumentedBytes() {
@@ -243,58 +182,17 @@ class ModuleExchangeWindowTest : public QObject {
     QCOMPARE(peer.Received().at(16 + 9 + 5), uint8_t{10});
   }
 
-  void repliesLongerThanTheBufferAreCut() {
-    const std::vector<uint8_t> tail(20, 0xEE);
-    ModulePeer peer(Module(kExampleBlock, tail));
-    Page page(peer.path());
-    QVERIFY(Read(page));
-    QCOMPARE(page.w().Reply->ReplyLength, uint32_t{32});
-    std::vector<uint8_t> first32 = IdentifyReply(ModuleIdentity{});
-    for (uint8_t byte : ReadReply(kExampleBlock)) first32.push_back(byte);
-    first32.resize(32, 0xEE);
-    QVERIFY(std::equal(first32.begin(), first32.end(), page.w().Reply->ReplyBuffer.begin()));
-    QCOMPARE(page.w().E_TargetAddr->text(), QString("58"));
-  }
-
-  void readWithoutReadReplyFails() {
-    ModulePeer peer([](const ModuleRequest& request) {
-      return request.command == ModuleCommand::Identify ? IdentifyReply(ModuleIdentity{}) : std::vector<uint8_t>{};
-    });
-    Page page(peer.path());
-    const PageState before = State(page.w());
-    QVERIFY(Read(page, kFailedStatus));
-    QVERIFY(State(page.w()) == before);
-    QVERIFY(page.w().ModuleSeen);  // a module did answer
-  }
-
-  void moduleLineIs9600EightDataBitsOneStopBit() {
-    ModulePeer peer(Module(ConfigBlock{}));
-    const int device = open(peer.path().c_str(), O_RDWR | O_NOCTTY);
-    QVERIFY(device >= 0);
-    termios line{};
-    tcgetattr(device, &line);
-    cfsetspeed(&line, B19200);
-    line.c_cflag = (line.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
-    tcsetattr(device, TCSANOW, &line);
-    Page page(peer.path());
-    QVERIFY(Write(page));
-    tcgetattr(device, &line);
-    close(device);
-    QCOMPARE(cfgetospeed(&line), speed_t{B9600});
-    QCOMPARE(line.c_cflag & CSIZE, tcflag_t{CS8});
-    QCOMPARE(line.c_cflag & CSTOPB, tcflag_t{0});
-  }
-
-  // A device without line settings is no serial port: nothing is sent to it.
-  void deviceThatIsNoTerminalIsRefusedAsMissing() {
-    Page page("/dev/null");
-    for (int press = 0; press < 2; ++press) {
-      page.w().B_ReadConfigurationClick();
+  // A port that cannot be had is a warning; the caption stays.
+  void missingPortIsWarnedAbout() {
+    Page page("/dev/no-such-port");
+    for (QPushButton* button : {page.w().B_ReadConfiguration, page.w().B_WriteConfiguration}) {
+      button->click();
+      QCOMPARE(page.messages().back().title, U("警告"));
       QCOMPARE(page.messages().back().text, U("该串口不存在或串口被占用！"));
-      QVERIFY(!page.w().ModulePort->IsOpen());
-      QVERIFY(!page.w().PendingExchange);
+      QVERIFY(!page.w().Exchange->Waiting());
     }
     QCOMPARE(page.messages().size(), size_t{2});
+    QCOMPARE(page.w().windowTitle(), page.w().BaseCaption());
   }
 };
 

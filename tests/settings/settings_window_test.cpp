@@ -15,6 +15,7 @@
 #include <cerrno>
 
 #include "app/controls.h"
+#include "module/module_exchange.h"
 #include "module/module_settings.h"
 #include "serial/serial_port.h"
 #include "settings/ini_storage.h"
@@ -78,7 +79,7 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.E_TargetAddr->text(), QString("58"));
     QVERIFY(w.RB_PackLength[4]->isChecked());
     QCOMPARE(w.TerminalPortName, std::string("COM0"));
-    QCOMPARE(w.ModulePortName, std::string("COM0"));
+    QCOMPARE(w.Exchange->PortName(), std::string("COM0"));
     QCOMPARE(w.CB_Port->count(), 0);
     QCOMPARE(w.CB_ZELCOMx->count(), 0);
     QVERIFY(!QFile::exists(h.settingsPath()));
@@ -174,7 +175,7 @@ class SettingsWindowTest : public QObject {
     QVERIFY(h->w().TerminalPortOpen);
     QCOMPARE(h->w().CB_Port->count(), 0);
     QCOMPARE(h->w().CB_ZELCOMx->count(), 0);
-    QCOMPARE(h->w().ModulePortName, link.toStdString());
+    QCOMPARE(h->w().Exchange->PortName(), link.toStdString());
     h->Close();
     QCOMPARE(QByteArray::fromStdString(SavedDocument(*h).ReadText("VornicSPCommTool_ZEL", "Serial Port", "", 1023)), link);
   }
