@@ -87,19 +87,15 @@ void WrappedLines::StartLine(size_t offset) {
   column_ = 0;
 }
 
-// Ends the current line so that the character at `pos`, `width` cells wide, gets room, and
-// returns the column the character then starts at. When wrapping at blanks, the line ends
-// after its last blank if the word behind it and the character fit on the next line; the
-// word has no tabs or line ends, so it takes one cell per byte. Otherwise the line ends
-// right before the character.
-size_t WrappedLines::BreakBefore(const uint8_t* bytes, size_t pos, size_t width) {
+// The line ends after its last blank if the word behind it and the character fit on the
+// next line; the word has no tabs or line ends, so it takes one cell per byte. Otherwise the
+// line ends right before the character.
+size_t WrappedLines::BreakAtBlank(const uint8_t* bytes, size_t pos, size_t width) {
   size_t start = pos;
-  if (wrap_ == WrapAt::Blank) {
-    for (size_t at = pos; at > starts_.back(); --at) {
-      if (IsBlank(bytes[at - 1])) {
-        if (pos - at + width <= columns_) start = at;
-        break;
-      }
+  for (size_t at = pos; at > starts_.back(); --at) {
+    if (IsBlank(bytes[at - 1])) {
+      if (pos - at + width <= columns_) start = at;
+      break;
     }
   }
   starts_.push_back(start);

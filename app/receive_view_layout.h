@@ -131,7 +131,14 @@ class WrappedLines {
   bool ExtendSpecial(std::string_view content);
   void PlaceSpecial(std::string_view content, CellChar c);
   void StartLine(size_t offset);
-  size_t BreakBefore(const uint8_t* bytes, size_t pos, size_t width);
+  // Ends the current line so that the character at `pos`, `width` cells wide, gets room, and
+  // returns the column the character then starts at. Inline: it runs once per line.
+  size_t BreakBefore(const uint8_t* bytes, size_t pos, size_t width) {
+    if (wrap_ == WrapAt::Blank) return BreakAtBlank(bytes, pos, width);
+    starts_.push_back(pos);
+    return 0;
+  }
+  size_t BreakAtBlank(const uint8_t* bytes, size_t pos, size_t width);
 
   std::vector<size_t> starts_{0};
   size_t columns_;

@@ -97,27 +97,6 @@ TEST(ReceiveViewLayoutRules, SplitPairAndSplitLineEndLayOutAsWhenWhole) {
   EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 2, 6})) << "\\r\\n breaks once";
 }
 
-// A lead byte that ends the stream shows on its own once settled, and is laid out again as a
-// pair when its trail comes after all; the walk over its line sees it either way.
-TEST(ReceiveViewLayoutRules, SettledLeadByteBecomesAPairWhenItsTrailComes) {
-  WrappedLines lines;
-  std::string content = "ab\xC4";
-  lines.Rebuild(content, 3);
-  ASSERT_TRUE(lines.TailWaits());
-  ASSERT_TRUE(lines.SettleTail(content));
-  EXPECT_FALSE(lines.SettleTail(content));
-  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0}));
-  LineCells walk(content, lines, 0);
-  size_t characters = 0;
-  while (walk.Next()) ++characters;
-  EXPECT_EQ(characters, 3u);
-  EXPECT_EQ(lines.CharAt(content, 2).length, 1u);
-  content += "\xE3";
-  lines.Extend(content);
-  EXPECT_FALSE(lines.TailSettled());
-  EXPECT_EQ(lines.Starts(), (std::vector<size_t>{0, 2})) << "the pair does not fit after ab";
-}
-
 TEST(ReceiveViewLayoutRules, ReplaceRethinksAWrapDecidedByAChangedTrailByte) {
   WrappedLines lines;
   lines.Rebuild("ab\xD6\xD0", 3);
