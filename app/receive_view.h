@@ -14,9 +14,9 @@
 // anywhere, or at blanks (SetContent's WrapAt) so that hex pairs stay whole.
 //
 // Scrolling: every append brings the end into view (like a terminal), unless the reader
-// scrolled away from the end by hand or holds a selection: then the view stays where it is
-// until he scrolls back to the end or the selection goes. SetContent and Clear show the top;
-// the next append brings the end into view again.
+// scrolled away from the end by hand or made a selection: then the view stays where it is
+// until he scrolls back to the end (or drops the selection while the end is still in view).
+// SetContent and Clear show the top; the next append brings the end into view again.
 //
 // Painting: a stream repaints at most about 30 times a second (the first append after a
 // pause shows at once), moves what is already painted up by a blit and paints only the lines
@@ -98,7 +98,7 @@ class ReceiveView : public QAbstractScrollArea {
   void ScrollToLine(size_t line);
   bool IsAtBottom() const;
   // Whether the next append brings the end into view.
-  bool FollowsEnd() const { return followEnd_ && !HasSelection(); }
+  bool FollowsEnd() const { return followEnd_; }
   size_t FirstVisibleLine() const;
   size_t VisibleLineCount() const;
 
@@ -161,6 +161,7 @@ class ReceiveView : public QAbstractScrollArea {
   void ShowLine(size_t line);
   void ShowStreamChange();
   void WatchTail();
+  void SelectionChanged();
   void ContentChanged();
   void HandleOwnKey(QKeyEvent* e);
   void ReportTypedText(const QKeyEvent* e);

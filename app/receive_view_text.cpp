@@ -66,14 +66,19 @@ size_t ReceiveView::CharBoundaryAtOrBefore(size_t offset) const {
 void ReceiveView::SetSelection(size_t anchor, size_t position) {
   anchor_ = CharBoundaryAtOrBefore(anchor);
   cursor_ = CharBoundaryAtOrBefore(position);
+  SelectionChanged();
   RepaintAll();
 }
 
 void ReceiveView::SelectAll() {
   anchor_ = 0;
   cursor_ = content_.size();
+  SelectionChanged();
   RepaintAll();
 }
+
+// A selection holds the view where it is; once it is gone, a view at the end follows again.
+void ReceiveView::SelectionChanged() { followEnd_ = HasSelection() ? false : followEnd_ || IsAtBottom(); }
 
 size_t ReceiveView::SelectionStart() const { return std::min(anchor_, cursor_); }
 size_t ReceiveView::SelectionEnd() const { return std::max(anchor_, cursor_); }
