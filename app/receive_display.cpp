@@ -16,6 +16,9 @@ namespace {
 
 QString CountText(const char* prefix, int64_t count) { return QString::fromUtf8(prefix) + QString::number(count); }
 
+// Hex pairs are cut only at the blanks between them; text wraps wherever a line is full.
+WrapAt RenderingWrap(bool hex) { return hex ? WrapAt::Blank : WrapAt::AnyCharacter; }
+
 // "SAVE%Y-%m-%d_%H-%M-%S.txt" for the current local time.
 std::string SaveFileName() {
   const std::time_t now = std::time(nullptr);
@@ -32,6 +35,7 @@ void TVornicSPComm::ConnectReceiveDisplay() {
   connect(CB_HexDisplay, &QCheckBox::toggled, this, [this] { CB_HexDisplayClick(); });
   connect(B_Clear, &QPushButton::clicked, this, [this] { B_ClearClick(); });
   connect(B_SaveReceiverData, &QPushButton::clicked, this, [this] { B_SaveReceiverDataClick(); });
+  CB_HexDisplayClick();  // the empty window takes the wrap of the rendering the box starts with
 }
 
 void TVornicSPComm::ShowPendingReceive() {
@@ -48,10 +52,11 @@ void TVornicSPComm::ShowPendingReceive() {
 }
 
 void TVornicSPComm::CB_HexDisplayClick() {
-  if (!Receive) return;  // the settings set the box before the buffers exist: nothing to show
+  const bool hex = CB_HexDisplay->isChecked();
   std::string content;
-  Receive->SnapshotForReset(CB_HexDisplay->isChecked(), content);
-  M_ReceiverData->SetContent(std::move(content));
+  // The settings set the box before the buffers exist: nothing to show yet but the wrap.
+  if (Receive) Receive->SnapshotForReset(hex, content);
+  M_ReceiverData->SetContent(content, RenderingWrap(hex));
 }
 
 void TVornicSPComm::B_ClearClick() {

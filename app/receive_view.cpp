@@ -48,6 +48,9 @@ ReceiveView::ReceiveView(QWidget* parent) : QAbstractScrollArea(parent) {
       FlushStreamRepaint();
     }
   });
+  tailIdleTimer_.setSingleShot(true);
+  tailIdleTimer_.setInterval(kTailIdleMs);
+  connect(&tailIdleTimer_, &QTimer::timeout, this, &ReceiveView::SettleTail);
   ChooseFont();
   lines_.Rebuild(content_, ColumnsForWidth());
   SyncScrollBar();
@@ -94,11 +97,32 @@ QSize ReceiveView::sizeHint() const {
 
 void ReceiveView::Append(const char* bytes, size_t count) {
   if (bytes == nullptr || count == 0) return;
-  const bool follow = IsAtBottom();
+  lines_.UnsettleTail();  // a lead byte shown on its own may get its trail now
   streamDirtyLine_ = std::min(streamDirtyLine_, lines_.LineCount() - 1);  // the last line grows
   content_.append(bytes, count);
   lines_.Extend(content_);
-  if (follow) firstLine_ = LastFirstLine();
+  WatchTail();
+  ShowStreamChange();
+}
+
+void ReceiveView::SettleTail() {
+  const size_t lastLine = lines_.LineCount() - 1;
+  if (!lines_.SettleTail(content_)) return;
+  streamDirtyLine_ = std::min(streamDirtyLine_, lastLine);
+  ShowStreamChange();
+}
+
+// Each new byte restarts the wait of a lead byte at the end; no lead byte, no wait.
+void ReceiveView::WatchTail() {
+  if (lines_.TailWaits()) {
+    tailIdleTimer_.start();
+  } else {
+    tailIdleTimer_.stop();
+  }
+}
+
+void ReceiveView::ShowStreamChange() {
+  if (FollowsEnd()) firstLine_ = LastFirstLine();
   if (streamRepaintTimer_.isActive()) return;
   FlushStreamRepaint();
   streamRepaintTimer_.start();
@@ -136,7 +160,7 @@ void ReceiveView::RepaintAll() {
   viewport()->update();
 }
 
-void ReceiveView::SetContent(std::string_view bytes) {
+void ReceiveView::SetContent(std::string_view bytes, WrapAt wrap) {
   const size_t unchanged = CommonPrefixLength(content_, bytes);
   const size_t columns = ColumnsForWidth();
   if (bytes.empty()) {
@@ -145,12 +169,14 @@ void ReceiveView::SetContent(std::string_view bytes) {
     content_.assign(bytes.data(), bytes.size());
   }
   anchor_ = cursor_ = 0;
-  if (columns == lines_.Columns()) {
+  if (columns == lines_.Columns() && wrap == lines_.Wrap()) {
     lines_.Replace(content_, unchanged);
   } else {
-    lines_.Rebuild(content_, columns);
+    lines_.Rebuild(content_, columns, wrap);
   }
-  ScrollToLine(0);
+  WatchTail();
+  ShowLine(0);
+  followEnd_ = true;
   ContentChanged();
 }
 
@@ -159,14 +185,14 @@ void ReceiveView::Clear() { SetContent({}); }
 void ReceiveView::DropHead(size_t count) {
   count = std::min(count, content_.size());
   if (count == 0) return;
-  const bool follow = IsAtBottom();
+  const bool follow = FollowsEnd();
   const size_t firstByte = lines_.LineStart(firstLine_);
   const bool cutAfterCarriageReturn = content_[count - 1] == '\r';
   content_.erase(0, count);
   lines_.DropHead(content_, count, cutAfterCarriageReturn);
   anchor_ = anchor_ > count ? anchor_ - count : 0;
   cursor_ = cursor_ > count ? cursor_ - count : 0;
-  ScrollToLine(follow ? LastFirstLine() : firstByte > count ? lines_.LineOf(firstByte - count) : 0);
+  ShowLine(follow ? LastFirstLine() : firstByte > count ? lines_.LineOf(firstByte - count) : 0);
   ContentChanged();
 }
 
@@ -184,8 +210,15 @@ void ReceiveView::Relayout() {
   const bool follow = IsAtBottom();
   const size_t firstByte = lines_.LineStart(firstLine_);
   const size_t columns = ColumnsForWidth();
-  if (columns != lines_.Columns()) lines_.Rebuild(content_, columns);
-  ScrollToLine(follow ? LastFirstLine() : lines_.LineOf(firstByte));
+  if (columns != lines_.Columns()) LayOutAgain(columns);
+  ShowLine(follow ? LastFirstLine() : lines_.LineOf(firstByte));
+}
+
+// The same content at another width: a lead byte already shown on its own stays shown.
+void ReceiveView::LayOutAgain(size_t columns) {
+  const bool settled = lines_.TailSettled();
+  lines_.Rebuild(content_, columns);
+  if (settled) lines_.SettleTail(content_);
 }
 
 void ReceiveView::resizeEvent(QResizeEvent* e) {
@@ -197,7 +230,7 @@ void ReceiveView::changeEvent(QEvent* e) {
   QAbstractScrollArea::changeEvent(e);
   if (e->type() == QEvent::FontChange) {
     MeasureFont();
-    lines_.Rebuild(content_, ColumnsForWidth());
+    LayOutAgain(ColumnsForWidth());
     Relayout();
   } else if (e->type() == QEvent::PaletteChange) {
     ResetCells();
@@ -226,12 +259,18 @@ void ReceiveView::SyncScrollBar() {
 void ReceiveView::scrollContentsBy(int, int) {
   if (syncingScrollBar_) return;
   const QScrollBar* bar = verticalScrollBar();
-  firstLine_ = bar->value() >= bar->maximum() ? LastFirstLine()
-                                              : std::min<size_t>(static_cast<size_t>(bar->value()), LastFirstLine());
+  followEnd_ = bar->value() >= bar->maximum();
+  firstLine_ = followEnd_ ? LastFirstLine() : std::min<size_t>(static_cast<size_t>(bar->value()), LastFirstLine());
   RepaintAll();
 }
 
 void ReceiveView::ScrollToLine(size_t line) {
+  ShowLine(line);
+  followEnd_ = IsAtBottom();
+}
+
+// Moves the view without touching whether it follows the stream.
+void ReceiveView::ShowLine(size_t line) {
   firstLine_ = std::min(line, LastFirstLine());
   SyncScrollBar();
   RepaintAll();

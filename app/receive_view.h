@@ -8,10 +8,15 @@
 //
 // Layout: one cell per single-byte character, two per GBK pair; see receive_view_layout.h
 // for line ends, tabs, control bytes (painted as small boxes) and bytes that are not GBK
-// (painted as U+FFFD). A pair split across two appends shows once its trail byte arrives.
+// (painted as U+FFFD). A pair split across two appends shows once its trail byte arrives; a
+// lead byte that ends the stream shows as U+FFFD once nothing more has come for a while
+// (kTailIdleMs), and becomes the whole character if its trail comes later. Lines wrap
+// anywhere, or at blanks (SetContent's WrapAt) so that hex pairs stay whole.
 //
-// Scrolling: appending while the last line is in view keeps the last line in view (like a
-// terminal); a reader who scrolled up stays where he is. SetContent and Clear show the top.
+// Scrolling: every append brings the end into view (like a terminal), unless the reader
+// scrolled away from the end by hand or made a selection: then the view stays where it is
+// until he scrolls back to the end (or drops the selection while the end is still in view).
+// SetContent and Clear show the top; the next append brings the end into view again.
 //
 // Painting: a stream repaints at most about 30 times a second (the first append after a
 // pause shows at once), moves what is already painted up by a blit and paints only the lines
@@ -46,6 +51,8 @@
 
 // Blank border around the text, in pixels.
 inline constexpr int kReceiveViewMargin = 2;
+// How long a lead byte at the end waits for its trail before it is shown on its own, in ms.
+inline constexpr int kTailIdleMs = 100;
 
 struct ReceiveViewKeyHooks {
   std::function<bool(int qtKey, Qt::KeyboardModifiers modifiers)> KeyDown;  // true: swallow
@@ -71,17 +78,27 @@ class ReceiveView : public QAbstractScrollArea {
   void Append(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
   // Replaces everything. Lays out again only from the first byte that differs, so a re-set
   // from a buffer that mostly agrees with the window (a backspace) is cheap.
-  void SetContent(std::string_view bytes);
+  void SetContent(std::string_view bytes) { SetContent(bytes, lines_.Wrap()); }
+  // The same with a new wrap rule (then everything is laid out again).
+  void SetContent(std::string_view bytes, WrapAt wrap);
   void Clear();
   // Removes the first `count` bytes (to follow the receive store when it drops its oldest
   // data); the lines in sight stay in sight.
   void DropHead(size_t count);
   const std::string& Content() const { return content_; }
 
+  // No byte has come for a while: a lead byte left waiting at the end is shown on its own.
+  // The idle timer calls this; tests may call it instead of waiting.
+  void SettleTail();
+  void SetTailIdleInterval(int ms) { tailIdleTimer_.setInterval(ms); }
+
   // ---- scrolling ----
+  // As the reader scrolls: to the end follows the stream again, anywhere else stops it.
   void ScrollToBottom();
   void ScrollToLine(size_t line);
   bool IsAtBottom() const;
+  // Whether the next append brings the end into view.
+  bool FollowsEnd() const { return followEnd_; }
   size_t FirstVisibleLine() const;
   size_t VisibleLineCount() const;
 
@@ -138,8 +155,13 @@ class ReceiveView : public QAbstractScrollArea {
   void MeasureFont();
   size_t ColumnsForWidth() const;
   void Relayout();
+  void LayOutAgain(size_t columns);
   size_t LastFirstLine() const;
   void SyncScrollBar();
+  void ShowLine(size_t line);
+  void ShowStreamChange();
+  void WatchTail();
+  void SelectionChanged();
   void ContentChanged();
   void HandleOwnKey(QKeyEvent* e);
   void ReportTypedText(const QKeyEvent* e);
@@ -163,10 +185,12 @@ class ReceiveView : public QAbstractScrollArea {
   mutable CellLineImage lineImage_;  // scratch of PaintLine
   QElapsedTimer scrollBarSynced_;
   QTimer streamRepaintTimer_;
+  QTimer tailIdleTimer_;
   static constexpr size_t kNoLine = static_cast<size_t>(-1);
   size_t streamDirtyLine_ = kNoLine;  // first line a stream changed since the last repaint
   size_t shownFirstLine_ = 0;         // the first line the painted (or pending) picture shows
   size_t firstLine_ = 0;  // the first line in sight; the scroll bar follows it
+  bool followEnd_ = true;  // false while the reader keeps his place away from the end
   bool syncingScrollBar_ = false;
   ReceiveViewKeyHooks hooks_;
 };

@@ -110,6 +110,7 @@ void ReceiveView::mousePressEvent(QMouseEvent* e) {
   if (!(e->modifiers() & Qt::ShiftModifier)) anchor_ = at;
   cursor_ = at;
   selecting_ = true;
+  SelectionChanged();
   RepaintAll();
 }
 
@@ -123,6 +124,7 @@ void ReceiveView::ExtendSelectionTo(QPoint point) {
   if (point.y() < 0) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
   if (point.y() >= viewport()->height()) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   cursor_ = OffsetAt(point);
+  SelectionChanged();
   RepaintAll();
 }
 

@@ -39,7 +39,7 @@ void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
   const size_t selectionEnd = SelectionEnd();
   lineImage_.Begin(cells_, static_cast<int>(lines_.Columns()), base);
   size_t usedCells = 0;
-  LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
+  LineCells walk(content_, lines_, line);
   while (walk.Next()) {
     const CellKind kind = walk.Kind();
     const bool isSelected = walk.Offset() >= selectionStart && walk.Offset() < selectionEnd;
@@ -52,6 +52,7 @@ void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
       if (isSelected) usedCells = std::max<size_t>(usedCells, column + shown);
       continue;
     }
+    if (width == 0) continue;  // a blank hanging past the end of the line
     const QRgb foreground = isSelected ? selectedText : text;
     const QRgb background = isSelected ? selected : base;
     const bool box = kind == CellKind::Control;

@@ -16,7 +16,7 @@ size_t ReceiveView::OffsetAt(QPoint point) const {
   if (line < 0) return 0;
   if (static_cast<size_t>(line) >= lines_.LineCount()) return content_.size();
   const double cells = (point.x() - kReceiveViewMargin) / cellWidth_;
-  LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
+  LineCells walk(content_, lines_, line);
   while (walk.Next()) {
     const bool lineEnd = walk.Kind() == CellKind::LineEnd || walk.Kind() == CellKind::JoinedLineEnd;
     if (lineEnd || cells < walk.Column() + walk.Width() / 2.0) return walk.Offset();
@@ -34,7 +34,7 @@ QRect ReceiveView::CharacterRect(size_t offset) const {
 
 // The rectangle over the cells of the characters of `line` that start in [begin, end).
 QRect ReceiveView::LineCellsRect(size_t line, int top, size_t begin, size_t end) const {
-  LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
+  LineCells walk(content_, lines_, line);
   size_t from = 0;
   size_t to = 0;
   bool any = false;
@@ -54,7 +54,7 @@ size_t ReceiveView::CharBoundaryAtOrBefore(size_t offset) const {
   offset = std::min(offset, content_.size());
   size_t pos = lines_.LineStart(lines_.LineOf(offset));
   while (pos < offset) {
-    const CellChar c = CellCharAt(content_, pos);
+    const CellChar c = lines_.CharAt(content_, pos);
     if (c.length == 0 || pos + c.length > offset) break;
     pos += c.length;
   }
@@ -66,14 +66,19 @@ size_t ReceiveView::CharBoundaryAtOrBefore(size_t offset) const {
 void ReceiveView::SetSelection(size_t anchor, size_t position) {
   anchor_ = CharBoundaryAtOrBefore(anchor);
   cursor_ = CharBoundaryAtOrBefore(position);
+  SelectionChanged();
   RepaintAll();
 }
 
 void ReceiveView::SelectAll() {
   anchor_ = 0;
   cursor_ = content_.size();
+  SelectionChanged();
   RepaintAll();
 }
+
+// A selection holds the view where it is; once it is gone, a view at the end follows again.
+void ReceiveView::SelectionChanged() { followEnd_ = HasSelection() ? false : followEnd_ || IsAtBottom(); }
 
 size_t ReceiveView::SelectionStart() const { return std::min(anchor_, cursor_); }
 size_t ReceiveView::SelectionEnd() const { return std::max(anchor_, cursor_); }
@@ -89,7 +94,7 @@ QString ReceiveView::TextOfRange(size_t begin, size_t end) const {
   if (begin >= end) return text;
   text.reserve(static_cast<qsizetype>(end - begin));
   for (size_t pos = CharBoundaryAtOrBefore(begin); pos < end;) {
-    const CellChar c = CellCharAt(content_, pos);
+    const CellChar c = lines_.CharAt(content_, pos);
     if (c.length == 0) break;
     if (c.kind == CellKind::LineEnd) {
       text += QLatin1Char('\n');
@@ -111,7 +116,7 @@ ReceiveViewVisibleText ReceiveView::VisibleText() const {
   };
   for (size_t line = first; line < last; ++line) {
     bool endedByLineEnd = false;
-    LineCells walk(content_, lines_.LineStart(line), lines_.LineEnd(line), lines_.Columns());
+    LineCells walk(content_, lines_, line);
     while (walk.Next()) {
       endedByLineEnd = walk.Kind() == CellKind::LineEnd;
       if (endedByLineEnd) {

@@ -11,6 +11,10 @@
 
 namespace {
 
+constexpr WrapAt kBothWraps[] = {WrapAt::AnyCharacter, WrapAt::Blank};
+
+const char* WrapName(WrapAt wrap) { return wrap == WrapAt::Blank ? "at blanks" : "anywhere"; }
+
 TEST(ReceiveViewLayoutRules, WorkedExamples) {
   struct Case {
     std::string content;
@@ -35,6 +39,27 @@ TEST(ReceiveViewLayoutRules, WorkedExamples) {
   for (const Case& c : cases) {
     WrappedLines lines;
     lines.Rebuild(c.content, c.columns);
+    EXPECT_EQ(lines.Starts(), c.starts) << "content \"" << c.content << "\" columns " << c.columns;
+  }
+}
+
+TEST(ReceiveViewLayoutRules, WrappingAtBlanksKeepsHexPairsWhole) {
+  struct Case {
+    std::string content;
+    size_t columns;
+    std::vector<size_t> starts;
+  };
+  const Case cases[] = {
+      {"98 57 5D 0E ", 10, {0, 9}},        // anywhere: "98 57 5D 0" and "E "
+      {"98 57 5D 0E ", 8, {0, 9}},         // the blank after 5D hangs past the end
+      {"98 57 5D   0E", 8, {0, 11}},       // so do several
+      {"a bcdefghij", 4, {0, 2, 6, 10}},   // a word longer than a line breaks where it must
+      {"ab ÖÐ", 4, {0, 3}},          // a pair moves down whole
+      {"a	b c", 9, {0, 4}},               // a tab is a blank too
+  };
+  for (const Case& c : cases) {
+    WrappedLines lines;
+    lines.Rebuild(c.content, c.columns, WrapAt::Blank);
     EXPECT_EQ(lines.Starts(), c.starts) << "content \"" << c.content << "\" columns " << c.columns;
   }
 }
@@ -81,19 +106,25 @@ TEST(ReceiveViewLayoutRules, ReplaceRethinksAWrapDecidedByAChangedTrailByte) {
 }
 
 // Random content with every kind of character the layout knows, appended in random pieces
-// (pairs and "\r\n" get split), must lay out exactly as a slow reference lays out the whole.
+// (pairs and "\r\n" get split, the stream pauses on a lead byte now and then), must lay out
+// exactly as a slow reference lays out the whole.
 TEST(ReceiveViewLayoutRandom, AppendsMatchTheReferenceWrap) {
   std::mt19937 random(1);
-  for (size_t columns : {1, 2, 3, 7, 8, 9, 13, 80}) {
-    for (int round = 0; round < 20; ++round) {
-      const std::string all = RandomLayoutContent(random, 600);
-      WrappedLines lines;
-      lines.Rebuild("", columns);
-      std::string content;
-      while (content.size() < all.size()) {
-        content += all.substr(content.size(), 1 + random() % 12);
-        lines.Extend(content);
-        ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "columns " << columns;
+  for (WrapAt wrap : kBothWraps) {
+    for (size_t columns : {1, 2, 3, 7, 8, 9, 13, 80}) {
+      for (int round = 0; round < 20; ++round) {
+        const std::string all = RandomLayoutContent(random, 600);
+        WrappedLines lines;
+        lines.Rebuild("", columns, wrap);
+        std::string content;
+        while (content.size() < all.size()) {
+          content += all.substr(content.size(), 1 + random() % 12);
+          lines.Extend(content);
+          const bool pause = random() % 3 == 0;
+          if (pause) lines.SettleTail(content);
+          ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns, wrap, pause))
+              << WrapName(wrap) << ", columns " << columns;
+        }
       }
     }
   }
@@ -103,39 +134,45 @@ TEST(ReceiveViewLayoutRandom, RebuildAtAnotherWidthMatchesTheReference) {
   std::mt19937 random(2);
   const std::string content = RandomLayoutContent(random, 5000);
   WrappedLines lines;
-  for (size_t columns : {80, 5, 1, 33}) {
-    lines.Rebuild(content, columns);
-    EXPECT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "columns " << columns;
+  for (WrapAt wrap : kBothWraps) {
+    for (size_t columns : {80, 5, 1, 33}) {
+      lines.Rebuild(content, columns, wrap);
+      EXPECT_EQ(lines.Starts(), ReferenceWrap(content, columns, wrap)) << WrapName(wrap) << ", columns " << columns;
+    }
   }
 }
 
 TEST(ReceiveViewLayoutRandom, DropHeadMatchesTheReferenceOfWhatRemains) {
   std::mt19937 random(3);
-  for (int round = 0; round < 200; ++round) {
-    std::string content = RandomLayoutContent(random, 400);
+  for (int round = 0; round < 400; ++round) {
+    const WrapAt wrap = kBothWraps[round % 4 / 2];
+    // Every other round the content ends in a lead byte laid out on its own.
+    std::string content = RandomLayoutContent(random, 400) + (round % 2 == 0 ? "" : "\xC4");
     const size_t columns = 1 + random() % 20;
     WrappedLines lines;
-    lines.Rebuild(content, columns);
+    lines.Rebuild(content, columns, wrap);
+    const bool settled = lines.SettleTail(content);
     // Half of the cuts fall on a line start (the cheap path), half anywhere.
-    size_t cut = random() % (content.size() + 1);
-    if (round % 2 == 0) cut = lines.LineStart(lines.LineOf(cut));
+    size_t cut = random() % content.size();
+    if (round % 3 == 0) cut = lines.LineStart(lines.LineOf(cut));
     const bool afterCr = cut > 0 && content[cut - 1] == '\r';
     content.erase(0, cut);
     lines.DropHead(content, cut, afterCr);
-    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "cut " << cut;
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns, wrap, settled)) << WrapName(wrap) << ", cut " << cut;
     content += "xyz\n";
     lines.Extend(content);
-    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns)) << "appending after the cut";
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(content, columns, wrap)) << "appending after the cut";
   }
 }
 
 TEST(ReceiveViewLayoutRandom, ReplaceLaysOutOnlyTheChangedTailLikeTheReference) {
   std::mt19937 random(6);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 600; ++round) {
+    const WrapAt wrap = kBothWraps[round % 2];
     const size_t columns = 1 + random() % 20;
     const std::string before = RandomLayoutContent(random, 300);
     WrappedLines lines;
-    lines.Rebuild(before, columns);
+    lines.Rebuild(before, columns, wrap);
     // A backspace-style change: the same text cut somewhere (maybe inside a pair) and
     // continued differently.
     const size_t keep = random() % (before.size() + 1);
@@ -143,7 +180,7 @@ TEST(ReceiveViewLayoutRandom, ReplaceLaysOutOnlyTheChangedTailLikeTheReference) 
     size_t unchanged = 0;
     while (unchanged < std::min(before.size(), after.size()) && before[unchanged] == after[unchanged]) ++unchanged;
     lines.Replace(after, unchanged);
-    ASSERT_EQ(lines.Starts(), ReferenceWrap(after, columns)) << "round " << round;
+    ASSERT_EQ(lines.Starts(), ReferenceWrap(after, columns, wrap)) << WrapName(wrap) << ", round " << round;
   }
 }
 

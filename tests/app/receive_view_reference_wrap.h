@@ -7,32 +7,62 @@
 #include <string>
 #include <vector>
 
+#include "app/receive_view_layout.h"
+
 // Starts of the visual lines of `s` at `columns` cells per line, laid out from scratch.
-inline std::vector<size_t> ReferenceWrap(const std::string& s, size_t columns) {
+// Wrapping at blanks, a character that does not fit moves down together with the word
+// before it (back to the line's last space or tab) when both fit on a line of their own;
+// blanks that do not fit hang past the end. `tailSettled`: a lead byte at the very end is a
+// character of one cell instead of waiting for its trail.
+inline std::vector<size_t> ReferenceWrap(const std::string& s, size_t columns, WrapAt wrap = WrapAt::AnyCharacter,
+                                         bool tailSettled = false) {
   std::vector<size_t> starts{0};
   size_t column = 0;
   auto newLine = [&](size_t at) {
     starts.push_back(at);
     column = 0;
   };
+  auto cellsOf = [&](size_t i) -> size_t {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x81 || b > 0xFE || i + 1 == s.size()) return 1;
+    const auto t = static_cast<unsigned char>(s[i + 1]);
+    return t >= 0x40 && t <= 0xFE && t != 0x7F ? 2 : 1;
+  };
+  const bool atBlanks = wrap == WrapAt::Blank;
   for (size_t i = 0; i < s.size();) {
     const auto b = static_cast<unsigned char>(s[i]);
+    const bool blank = b == ' ' || b == '\t';
     if (b == '\n' && i > 0 && s[i - 1] == '\r') {
       ++i;
     } else if (b == '\n' || b == '\r') {
       newLine(++i);
+    } else if (atBlanks && blank && column >= columns) {
+      ++i;  // hangs
     } else if (b == '\t') {
       if (column >= columns) newLine(i);
       column += std::min(8 - column % 8, columns - column);
       ++i;
     } else {
-      size_t length = 1;
-      if (b >= 0x81 && b <= 0xFE) {
-        if (i + 1 == s.size()) break;  // its trail byte has not come yet
-        const auto t = static_cast<unsigned char>(s[i + 1]);
-        if (t >= 0x40 && t <= 0xFE && t != 0x7F) length = 2;
+      const bool lastByteLead = b >= 0x81 && b <= 0xFE && i + 1 == s.size();
+      if (lastByteLead && !tailSettled) break;  // its trail byte has not come yet
+      const size_t length = cellsOf(i);
+      if (column > 0 && column + length > columns) {
+        size_t blankAt = i;
+        while (atBlanks && blankAt > starts.back() && s[blankAt - 1] != ' ' && s[blankAt - 1] != '\t') --blankAt;
+        if (atBlanks && blankAt > starts.back() && blankAt < i) {
+          // Lay the word out again from the start of a fresh line.
+          size_t wordCells = 0;
+          for (size_t j = blankAt; j < i; j += cellsOf(j)) wordCells += cellsOf(j);
+          if (wordCells + length <= columns) {
+            newLine(blankAt);
+            column = wordCells;
+          } else {
+            newLine(i);
+          }
+        } else {
+          newLine(i);
+        }
       }
-      if (column > 0 && column + length > columns) newLine(i);
       column += length;
       i += length;
     }
