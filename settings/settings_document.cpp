@@ -3,8 +3,10 @@
 #include "settings/settings_document.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/gbk_bytes.h"
 #include "app/gbk_codec.h"
