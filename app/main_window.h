@@ -35,7 +35,6 @@ class QTabWidget;
 class QTimer;
 class QSocketNotifier;
 class DeviceEventSource;
-class IniDocument;
 class DropDownComboBox;
 class LampWidget;
 class LinkLabel;
@@ -231,10 +230,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   // ---- settings file (settings/settings_io.cpp) ----
   void LoadSettings();
   QString SaveSettings();  // empty, or what the user is to be told: the file and why it was not written
-  void LoadTerminalSettings(const IniDocument& ini);
-  void LoadModuleSettings(const IniDocument& ini);
-  void SaveTerminalSettings(IniDocument& ini);
-  void SaveModuleSettings(IniDocument& ini);
   int LastSettingsSaveError = 0;  // errno of the last save; 0 after a save that landed
   int SettingsLoadError = 0;      // errno (EFBIG: too large) of a file read at start but not used
 
