@@ -17,6 +17,13 @@
 #include "module/port_name.h"
 #include "serial/serial_port.h"
 
+using win::DCB;
+using win::DTR_CONTROL_ENABLE;
+using win::EV_RXCHAR;
+using win::INFINITE_TIMEOUT;
+using win::ONESTOPBIT;
+using win::RTS_CONTROL_ENABLE;
+
 namespace {
 
 constexpr uint32_t kModuleQueueBytes = 20480;
@@ -62,7 +69,7 @@ bool GiveUpModulePort(TVornicSPComm& w, const char* text) {
 // the tail of a reply that came after an earlier exchange was judged (a module that answered
 // late, or past what the buffer took). Gathered, they would be judged as the start of this
 // exchange's reply, so they are dropped. A port that cannot drop them is used as it is.
-void DropWaitingInput(const SerialPort& port) { (void)DiscardReceivedInput(port.Handle.load()); }
+void DropWaitingInput(SerialPort& port) { (void)port.DiscardInput(); }
 
 void ShowReadReply(TVornicSPComm& w) {
   ApplyReadReply(*w.Reply, *w.Module);
@@ -84,9 +91,9 @@ bool TVornicSPComm::OpenModulePort() {
     return false;
   }
   DCB dcb;
-  if (!GetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsReadFailed);
+  if (ModulePort->GetControlBlock(&dcb) != 0) return GiveUpModulePort(*this, kPortSettingsReadFailed);
   SetModuleLine(dcb);
-  if (!SetCommState(ModulePort->Handle, &dcb)) return GiveUpModulePort(*this, kPortSettingsWrong);
+  if (ModulePort->SetControlBlock(dcb) != 0) return GiveUpModulePort(*this, kPortSettingsWrong);
   DropWaitingInput(*ModulePort);
   return true;
 }

@@ -126,7 +126,7 @@ void TVornicSPComm::B_TransmitClick() {
     session.Count(SendText(session.Writer(), gbk, false, end));
     session.ShowCount(true);
   }
-  TerminalPort->SetEventMask(EV_RXCHAR);
+  TerminalPort->SetEventMask(win::EV_RXCHAR);
 }
 
 void TVornicSPComm::E_TransmitDataExit() {
