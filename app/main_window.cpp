@@ -86,7 +86,7 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
     case WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
     case WM_PORT_EVENT:
       WakeReceiveThread(wParam);
-      if ((wParam >> 16) & CE_IOE) TerminalPortLost(wParam);
+      if ((wParam >> 16) & win::CE_IOE) TerminalPortLost(wParam);
       break;
     case WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
     case WM_RECEIVE_SHOW: ShowPendingReceive(); break;
@@ -114,7 +114,7 @@ void TVornicSPComm::RequestReplyDelay(bool read) {
 void TVornicSPComm::RestoreBaseCaption() { setWindowTitle(BaseCaption()); }
 
 void TVornicSPComm::WakeReceiveThread(uintptr_t wParam) {
-  if (wParam & EV_RXCHAR) ReceiveThread->Resume();
+  if (wParam & win::EV_RXCHAR) ReceiveThread->Resume();
 }
 
 void TVornicSPComm::BuildWindow() {

@@ -10,10 +10,20 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/messages.h"
+#include "app/port_failure_text.h"
 #include "module/port_name.h"
 #include "app/port_list_control.h"
 #include "serial/flow_control.h"
 #include "serial/serial_port.h"
+
+using win::DCB;
+using win::DTR_CONTROL_DISABLE;
+using win::DTR_CONTROL_ENABLE;
+using win::DTR_CONTROL_HANDSHAKE;
+using win::NOPARITY;
+using win::RTS_CONTROL_DISABLE;
+using win::RTS_CONTROL_ENABLE;
+using win::RTS_CONTROL_HANDSHAKE;
 
 namespace {
 
@@ -26,11 +36,12 @@ void Warn(QWidget* window, const char* text) {
   ShowMessageBox(window, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
 }
 
-const char* OpenFailureText(TerminalOpenResult result) {
+// The warning for an open that did not get through; `port` made the failing call.
+const char* OpenFailureText(TerminalOpenResult result, const SerialPort& port) {
   switch (result) {
-    case TerminalOpenResult::NotOpened: return kPortMissingOrBusy;
-    case TerminalOpenResult::SettingsUnreadable: return kPortSettingsReadFailed;
-    default: return kPortSettingsWrong;
+    case TerminalOpenResult::NotOpened: return PortFailureText(PortStep::Open, port.LastFailure());
+    case TerminalOpenResult::SettingsUnreadable: return PortFailureText(PortStep::ReadSettings, port.LastFailure());
+    default: return PortFailureText(PortStep::WriteSettings, port.LastFailure());
   }
 }
 
@@ -58,7 +69,7 @@ void TVornicSPComm::CB_PortChange() {
   TerminalPortName = DeviceNameForPort(CB_Port->currentText().toStdString());
   if (!TerminalPortOpen) return;
   if (const TerminalOpenResult result = OpenTerminalDevice(); result != TerminalOpenResult::Opened) {
-    Warn(this, OpenFailureText(result));
+    Warn(this, OpenFailureText(result, *TerminalPort));
     GiveUpTerminalPort();
     return;
   }
@@ -73,7 +84,7 @@ void TVornicSPComm::B_OpenPortClick() {
     return;
   }
   if (const TerminalOpenResult result = OpenTerminalDevice(); result != TerminalOpenResult::Opened) {
-    Warn(this, OpenFailureText(result));
+    Warn(this, OpenFailureText(result, *TerminalPort));
     // A device that refused its settings stays open; the next press closes it first.
     if (result != TerminalOpenResult::NotOpened) Shape->setColor(Qt::white);
     return;
@@ -88,7 +99,7 @@ TerminalOpenResult TVornicSPComm::OpenTerminalDevice() {
                                   kTerminalQueueBytes) != 0)
     return TerminalOpenResult::NotOpened;
   DCB dcb;
-  if (!GetCommState(TerminalPort->Handle, &dcb)) return TerminalOpenResult::SettingsUnreadable;
+  if (TerminalPort->GetControlBlock(&dcb) != 0) return TerminalOpenResult::SettingsUnreadable;
   // The whole line goes in one write, so the control lines do not flicker on their way to
   // the boxes' states. A flow-control code the page does not know leaves the device's own.
   WriteFlowControl(TerminalFlowControl, &dcb);
@@ -104,7 +115,7 @@ TerminalOpenResult TVornicSPComm::OpenTerminalDevice() {
     dcb.fDtrControl = CB_DTR->isChecked() ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
   if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
     dcb.fRtsControl = CB_RTS->isChecked() ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-  if (!SetCommState(TerminalPort->Handle, &dcb)) return TerminalOpenResult::SettingsRefused;
+  if (TerminalPort->SetControlBlock(dcb) != 0) return TerminalOpenResult::SettingsRefused;
   return TerminalOpenResult::Opened;
 }
 
@@ -125,7 +136,7 @@ static void ApplyLineSettings(TVornicSPComm& w) {
   if (w.TerminalPort->SetLineSettings(w.TerminalBaudRate, w.TerminalDataBits, w.TerminalParity,
                                       w.TerminalStopBits) == 0)
     return;
-  Warn(&w, kPortSettingsWrong);
+  Warn(&w, PortFailureText(PortStep::WriteSettings, w.TerminalPort->LastFailure()));
   w.GiveUpTerminalPort();
 }
 
@@ -152,7 +163,7 @@ void TVornicSPComm::CB_CheckChange() {
 void TVornicSPComm::CB_FlowControlChange() {
   if (const int i = CB_FlowControl->currentIndex(); i >= 0) TerminalFlowControl = static_cast<uint8_t>(i);
   if (!TerminalPortOpen || TerminalPort->SetFlowControl(TerminalFlowControl) == 0) return;
-  Warn(this, kPortSettingsWrong);
+  Warn(this, PortFailureText(PortStep::WriteSettings, TerminalPort->LastFailure()));
   GiveUpTerminalPort();
 }
 
@@ -160,13 +171,13 @@ void TVornicSPComm::CB_FlowControlChange() {
 // failure, whose message has been shown.
 static bool SetControlLine(TVornicSPComm& w, uint8_t DCB::*line, bool on) {
   DCB dcb;
-  if (!GetCommState(w.TerminalPort->Handle, &dcb)) {
-    Warn(&w, kPortSettingsReadFailed);
+  if (w.TerminalPort->GetControlBlock(&dcb) != 0) {
+    Warn(&w, PortFailureText(PortStep::ReadSettings, w.TerminalPort->LastFailure()));
     return false;
   }
   dcb.*line = on ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-  if (SetCommState(w.TerminalPort->Handle, &dcb)) return true;
-  Warn(&w, kPortSettingsWrong);
+  if (w.TerminalPort->SetControlBlock(dcb) == 0) return true;
+  Warn(&w, PortFailureText(PortStep::WriteSettings, w.TerminalPort->LastFailure()));
   return false;
 }
 

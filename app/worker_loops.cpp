@@ -50,7 +50,7 @@ void RunReceiveLoop(SleepingWorker& self, WorkerState& state, SerialPort& port, 
   uint8_t chunk[kReceiveChunkBytes];
   while (!Stopped(state)) {
     uint32_t count = 0;
-    port.Read(chunk, sizeof chunk, &count, nullptr, INFINITE_TIMEOUT);
+    port.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
     if (count == 0) {
       self.SleepUntilWoken();
       continue;

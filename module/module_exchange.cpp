@@ -6,6 +6,13 @@
 #include "module/port_name.h"
 #include "serial/serial_port.h"
 
+using win::DCB;
+using win::DTR_CONTROL_ENABLE;
+using win::EV_RXCHAR;
+using win::INFINITE_TIMEOUT;
+using win::ONESTOPBIT;
+using win::RTS_CONTROL_ENABLE;
+
 namespace {
 
 constexpr uint32_t kModuleQueueBytes = 20480;
@@ -36,14 +43,14 @@ ModuleExchange::~ModuleExchange() = default;
 
 ExchangeStart ModuleExchange::SetUpModuleLine(WindowSerialPort& port) {
   DCB dcb;
-  if (!GetCommState(port.Handle, &dcb)) return ExchangeStart::SettingsUnreadable;
+  if (port.GetControlBlock(&dcb) != 0) return ExchangeStart::SettingsUnreadable;
   SetModuleLine(dcb);
-  if (!SetCommState(port.Handle, &dcb)) return ExchangeStart::SettingsRefused;
+  if (port.SetControlBlock(dcb) != 0) return ExchangeStart::SettingsRefused;
   // Bytes that wait in the port before the first request goes out cannot answer it: they
   // are the tail of a reply that came after an earlier exchange was judged (a module that
   // answered late, or past what the buffer took). Gathered, they would be judged as the
   // start of this exchange's reply. A port that cannot drop them is used as it is.
-  (void)DiscardReceivedInput(port.Handle.load());
+  (void)port.DiscardInput();
   return ExchangeStart::Started;
 }
 

@@ -2,6 +2,20 @@
 
 #include <iterator>
 
+using win::DCB;
+using win::DTR_CONTROL_ENABLE;
+using win::DTR_CONTROL_HANDSHAKE;
+using win::EVENPARITY;
+using win::MARKPARITY;
+using win::NOPARITY;
+using win::ODDPARITY;
+using win::ONE5STOPBITS;
+using win::ONESTOPBIT;
+using win::RTS_CONTROL_ENABLE;
+using win::RTS_CONTROL_HANDSHAKE;
+using win::SPACEPARITY;
+using win::TWOSTOPBITS;
+
 namespace posix {
 namespace {
 

@@ -2,8 +2,12 @@
 // Names, codes and records of the serial interface as the rest of the program sees it.
 // The program was first written against another system's serial calls; these keep that
 // vocabulary so that callers read the same on Linux, while the platform layer
-// (serial/posix_*.cpp) gives each of them its termios/ioctl meaning.
+// (serial/posix_*.cpp) gives each of them its termios/ioctl meaning. The other system's
+// names live in namespace win, so that they cannot collide with anything of this program's
+// or of the libraries it uses.
 #include <cstdint>
+
+namespace win {
 
 // Result codes the driver produces itself. Every other non-zero code is the errno value
 // that the failing system call left, except the two that share a number with the driver's
@@ -32,10 +36,6 @@ inline constexpr uint32_t CE_BREAK = 0x0010;
 // The device stopped answering (hung up, unplugged). Posted once, with no event bits,
 // when the monitor ends because the device is gone; lets the owner turn its page closed.
 inline constexpr uint32_t CE_IOE = 0x0400;
-
-// Device handle: a file descriptor; kNoDevice while closed.
-using DeviceHandle = int;
-inline constexpr DeviceHandle kNoDevice = -1;
 
 // Control-line modes of fDtrControl / fRtsControl.
 inline constexpr uint8_t DTR_CONTROL_DISABLE = 0;
@@ -78,17 +78,11 @@ struct DCB {
   char EvtChar = 0;
 };
 
-// Reads the device's current control block. False on failure, with errno set.
-bool GetCommState(DeviceHandle handle, DCB* dcb);
-// Applies a control block: line settings, flow control, DTR/RTS. False on failure (errno set);
-// a setting the line cannot do (9 data bits, 1.5 stop bits with 6-8 data bits, ...) fails
-// with EINVAL and leaves the device as it was.
-bool SetCommState(DeviceHandle handle, const DCB* dcb);
-// Drops the bytes the device has received that nobody has read yet. False on failure (errno
-// set).
-bool DiscardReceivedInput(DeviceHandle handle);
+}  // namespace win
 
 class ManualResetEvent;
+
+namespace win {
 
 // Record of a transfer or event wait that the caller completes itself. Only hEvent is
 // looked at by callers; Internal holds the result code and InternalHigh the byte count
@@ -98,6 +92,12 @@ struct OVERLAPPED {
   uint32_t InternalHigh = 0;
   ManualResetEvent* hEvent = nullptr;
 };
+
+}  // namespace win
+
+// Device handle: a file descriptor; kNoDevice while closed. Only the driver holds one.
+using DeviceHandle = int;
+inline constexpr DeviceHandle kNoDevice = -1;
 
 // Where a port posts its event messages: (message number, first parameter, second parameter).
 // Implementations must be safe to call from any thread and must not block.

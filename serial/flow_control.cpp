@@ -1,5 +1,11 @@
 #include "serial/flow_control.h"
 
+using win::DCB;
+using win::DTR_CONTROL_DISABLE;
+using win::DTR_CONTROL_HANDSHAKE;
+using win::RTS_CONTROL_DISABLE;
+using win::RTS_CONTROL_HANDSHAKE;
+
 bool WriteFlowControl(uint8_t mode, DCB* dcb) {
   if (mode > kSoftwareFlowControl) return false;
   const bool hardware = mode == kHardwareFlowControl;

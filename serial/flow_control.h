@@ -10,7 +10,7 @@ inline constexpr uint8_t kNoFlowControl = 0, kHardwareFlowControl = 1, kSoftware
 
 // Writes the flow fields of `mode` into the block, the control lines' modes among them (the
 // handshake for hardware, off otherwise). False, with the block untouched, for any other mode.
-bool WriteFlowControl(uint8_t mode, DCB* dcb);
+bool WriteFlowControl(uint8_t mode, win::DCB* dcb);
 
 // The mode the block's fields make up; kNoFlowControl when they match neither handshake.
-uint8_t FlowControlOf(const DCB& dcb);
+uint8_t FlowControlOf(const win::DCB& dcb);

@@ -2,6 +2,14 @@
 
 #include "serial/comm_types.h"
 
+using win::CE_BREAK;
+using win::CE_FRAME;
+using win::CE_OVERRUN;
+using win::CE_RXOVER;
+using win::CE_RXPARITY;
+using win::EV_BREAK;
+using win::EV_ERR;
+
 uint16_t LineErrorBits(const LineCounters& before, const LineCounters& now) {
   uint16_t bits = 0;
   if (now.bufOverrun != before.bufOverrun) bits |= CE_RXOVER;

@@ -6,6 +6,10 @@
 #include "serial/serial_port.h"
 #include "serial/serial_port_impl.h"
 
+using win::ERROR_INVALID_HANDLE;
+using win::INFINITE_TIMEOUT;
+using win::OVERLAPPED;
+
 MonitoredSerialPort::MonitoredSerialPort() = default;
 
 MonitoredSerialPort::~MonitoredSerialPort() {
@@ -17,13 +21,13 @@ uint32_t MonitoredSerialPort::Open(const char* name, uint32_t inQueue, uint32_t 
   if (opened != 0) return opened;
   auto event = std::make_unique<ManualResetEvent>();
   if (!event->valid()) {
-    const uint32_t code = posix::LastSystemError();
+    const PortFailure failure = posix::LastSystemFailure();
     SerialPort::Close();
-    return Fail(code);
+    return Fail(failure);
   }
   MonitorEvent = std::move(event);
   if (startMonitor) return StartMonitor();
-  return Fail(0);
+  return Succeed();
 }
 
 uint32_t MonitoredSerialPort::Close() {
@@ -33,10 +37,10 @@ uint32_t MonitoredSerialPort::Close() {
 }
 
 uint32_t MonitoredSerialPort::StartMonitor() {
-  if (MonitorThread) return Fail(0);
+  if (MonitorThread) return Succeed();
   if (!monitorEnded_) {
     auto event = std::make_unique<ManualResetEvent>();
-    if (!event->valid()) return Fail(posix::LastSystemError());
+    if (!event->valid()) return Fail(posix::LastSystemFailure());
     monitorEnded_ = std::move(event);
   }
   monitorEnded_->Reset();
@@ -46,13 +50,13 @@ uint32_t MonitoredSerialPort::StartMonitor() {
       monitorEnded_->Set();
     });
   } catch (const std::system_error& error) {
-    return Fail(posix::SystemErrorCode(error.code().value()));
+    return Fail(posix::SystemFailure(error.code().value()));
   }
-  return Fail(0);
+  return Succeed();
 }
 
 uint32_t MonitoredSerialPort::StopMonitor(uint32_t timeoutMs) {
-  if (!MonitorThread) return Fail(0);
+  if (!MonitorThread) return Succeed();
   StopRequested = true;
   // Re-applying the mask completes the monitor's pending wait with no events. The wake-up
   // stays signalled until a wait consumes it, so a stop given while the monitor is between
@@ -61,16 +65,16 @@ uint32_t MonitoredSerialPort::StopMonitor(uint32_t timeoutMs) {
   if (!monitorEnded_->Wait(timeoutMs)) {
     // The thread still runs and still uses this object: keep it, so that a later stop (or
     // the close) joins it, rather than let it outlive the port.
-    return Fail(ERROR_TIMEOUT);
+    return Fail({PortError::TimedOut});
   }
   MonitorThread->join();
   MonitorThread.reset();
   StopRequested = false;
-  return Fail(0);
+  return Succeed();
 }
 
 uint32_t MonitoredSerialPort::MonitorLoop() {
-  if (!MonitorEvent) return Fail(ERROR_INVALID_HANDLE);  // started on a port that is not open
+  if (!MonitorEvent) return Fail({PortError::NotOpen});  // started on a port that is not open
   for (;;) {
     MonitorEvent->Reset();
     OVERLAPPED record{};
@@ -82,11 +86,11 @@ uint32_t MonitoredSerialPort::MonitorLoop() {
       if (!StopRequested && waited != ERROR_INVALID_HANDLE) OnDeviceLost(waited);
       return waited;
     }
-    if (!MonitorEvent->Wait(INFINITE_TIMEOUT)) return Fail(posix::LastSystemError());
+    if (!MonitorEvent->Wait(INFINITE_TIMEOUT)) return Fail(posix::LastSystemFailure());
     if (StopRequested) return 0;
     const uint16_t events = TakeEvents();
     uint32_t errors = 0;
-    if (const uint32_t failed = ClearCommError(&errors)) LastError = failed;
+    if (const PortFailure failed = ClearCommError(&errors); failed.Failed()) Fail(failed);
     if (events != 0) OnCommEvent(events, static_cast<uint16_t>(errors & 0xFFFFu));
   }
 }

@@ -1,18 +1,24 @@
-// GetCommState / SetCommState over termios, the modem-control lines and the control blocks
-// kept per descriptor.
+#include "serial/posix_comm_state.h"
+
 #include <sys/ioctl.h>
 #include <termios.h>
 
 #include <cerrno>
 #include <cstdlib>
 
-#include "serial/comm_state_extras.h"
 #include "serial/comm_state_translation.h"
-#include "serial/comm_types.h"
 #include "serial/posix_device.h"
 #include "serial/posix_termios2.h"
 
+namespace posix {
 namespace {
+
+using win::DCB;
+using win::DTR_CONTROL_DISABLE;
+using win::DTR_CONTROL_ENABLE;
+using win::RTS_CONTROL_DISABLE;
+using win::RTS_CONTROL_ENABLE;
+using win::RTS_CONTROL_HANDSHAKE;
 
 // The device's settings before a change, so that a refused change can be taken back.
 struct LineSnapshot {
@@ -21,23 +27,23 @@ struct LineSnapshot {
 };
 
 bool TakeSnapshot(int fd, LineSnapshot* snapshot) {
-  return ::tcgetattr(fd, &snapshot->settings) == 0 && posix::ReadBaud(fd, &snapshot->baud);
+  return ::tcgetattr(fd, &snapshot->settings) == 0 && ReadBaud(fd, &snapshot->baud);
 }
 
 void Restore(int fd, const LineSnapshot& snapshot) {
   const int kept = errno;
   ::tcsetattr(fd, TCSANOW, &snapshot.settings);
   uint32_t baud = 0;
-  if (posix::ReadBaud(fd, &baud) && baud != snapshot.baud) posix::SetCustomBaud(fd, snapshot.baud);
+  if (ReadBaud(fd, &baud) && baud != snapshot.baud) SetCustomBaud(fd, snapshot.baud);
   errno = kept;
 }
 
 bool ApplyLine(int fd, termios settings, uint32_t baud) {
   speed_t speed = 0;
-  const bool standard = posix::StandardSpeed(baud, &speed);
+  const bool standard = StandardSpeed(baud, &speed);
   if (standard) ::cfsetspeed(&settings, speed);
   if (::tcsetattr(fd, TCSANOW, &settings) != 0) return false;
-  return standard || posix::SetCustomBaud(fd, baud);
+  return standard || SetCustomBaud(fd, baud);
 }
 
 // A driver may accept tcsetattr yet quietly keep what it cannot do; that is a refusal too.
@@ -46,23 +52,23 @@ bool ApplyLine(int fd, termios settings, uint32_t baud) {
 bool TookEffect(int fd, const termios& wanted, uint32_t baud) {
   termios now{};
   uint32_t rate = 0;
-  if (::tcgetattr(fd, &now) != 0 || !posix::ReadBaud(fd, &rate)) return false;
+  if (::tcgetattr(fd, &now) != 0 || !ReadBaud(fd, &rate)) return false;
   const long difference = std::labs(static_cast<long>(rate) - static_cast<long>(baud));
-  return posix::LineBitsMatch(wanted, now) && difference * 100 <= static_cast<long>(baud) * 3;
+  return LineBitsMatch(wanted, now) && difference * 100 <= static_cast<long>(baud) * 3;
 }
 
 bool ApplyModemLines(int fd, const DCB& dcb) {
-  if (!posix::SetModemLine(fd, TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE)) return false;
+  if (!SetModemLine(fd, TIOCM_DTR, dcb.fDtrControl != DTR_CONTROL_DISABLE)) return false;
   if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) return true;  // the kernel drives RTS
-  return posix::SetModemLine(fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
+  return SetModemLine(fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
 }
 
 // What a descriptor that the driver never configured is taken to hold besides termios:
 // the control lines as they stand, or on as a terminal raises them at open.
 DCB UnrecordedControlBlock(int fd) {
-  DCB dcb = posix::DefaultControlBlock();
+  DCB dcb = DefaultControlBlock();
   int lines = 0;
-  if (posix::ReadModemLines(fd, &lines)) {
+  if (ReadModemLines(fd, &lines)) {
     dcb.fDtrControl = (lines & TIOCM_DTR) ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fRtsControl = (lines & TIOCM_RTS) ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
   }
@@ -79,49 +85,43 @@ void KeepLineFormat(const DCB& written, DCB* dcb) {
 
 }  // namespace
 
-bool GetCommState(DeviceHandle handle, DCB* dcb) {
-  if (dcb == nullptr) {
-    errno = EINVAL;
-    return false;
-  }
+bool ReadCommState(int fd, const DCB* written, DCB* dcb) {
   LineSnapshot line;
-  if (!TakeSnapshot(handle, &line)) return false;
-  DCB result;
-  const bool recorded = RecallControlBlock(handle, &result);
-  if (!recorded) result = UnrecordedControlBlock(handle);
-  const DCB written = result;
-  posix::ReadControlBlock(line.settings, &result);
+  if (!TakeSnapshot(fd, &line)) return false;
+  DCB result = written != nullptr ? *written : UnrecordedControlBlock(fd);
+  ReadControlBlock(line.settings, &result);
   result.BaudRate = line.baud;
-  if (recorded && posix::IsPseudoTerminal(handle)) KeepLineFormat(written, &result);
+  if (written != nullptr && IsPseudoTerminal(fd)) KeepLineFormat(*written, &result);
   *dcb = result;
   return true;
 }
 
-bool SetCommState(DeviceHandle handle, const DCB* dcb) {
-  if (dcb == nullptr || !posix::ControlBlockIsValid(*dcb)) {
+bool WriteCommState(int fd, const DCB& dcb) {
+  if (!ControlBlockIsValid(dcb)) {
     errno = EINVAL;
     return false;
   }
   LineSnapshot before;
-  if (!TakeSnapshot(handle, &before)) return false;
+  if (!TakeSnapshot(fd, &before)) return false;
   termios wanted = before.settings;
-  posix::ApplyControlBlock(*dcb, &wanted);
-  if (posix::IsPseudoTerminal(handle)) posix::AsPseudoTerminalHoldsIt(&wanted);
-  if (!ApplyLine(handle, wanted, dcb->BaudRate)) {
-    Restore(handle, before);
+  ApplyControlBlock(dcb, &wanted);
+  if (IsPseudoTerminal(fd)) AsPseudoTerminalHoldsIt(&wanted);
+  if (!ApplyLine(fd, wanted, dcb.BaudRate)) {
+    Restore(fd, before);
     return false;
   }
-  if (!TookEffect(handle, wanted, dcb->BaudRate)) {
-    Restore(handle, before);
+  if (!TookEffect(fd, wanted, dcb.BaudRate)) {
+    Restore(fd, before);
     errno = EINVAL;
     return false;
   }
-  if (!ApplyModemLines(handle, *dcb)) {
-    Restore(handle, before);
+  if (!ApplyModemLines(fd, dcb)) {
+    Restore(fd, before);
     return false;
   }
-  RememberControlBlock(handle, *dcb);
   return true;
 }
 
-bool DiscardReceivedInput(DeviceHandle handle) { return ::tcflush(handle, TCIFLUSH) == 0; }
+bool DiscardInput(int fd) { return ::tcflush(fd, TCIFLUSH) == 0; }
+
+}  // namespace posix

@@ -12,8 +12,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "serial/comm_state_extras.h"
-#include "serial/comm_types.h"
 #include "serial/terminal_device.h"
 
 namespace posix {
@@ -44,32 +42,50 @@ class OpenedFd {
 
 }  // namespace
 
-uint32_t SystemErrorCode(int err) {
+PortFailure SystemFailure(int err) {
+  if (err == 0) err = EIO;
   switch (err) {
-    case 0: return EIO;
-    case EPERM: return EACCES;
-    case ENXIO: return ENODEV;
-    default: return static_cast<uint32_t>(err);
+    case ENOENT:
+    case ENODEV:
+    case ENXIO: return {PortError::NotFound, err};
+    case ENOTTY: return {PortError::NotATerminal, err};
+    case EBUSY:
+    case EWOULDBLOCK: return {PortError::Busy, err};
+    case EACCES:
+    case EPERM:
+    case EROFS: return {PortError::AccessDenied, err};
+    case EIO:
+    case EPIPE:
+    case EBADF: return {PortError::Gone, err};
+    case EINVAL:
+    case ERANGE:
+    case EOPNOTSUPP: return {PortError::InvalidSetting, err};
+    case ETIMEDOUT: return {PortError::TimedOut, err};
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOSPC: return {PortError::NoResources, err};
+    default: return {PortError::Other, err};
   }
 }
 
-uint32_t LastSystemError() { return SystemErrorCode(errno); }
+PortFailure LastSystemFailure() { return SystemFailure(errno); }
 
-int OpenExclusive(const char* name, uint32_t* code) {
+int OpenExclusive(const char* name, PortFailure* failure) {
   // Only a terminal is a port. Anything else is refused as no port at all, and before it is
   // opened where the path tells: a file must not be touched, and opening some devices does
-  // something by itself.
-  const uint32_t notAPort = SystemErrorCode(ENOENT);
+  // something by itself. It is reported with the code of a missing port.
+  const PortFailure notAPort{PortError::NotATerminal, ENOENT};
   dev_t device = 0;
   switch (ClassifyPath(name, TtyDriverTable::Read(), &device)) {
-    case TerminalVerdict::Missing: *code = LastSystemError(); return -1;
-    case TerminalVerdict::NotTerminal: *code = notAPort; return -1;
+    case TerminalVerdict::Missing: *failure = LastSystemFailure(); return -1;
+    case TerminalVerdict::NotTerminal: *failure = notAPort; return -1;
     case TerminalVerdict::Terminal:
     case TerminalVerdict::Unknown: break;
   }
   OpenedFd fd(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.valid()) {
-    *code = LastSystemError();
+    *failure = LastSystemFailure();
     return -1;
   }
   // What was opened must be the device looked at (the path may have been replaced
@@ -78,7 +94,7 @@ int OpenExclusive(const char* name, uint32_t* code) {
   termios settings{};
   if (::fstat(fd.get(), &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != device ||
       ::tcgetattr(fd.get(), &settings) != 0) {
-    *code = notAPort;
+    *failure = notAPort;
     return -1;
   }
   // Two locks, because neither is enough alone: TIOCEXCL makes the kernel refuse further
@@ -86,20 +102,18 @@ int OpenExclusive(const char* name, uint32_t* code) {
   // against root too, for our own second port object and every program that locks serial
   // devices the same way.
   if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-    *code = LastSystemError();
+    *failure = LastSystemFailure();
     return -1;
   }
   if (::ioctl(fd.get(), TIOCEXCL) != 0 && !NotSupported(errno)) {
-    *code = LastSystemError();
+    *failure = LastSystemFailure();
     return -1;
   }
-  ForgetExtras(fd.get());  // a number reused from a descriptor closed behind our back
   return fd.Keep();
 }
 
 void CloseDevice(int fd) {
   if (fd < 0) return;
-  ForgetExtras(fd);
   // The exclusive flag belongs to the terminal, not to our descriptor: drop it so that the
   // next open (ours or another program's) is not refused while the terminal lives on.
   ::ioctl(fd, TIOCNXCL);
@@ -145,7 +159,7 @@ Readiness WaitReady(int fd, short events, int wakeFd, int cancelFd, const Deadli
       return result;
     }
     if (errno != EINTR) {
-      result.code = LastSystemError();
+      result.failure = LastSystemFailure();
       return result;
     }
   }
@@ -161,39 +175,39 @@ constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
 
 // One non-blocking read or write step. Returns the bytes moved (>= 0), or -1 when the
 // device has nothing (read) or no room (write) right now; other failures end the transfer
-// with *code set. A read of 0 bytes from a terminal in raw mode means it hung up.
+// with *failure set. A read of 0 bytes from a terminal in raw mode means it hung up.
 template <typename Call>
-long Step(Call call, bool reading, uint32_t* code) {
+long Step(Call call, bool reading, PortFailure* failure) {
   for (;;) {
     const ssize_t n = call();
     if (n > 0) return n;
     if (n == 0) {
-      if (reading) *code = SystemErrorCode(EIO);
+      if (reading) *failure = SystemFailure(EIO);
       return 0;
     }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-    *code = LastSystemError();
+    *failure = LastSystemFailure();
     return 0;
   }
 }
 
-// Waits until the device can go on; false (with t->code set) when the transfer must end.
+// Waits until the device can go on; false (with t->failure set) when the transfer must end.
 bool AwaitDevice(int fd, short events, int cancelFd, const Deadline& deadline, Transfer* t) {
   const Readiness ready = WaitReady(fd, events, -1, cancelFd, deadline);
-  if (ready.code != 0) t->code = ready.code;
-  else if (ready.cancel) t->code = ERROR_INVALID_HANDLE;
-  else if (ready.timedOut) t->code = ERROR_TIMEOUT;
-  else if ((ready.device & kGone) && !(ready.device & events)) t->code = SystemErrorCode(EIO);
-  return t->code == 0;
+  if (ready.failure.Failed()) t->failure = ready.failure;
+  else if (ready.cancel) t->failure = {PortError::NotOpen};
+  else if (ready.timedOut) t->failure = {PortError::TimedOut};
+  else if ((ready.device & kGone) && !(ready.device & events)) t->failure = SystemFailure(EIO);
+  return !t->failure.Failed();
 }
 
 template <typename Call>
 Transfer Pump(int fd, uint32_t size, short events, int cancelFd, const Deadline& deadline, Call call) {
   Transfer t;
   while (t.count < size) {
-    const long n = Step([&] { return call(t.count); }, events == POLLIN, &t.code);
-    if (t.code != 0) break;
+    const long n = Step([&] { return call(t.count); }, events == POLLIN, &t.failure);
+    if (t.failure.Failed()) break;
     if (n > 0) {
       t.count += static_cast<uint32_t>(n);
       continue;
@@ -209,7 +223,7 @@ Transfer Pump(int fd, uint32_t size, short events, int cancelFd, const Deadline&
 Transfer ReadAvailable(int fd, void* buffer, uint32_t size) {
   Transfer t;
   if (size == 0) return t;
-  const long n = Step([&] { return ::read(fd, buffer, size); }, true, &t.code);
+  const long n = Step([&] { return ::read(fd, buffer, size); }, true, &t.failure);
   if (n > 0) t.count = static_cast<uint32_t>(n);
   return t;
 }

@@ -1,31 +1,29 @@
 #pragma once
 // The few operating-system calls the serial classes make on a device, each over a plain file
-// descriptor. Every failure is turned into a result code by SystemErrorCode, right where
-// errno was left.
+// descriptor. Every failure is turned into a PortFailure by SystemFailure, right where errno
+// was left; SystemFailure is the driver's only translation of errno.
 #include <poll.h>
 
 #include <cstdint>
 
 #include "serial/deadline.h"
 #include "serial/line_errors.h"
+#include "serial/port_error.h"
 
 namespace posix {
 
-// errno -> result code. The driver's own codes (comm_types.h) must never be mistaken for a
-// system failure, so the two errno values that share their numbers are carried as a close
-// relative: EPERM (1, the driver's "invalid function") as EACCES, ENXIO (6, the driver's
-// "port not open") as ENODEV. 0 (no reason left) becomes EIO so that a failure never reads
-// as success.
-uint32_t SystemErrorCode(int err);
-// SystemErrorCode of the current errno; call it right after the failing call.
-uint32_t LastSystemError();
+// errno -> failure. 0 (no reason left) counts as EIO, so that a failure never reads as
+// success.
+PortFailure SystemFailure(int err);
+// SystemFailure of the current errno; call it right after the failing call.
+PortFailure LastSystemFailure();
 
 // Opens a serial device for exclusive use: non-blocking, no controlling terminal, closed on
-// exec. Returns the descriptor, or -1 with *code set; nothing stays open on failure. A path
-// that is no terminal device fails as a missing one would (ENOENT), before anything is read
-// from or written to it.
-int OpenExclusive(const char* name, uint32_t* code);
-// Gives up exclusive use and closes the descriptor (and forgets what was kept for it).
+// exec. Returns the descriptor, or -1 with *failure set; nothing stays open on failure. A
+// path that is no terminal device is refused before anything is read from or written to it
+// (NotATerminal, returned with the code of a missing device, ENOENT).
+int OpenExclusive(const char* name, PortFailure* failure);
+// Gives up exclusive use and closes the descriptor.
 void CloseDevice(int fd);
 
 // True for a pseudo-terminal: it has no wire, and the kernel keeps it at 8 data bits
@@ -43,7 +41,7 @@ bool ReadLineCounters(int fd, LineCounters* counters);
 
 // What a wait on a device (and up to two wake-up descriptors) ended with.
 struct Readiness {
-  uint32_t code = 0;     // non-zero: poll itself failed
+  PortFailure failure;   // poll itself failed
   short device = 0;      // revents of the device
   bool wake = false;     // wakeFd became readable
   bool cancel = false;   // cancelFd became readable
@@ -53,10 +51,10 @@ struct Readiness {
 // until the deadline; capMs >= 0 shortens a single wait further. Restarts after EINTR.
 Readiness WaitReady(int fd, short events, int wakeFd, int cancelFd, const Deadline& deadline, int capMs = -1);
 
-// Outcome of a transfer: code 0, ERROR_TIMEOUT, ERROR_INVALID_HANDLE (cancelled by a close)
-// or a system error; count is what moved in any case.
+// Outcome of a transfer: no failure, TimedOut, NotOpen (cancelled by a close) or a system
+// failure; count is what moved in any case.
 struct Transfer {
-  uint32_t code = 0;
+  PortFailure failure;
   uint32_t count = 0;
 };
 // Takes what is queued now, up to size bytes, without waiting (possibly nothing).

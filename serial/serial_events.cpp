@@ -3,9 +3,12 @@
 #include "serial/serial_port.h"
 #include "serial/serial_port_impl.h"
 
+using win::INFINITE_TIMEOUT;
+using win::OVERLAPPED;
+
 uint32_t SerialPort::SetEventMask(uint32_t mask) {
-  LastError = 0;
-  if (!IsOpen()) return Fail(ERROR_INVALID_HANDLE);
+  Succeed();
+  if (!IsOpen()) return Fail({PortError::NotOpen});
   // The mask is the driver's own (a terminal has none); what the platform does on a mask
   // change is to complete a pending event wait with no events, so that the waiter picks up
   // the new mask, or notices that it is being stopped.
@@ -15,26 +18,26 @@ uint32_t SerialPort::SetEventMask(uint32_t mask) {
 }
 
 uint32_t SerialPort::GetEventMask() {
-  LastError = 0;
+  Succeed();
   if (!IsOpen()) {
-    LastError = ERROR_INVALID_HANDLE;
+    Fail({PortError::NotOpen});
     return 0;
   }
   return EventMask;
 }
 
 uint32_t SerialPort::WaitEvent(OVERLAPPED* record, uint32_t timeoutMs) {
-  LastError = 0;
+  Succeed();
   Impl::DeviceUse use = impl_->Use(Handle);
-  if (use.fd == kNoDevice) return Fail(ERROR_INVALID_HANDLE);
-  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return Fail(ERROR_INVALID_FUNCTION);
+  if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
+  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return Fail({PortError::WrongMode});
   // With the caller's own record the wait completes before the call returns (see Transfer).
   const Deadline deadline(record != nullptr ? INFINITE_TIMEOUT : timeoutMs);
   uint32_t events = 0;
-  const uint32_t code = impl_->AwaitEvents(use.fd, EventMask, deadline, &events);
-  if (code == 0) PendingEvents.fetch_or(events);
-  CompleteRecord(record, code, 0);
-  return Fail(code);
+  const PortFailure failure = impl_->AwaitEvents(use.fd, EventMask, deadline, &events);
+  if (!failure.Failed()) PendingEvents.fetch_or(events);
+  CompleteRecord(record, failure, 0);
+  return Fail(failure);
 }
 
 uint16_t SerialPort::TakeEvents() {
@@ -42,9 +45,9 @@ uint16_t SerialPort::TakeEvents() {
   return static_cast<uint16_t>(pending & EventMask.load() & 0xFFFFu);
 }
 
-uint32_t SerialPort::ClearCommError(uint32_t* errors) {
+PortFailure SerialPort::ClearCommError(uint32_t* errors) {
   *errors = 0;
   Impl::DeviceUse use = impl_->Use(Handle);
-  if (use.fd == kNoDevice) return ERROR_INVALID_HANDLE;
+  if (use.fd == kNoDevice) return {PortError::NotOpen};
   return impl_->TakeLineErrors(use.fd, errors);
 }

@@ -1,15 +1,28 @@
-// SerialPort: construction, open and close.
+// SerialPort: construction, open and close, and the result of an operation.
 #include "serial/serial_port.h"
 
 #include "serial/comm_state_translation.h"
 #include "serial/posix_device.h"
 #include "serial/serial_port_impl.h"
 
+using win::EV_BREAK;
+using win::EV_ERR;
+using win::EV_RXCHAR;
+
 namespace {
 
 constexpr uint32_t kOpenEventMask = EV_RXCHAR | EV_BREAK | EV_ERR;
 
+thread_local PortFailure lastFailure;
+
 }  // namespace
+
+PortFailure SerialPort::LastFailure() { return lastFailure; }
+
+uint32_t SerialPort::Fail(PortFailure failure) {
+  lastFailure = failure;
+  return LastError = ResultCode(failure);
+}
 
 SerialPort::SerialPort() : impl_(std::make_unique<Impl>()) {}
 
@@ -18,18 +31,18 @@ SerialPort::~SerialPort() {
 }
 
 uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue, bool overlapped) {
-  LastError = 0;
-  if (IsOpen()) return Fail(ERROR_ALREADY_INITIALIZED);
-  if (const uint32_t code = impl_->PrepareWakeups()) return Fail(code);
-  uint32_t code = 0;
-  const int fd = posix::OpenExclusive(name, &code);
-  if (fd < 0) return Fail(code);
+  Succeed();
+  if (IsOpen()) return Fail({PortError::AlreadyOpen});
+  if (const PortFailure failure = impl_->PrepareWakeups(); failure.Failed()) return Fail(failure);
+  PortFailure failure;
+  const int fd = posix::OpenExclusive(name, &failure);
+  if (fd < 0) return Fail(failure);
   if (overlapped) {
     auto event = std::make_unique<ManualResetEvent>();
     if (!event->valid()) {
-      code = posix::LastSystemError();
+      failure = posix::LastSystemFailure();
       posix::CloseDevice(fd);
-      return Fail(code);
+      return Fail(failure);
     }
     IoEvent = std::move(event);
   }
@@ -40,15 +53,18 @@ uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue,
   static_cast<void>(outQueue);
   SetEventMask(kOpenEventMask);
   impl_->DiscardWake();  // no wait can be pending on a port that was closed until now
-  const uint32_t result = SetReadTimeouts(0);
+  SetReadTimeouts(0);
+  const PortFailure result = LastFailure();
   // The default configuration; like the platform's own, its failure is not reported.
-  const DCB defaults = posix::DefaultControlBlock();
-  SetCommState(fd, &defaults);
+  if (Impl::DeviceUse use = impl_->Use(Handle); use.fd != kNoDevice) {
+    const auto hold = impl_->HoldControlBlock();
+    impl_->WriteControlBlock(use.fd, posix::DefaultControlBlock());
+  }
   return Fail(result);
 }
 
 uint32_t SerialPort::Close() {
-  LastError = 0;
+  Succeed();
   if (!IsOpen()) return 0;
   impl_->Uninstall(Handle, IoEvent);
   return 0;

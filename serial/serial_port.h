@@ -2,7 +2,9 @@
 // The serial port class family: SerialPort (device, settings, transfers), MonitoredSerialPort
 // (adds a thread that waits for comm events) and WindowSerialPort (posts each event set to a
 // MessageTarget). Every operation returns a result code (0 = success, see comm_types.h) and
-// leaves it in LastError; nothing here throws or shows anything.
+// leaves it in LastError, and why it failed in LastFailure; nothing here throws or shows
+// anything. The device itself never leaves the port: whatever is done to it is done by a
+// method that holds it against a close on another thread.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -12,6 +14,7 @@
 
 #include "serial/comm_types.h"
 #include "serial/manual_reset_event.h"
+#include "serial/port_error.h"
 
 class SerialPort {
  public:
@@ -26,7 +29,7 @@ class SerialPort {
   virtual uint32_t SetLineSettings(uint32_t baudRate, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
   virtual uint32_t SetEventChar(uint8_t eventChar, bool watch);
   virtual uint32_t SetEventMask(uint32_t mask);
-  virtual uint32_t WaitEvent(OVERLAPPED* record, uint32_t timeoutMs);
+  virtual uint32_t WaitEvent(win::OVERLAPPED* record, uint32_t timeoutMs);
   virtual uint32_t SetFlowControl(uint8_t mode);     // 0 none, 1 hardware, 2 XON/XOFF
   virtual uint32_t SetReadTimeouts(uint8_t mode);    // 0 return at once, 1 wait for the full count
   virtual int32_t GetBaudRate();
@@ -41,10 +44,19 @@ class SerialPort {
   // transfer also completes before the call returns (the time-out is not used): the record
   // then holds the result and the count, its event is signalled and the call returns 0.
   // A Close from another thread ends a blocked transfer with 6.
-  virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t* written, OVERLAPPED* record,
+  virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t* written, win::OVERLAPPED* record,
                          uint32_t timeoutMs);
-  virtual uint32_t WriteText(const char* text, uint32_t* written, OVERLAPPED* record, uint32_t timeoutMs);
-  virtual uint32_t Read(void* buffer, uint32_t size, uint32_t* read, OVERLAPPED* record, uint32_t timeoutMs);
+  virtual uint32_t WriteText(const char* text, uint32_t* written, win::OVERLAPPED* record, uint32_t timeoutMs);
+  virtual uint32_t Read(void* buffer, uint32_t size, uint32_t* read, win::OVERLAPPED* record, uint32_t timeoutMs);
+
+  // The device's whole control block: line, flow control, control lines, characters.
+  uint32_t GetControlBlock(win::DCB* dcb);
+  // Writes a whole control block at once, so that nothing flickers on the way (DTR and RTS
+  // are switched this way). A block the line cannot take is refused (EINVAL) and the device
+  // stays as it was.
+  uint32_t SetControlBlock(const win::DCB& dcb);
+  // Drops the bytes the device has received that nobody has read yet.
+  uint32_t DiscardInput();
   // Waits until the device can take at least one more byte to write: 0 when it can, 1460
   // when the time-out passed first (0 only looks, without waiting), 6 on a closed port or
   // when a Close from another thread ends the wait, a system error when the device is gone.
@@ -54,33 +66,35 @@ class SerialPort {
   uint16_t TakeEvents();
 
   bool IsOpen() const { return Handle.load() != kNoDevice; }
+  // Why the most recent port operation on the calling thread failed (error None after a
+  // success). Kept per thread, as errno is: the monitor's own waits on the same port do not
+  // overwrite what the owner's call left.
+  static PortFailure LastFailure();
 
   std::atomic<uint32_t> LastError{0};
-  // The open device; kNoDevice while closed. Owners read it for GetCommState/SetCommState.
-  std::atomic<DeviceHandle> Handle{kNoDevice};
 
  protected:
+  // The open device; kNoDevice while closed. Looked at directly only to tell whether the port
+  // is open; the descriptor itself is used only under the device lock (Impl::Use).
+  std::atomic<DeviceHandle> Handle{kNoDevice};
   std::atomic<uint32_t> PendingEvents{0};
   std::atomic<uint32_t> EventMask{0};
   std::unique_ptr<ManualResetEvent> IoEvent;
 
-  // Leaves the code in LastError and returns it.
-  uint32_t Fail(uint32_t code) {
-    LastError = code;
-    return code;
-  }
+  // Leaves the failure in LastFailure and its code in LastError, and returns the code.
+  uint32_t Fail(PortFailure failure);
+  uint32_t Succeed() { return Fail({}); }
 
  private:
   struct Impl;
-  // Reads the device's control block, lets `edit` change it (a non-zero result refuses the
-  // change and is returned) and writes it back.
+  // Reads the device's control block, lets `edit` change it (a failure refuses the change
+  // and is returned) and writes it back, with no other reader or writer of the block between.
   template <typename Edit>
   uint32_t EditControlBlock(Edit edit);
-  uint32_t ReadControlBlock(DCB* dcb);
-  uint32_t Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, OVERLAPPED* record,
+  uint32_t Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, win::OVERLAPPED* record,
                     uint32_t timeoutMs);
   // The line errors since the last call, as CE_ bits (0 where the device keeps no counts).
-  uint32_t ClearCommError(uint32_t* errors);
+  PortFailure ClearCommError(uint32_t* errors);
 
   std::unique_ptr<Impl> impl_;
   friend class MonitoredSerialPort;

@@ -2,7 +2,12 @@
 
 #include <poll.h>
 
+#include "serial/posix_comm_state.h"
 #include "serial/posix_device.h"
+
+using win::EV_BREAK;
+using win::EV_ERR;
+using win::EV_RXCHAR;
 
 namespace {
 
@@ -12,14 +17,14 @@ constexpr int kLineErrorPollMs = 100;
 
 }  // namespace
 
-uint32_t SerialPort::Impl::PrepareWakeups() {
+PortFailure SerialPort::Impl::PrepareWakeups() {
   for (auto* event : {&cancel_, &wake_}) {
     if (*event) continue;
     auto created = std::make_unique<ManualResetEvent>();
-    if (!created->valid()) return posix::LastSystemError();
+    if (!created->valid()) return posix::LastSystemFailure();
     *event = std::move(created);
   }
-  return 0;
+  return {};
 }
 
 SerialPort::Impl::DeviceUse SerialPort::Impl::Use(const std::atomic<DeviceHandle>& handle) {
@@ -37,6 +42,10 @@ void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, int fd) {
   wake_->Reset();
   maskChanged_ = false;
   receiverArmed_ = true;
+  {
+    std::lock_guard block(controlBlockLock_);
+    written_.reset();
+  }
   {
     std::lock_guard counters(countersLock_);
     countersKept_ = posix::ReadLineCounters(fd, &eventBase_);
@@ -70,8 +79,8 @@ void SerialPort::Impl::Rearm() {
   if (!receiverArmed_.exchange(true)) wake_->Set();
 }
 
-uint32_t SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline,
-                                       uint32_t* events) {
+PortFailure SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline,
+                                          uint32_t* events) {
   *events = 0;
   for (;;) {
     const uint32_t watched = mask.load();
@@ -79,9 +88,9 @@ uint32_t SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask
     const bool line = countersKept_ && (watched & (EV_BREAK | EV_ERR));
     const posix::Readiness ready = posix::WaitReady(fd, input ? POLLIN : 0, wake_->fd(), cancel_->fd(), deadline,
                                                     line && !input ? kLineErrorPollMs : -1);
-    if (ready.code != 0) return ready.code;
-    if (ready.cancel) return ERROR_INVALID_HANDLE;
-    if (ready.device & (POLLHUP | POLLERR | POLLNVAL)) return posix::SystemErrorCode(EIO);
+    if (ready.failure.Failed()) return ready.failure;
+    if (ready.cancel) return {PortError::NotOpen};
+    if (ready.device & (POLLHUP | POLLERR | POLLNVAL)) return posix::SystemFailure(EIO);
     uint32_t found = line ? TakeLineEvents(fd, watched) : 0;
     if (input && (ready.device & POLLIN)) {
       receiverArmed_ = false;
@@ -89,13 +98,13 @@ uint32_t SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask
     }
     if (found != 0) {
       *events = found;
-      return 0;
+      return {};
     }
     if (ready.wake) {
       wake_->Reset();
-      if (maskChanged_.exchange(false)) return 0;  // a re-arm alone just widens the next wait
+      if (maskChanged_.exchange(false)) return {};  // a re-arm alone just widens the next wait
     }
-    if (ready.timedOut && deadline.Expired()) return ERROR_TIMEOUT;
+    if (ready.timedOut && deadline.Expired()) return {PortError::TimedOut};
   }
 }
 
@@ -108,15 +117,26 @@ uint32_t SerialPort::Impl::TakeLineEvents(int fd, uint32_t mask) {
   return events;
 }
 
-uint32_t SerialPort::Impl::TakeLineErrors(int fd, uint32_t* errors) {
+PortFailure SerialPort::Impl::TakeLineErrors(int fd, uint32_t* errors) {
   *errors = 0;
   std::lock_guard guard(countersLock_);
-  if (!countersKept_) return 0;
+  if (!countersKept_) return {};
   LineCounters now;
-  if (!posix::ReadLineCounters(fd, &now)) return posix::LastSystemError();
+  if (!posix::ReadLineCounters(fd, &now)) return posix::LastSystemFailure();
   *errors = LineErrorBits(errorBase_, now);
   errorBase_ = now;
-  return 0;
+  return {};
+}
+
+PortFailure SerialPort::Impl::ReadControlBlock(int fd, win::DCB* dcb) const {
+  if (!posix::ReadCommState(fd, written_ ? &*written_ : nullptr, dcb)) return posix::LastSystemFailure();
+  return {};
+}
+
+PortFailure SerialPort::Impl::WriteControlBlock(int fd, const win::DCB& dcb) {
+  if (!posix::WriteCommState(fd, dcb)) return posix::LastSystemFailure();
+  written_ = dcb;
+  return {};
 }
 
 CommTimeouts SerialPort::Impl::Timeouts() {

@@ -1,9 +1,11 @@
 #pragma once
 // Private state of SerialPort: what guards the device against a close while it is in use,
-// the wake-ups of blocked transfers and of the event wait, read time-outs and line counters.
+// the wake-ups of blocked transfers and of the event wait, the control block last written,
+// read time-outs and line counters.
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 
 #include "serial/deadline.h"
@@ -27,11 +29,11 @@ struct CommTimeouts {
 
 // Fills in the caller's record of a transfer or wait that completed before the call
 // returned, and signals its event on success.
-inline void CompleteRecord(OVERLAPPED* record, uint32_t code, uint32_t count) {
+inline void CompleteRecord(win::OVERLAPPED* record, const PortFailure& failure, uint32_t count) {
   if (record == nullptr) return;
-  record->Internal = code;
+  record->Internal = ResultCode(failure);
   record->InternalHigh = count;
-  if (code == 0 && record->hEvent != nullptr) record->hEvent->Set();
+  if (!failure.Failed() && record->hEvent != nullptr) record->hEvent->Set();
 }
 
 struct SerialPort::Impl {
@@ -44,9 +46,10 @@ struct SerialPort::Impl {
   };
 
   // Creates the wake-up descriptors on first use (a fresh object makes no system call).
-  uint32_t PrepareWakeups();
+  PortFailure PrepareWakeups();
   DeviceUse Use(const std::atomic<DeviceHandle>& handle);
-  // Installs a freshly opened descriptor: nothing pending, receiver armed, counters zeroed.
+  // Installs a freshly opened descriptor: nothing pending, receiver armed, counters zeroed,
+  // no control block written yet.
   void Install(std::atomic<DeviceHandle>& handle, int fd);
   // Wakes blocked transfers and waits, then closes the descriptor once nobody uses it.
   void Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent);
@@ -59,8 +62,14 @@ struct SerialPort::Impl {
   // Called after the owner read from the device: new bytes are to be reported again.
   void Rearm();
   // Waits for an event set within the mask (0 and an empty set after RequestWake).
-  uint32_t AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline, uint32_t* events);
-  uint32_t TakeLineErrors(int fd, uint32_t* errors);
+  PortFailure AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline, uint32_t* events);
+  PortFailure TakeLineErrors(int fd, uint32_t* errors);
+
+  // Serialises reads and writes of the control block, so that a read-modify-write is whole.
+  std::unique_lock<std::mutex> HoldControlBlock() { return std::unique_lock(controlBlockLock_); }
+  // The two below need HoldControlBlock held (and the device in use).
+  PortFailure ReadControlBlock(int fd, win::DCB* dcb) const;
+  PortFailure WriteControlBlock(int fd, const win::DCB& dcb);
 
   int CancelFd() const { return cancel_->fd(); }
   CommTimeouts Timeouts();
@@ -77,6 +86,12 @@ struct SerialPort::Impl {
   // Clear once new bytes were reported and until the owner reads: bytes that sit unread
   // are reported once, not on every pass of the monitor.
   std::atomic<bool> receiverArmed_{true};
+
+  std::mutex controlBlockLock_;
+  // The last block written since the device was opened. termios has no place for several of
+  // its fields (DTR handshake, DSR flow, the event, error and end-of-file characters, ...);
+  // kept here, they read back as they were written.
+  std::optional<win::DCB> written_;
 
   std::mutex timeoutsLock_;
   CommTimeouts timeouts_;

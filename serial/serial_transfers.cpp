@@ -1,4 +1,4 @@
-// SerialPort: Read, Write, WriteText and the wait for room to write.
+// SerialPort: Read, Write, WriteText, the wait for room to write and dropping unread input.
 //
 // The descriptor is non-blocking and every transfer is a loop of read()/write() and poll(),
 // bounded by the caller's time-out and woken by a close. Each call waits on its own poll, so
@@ -10,9 +10,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "serial/posix_comm_state.h"
 #include "serial/posix_device.h"
 #include "serial/serial_port.h"
 #include "serial/serial_port_impl.h"
+
+using win::INFINITE_TIMEOUT;
+using win::OVERLAPPED;
 
 uint32_t SerialPort::Write(const void* buffer, uint32_t count, uint32_t* written, OVERLAPPED* record,
                            uint32_t timeoutMs) {
@@ -29,26 +33,26 @@ uint32_t SerialPort::Read(void* buffer, uint32_t size, uint32_t* read, OVERLAPPE
 }
 
 uint32_t SerialPort::WaitWriteRoom(uint32_t timeoutMs) {
-  LastError = 0;
+  Succeed();
   Impl::DeviceUse use = impl_->Use(Handle);
-  if (use.fd == kNoDevice) return Fail(ERROR_INVALID_HANDLE);
+  if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
   const posix::Readiness ready = posix::WaitReady(use.fd, POLLOUT, -1, impl_->CancelFd(), Deadline(timeoutMs));
-  if (ready.code != 0) return Fail(ready.code);
-  if (ready.cancel) return Fail(ERROR_INVALID_HANDLE);
-  if (ready.timedOut) return Fail(ERROR_TIMEOUT);
-  if (!(ready.device & POLLOUT)) return Fail(posix::SystemErrorCode(EIO));  // hung up or failed
+  if (ready.failure.Failed()) return Fail(ready.failure);
+  if (ready.cancel) return Fail({PortError::NotOpen});
+  if (ready.timedOut) return Fail({PortError::TimedOut});
+  if (!(ready.device & POLLOUT)) return Fail({PortError::Gone, EIO});  // hung up or failed
   return 0;
 }
 
 uint32_t SerialPort::Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, OVERLAPPED* record,
                               uint32_t timeoutMs) {
-  LastError = 0;
+  Succeed();
   uint32_t local = 0;
   uint32_t& moved = count != nullptr ? *count : local;
   moved = 0;
   Impl::DeviceUse use = impl_->Use(Handle);
-  if (use.fd == kNoDevice) return Fail(ERROR_INVALID_HANDLE);
-  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return Fail(ERROR_INVALID_FUNCTION);
+  if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
+  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return Fail({PortError::WrongMode});
   const Deadline deadline(record != nullptr ? INFINITE_TIMEOUT : timeoutMs);
   posix::Transfer done;
   if (!reading) {
@@ -62,7 +66,18 @@ uint32_t SerialPort::Transfer(bool reading, void* buffer, uint32_t size, uint32_
   // they have left the device's queue (or entered it) and would otherwise be lost unseen.
   moved = done.count;
   // The owner has looked at the queue: bytes that come from now on are news again.
-  if (reading && (done.code == 0 || done.code == ERROR_TIMEOUT)) impl_->Rearm();
-  CompleteRecord(record, done.code, done.count);
-  return Fail(done.code);
+  if (reading && (!done.failure.Failed() || done.failure.error == PortError::TimedOut)) impl_->Rearm();
+  CompleteRecord(record, done.failure, done.count);
+  return Fail(done.failure);
+}
+
+uint32_t SerialPort::DiscardInput() {
+  Succeed();
+  Impl::DeviceUse use = impl_->Use(Handle);
+  if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
+  if (!posix::DiscardInput(use.fd)) return Fail(posix::LastSystemFailure());
+  // The queue is empty now: whatever comes next is news, even if what was dropped had
+  // already been reported and never read.
+  impl_->Rearm();
+  return 0;
 }

@@ -1,6 +1,8 @@
 // WindowSerialPort: posts each comm event set to a window as a message.
 #include "serial/serial_port.h"
 
+using win::CE_IOE;
+
 namespace {
 
 // WM_USER + 999: the message number used when the owner names none.
@@ -39,10 +41,10 @@ uint32_t WindowSerialPort::OpenForWindow(const char* name, MessageTarget* window
   NotifyWindow = window;
   NotifyMessage = message != 0 ? message : kDefaultNotifyMessage;
   NotifyParam = param;
-  const uint32_t started = StartMonitor();
-  if (started != 0) {
+  if (StartMonitor() != 0) {
+    const PortFailure failure = LastFailure();
     Close();
-    return Fail(started);
+    return Fail(failure);
   }
-  return Fail(0);
+  return Succeed();
 }

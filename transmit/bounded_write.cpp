@@ -5,6 +5,12 @@
 #include "serial/comm_types.h"
 #include "serial/serial_port.h"
 
+using win::ERROR_TIMEOUT;
+using win::INFINITE_TIMEOUT;
+using win::NOPARITY;
+using win::ONE5STOPBITS;
+using win::TWOSTOPBITS;
+
 namespace {
 
 constexpr uint32_t kSlowestRate = 110;

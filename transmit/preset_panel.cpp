@@ -144,7 +144,7 @@ static void SendPresetIn(TVornicSPComm& w, SendSession& session, const QString& 
     session.Count(SendText(session.Writer(), gbk, hex, end));
     session.ShowCount(true);
   }
-  w.TerminalPort->SetEventMask(EV_RXCHAR);
+  w.TerminalPort->SetEventMask(win::EV_RXCHAR);
 }
 
 void TVornicSPComm::SendPreset(const QString& text, bool hex) {

@@ -134,7 +134,7 @@ static void SendTransmitField(TVornicSPComm& w, SendTrigger trigger) {
     session.Count(SendText(session.Writer(), gbk, false, end));
     session.ShowCount(true);
   }
-  w.TerminalPort->SetEventMask(EV_RXCHAR);
+  w.TerminalPort->SetEventMask(win::EV_RXCHAR);
 }
 
 void TVornicSPComm::B_TransmitClick() { SendTransmitField(*this, SendTrigger::User); }

@@ -8,6 +8,31 @@
 #include "serial/line_errors.h"
 #include "serial/posix_device.h"
 
+using win::CE_BREAK;
+using win::CE_FRAME;
+using win::CE_OVERRUN;
+using win::CE_RXOVER;
+using win::CE_RXPARITY;
+using win::DCB;
+using win::ERROR_ALREADY_INITIALIZED;
+using win::ERROR_INVALID_FUNCTION;
+using win::ERROR_INVALID_HANDLE;
+using win::ERROR_SUCCESS;
+using win::ERROR_TIMEOUT;
+using win::EVENPARITY;
+using win::EV_BREAK;
+using win::EV_ERR;
+using win::E_INVALIDARG;
+using win::MARKPARITY;
+using win::NOPARITY;
+using win::ODDPARITY;
+using win::ONE5STOPBITS;
+using win::ONESTOPBIT;
+using win::RTS_CONTROL_ENABLE;
+using win::RTS_CONTROL_HANDSHAKE;
+using win::SPACEPARITY;
+using win::TWOSTOPBITS;
+
 namespace {
 
 DCB Line(uint32_t baud, uint8_t bits, uint8_t parity, uint8_t stop) {
@@ -208,14 +233,17 @@ TEST(LineErrors, EachRisenCounterGivesItsBits) {
   EXPECT_EQ(LineErrorBits(high, LineCounters{}), CE_FRAME);
 }
 
-TEST(SystemErrorCodes, NeverCollideWithTheDriversOwnCodes) {
-  EXPECT_EQ(posix::SystemErrorCode(EPERM), uint32_t(EACCES));
-  EXPECT_EQ(posix::SystemErrorCode(ENXIO), uint32_t(ENODEV));
-  EXPECT_EQ(posix::SystemErrorCode(0), uint32_t(EIO));
-  EXPECT_EQ(posix::SystemErrorCode(EBUSY), uint32_t(EBUSY));
-  EXPECT_EQ(posix::SystemErrorCode(ENOENT), uint32_t(ENOENT));
+TEST(SystemFailures, NeverReadAsSuccessNorCollideWithTheDriversOwnCodes) {
+  EXPECT_EQ(ResultCode(posix::SystemFailure(EPERM)), uint32_t(EACCES));
+  EXPECT_EQ(posix::SystemFailure(EPERM).osError, EPERM) << "the system's own number stays at hand";
+  EXPECT_EQ(ResultCode(posix::SystemFailure(ENXIO)), uint32_t(ENODEV));
+  EXPECT_EQ(ResultCode(posix::SystemFailure(0)), uint32_t(EIO));
+  EXPECT_EQ(ResultCode(posix::SystemFailure(EBUSY)), uint32_t(EBUSY));
+  EXPECT_EQ(ResultCode(posix::SystemFailure(ENOENT)), uint32_t(ENOENT));
   for (int err = 0; err < 200; ++err) {  // every errno value Linux has
-    const uint32_t code = posix::SystemErrorCode(err);
+    const PortFailure failure = posix::SystemFailure(err);
+    EXPECT_TRUE(failure.Failed()) << err;
+    const uint32_t code = ResultCode(failure);
     for (uint32_t own : {ERROR_SUCCESS, ERROR_INVALID_FUNCTION, ERROR_INVALID_HANDLE, ERROR_ALREADY_INITIALIZED,
                          ERROR_TIMEOUT, E_INVALIDARG}) {
       EXPECT_NE(code, own) << err;

@@ -11,6 +11,8 @@
 #include "support/process_resources.h"
 #include "support/pty_pair.h"
 
+using win::CE_IOE;
+
 namespace {
 
 constexpr uint32_t kPortEvent = 1025;

@@ -54,9 +54,10 @@ class MessageQueue : public MessageTarget {
   std::vector<PostedMessage> messages_;
 };
 
-// A plain port with its events in view.
+// A plain port with its device and events in view.
 class InspectedSerialPort : public SerialPort {
  public:
+  using SerialPort::Handle;
   using SerialPort::IoEvent;
 };
 
@@ -70,12 +71,12 @@ bool ReceiveOnMessages(SerialPort& port, MessageQueue& window, size_t total, Sin
     if (!window.WaitForCount(seen + 1)) return false;
     const std::vector<PostedMessage> messages = window.Messages();
     bool news = false;
-    for (; seen < messages.size(); ++seen) news |= (messages[seen].wParam & EV_RXCHAR) != 0;
+    for (; seen < messages.size(); ++seen) news |= (messages[seen].wParam & win::EV_RXCHAR) != 0;
     if (!news) continue;
     uint8_t buffer[256];
     uint32_t count = 0;
     do {
-      if (port.Read(buffer, sizeof buffer, &count, nullptr, INFINITE_TIMEOUT) != 0) return false;
+      if (port.Read(buffer, sizeof buffer, &count, nullptr, win::INFINITE_TIMEOUT) != 0) return false;
       sink(buffer, count);
       received += count;
     } while (count > 0);
@@ -90,9 +91,10 @@ class ObservedPort : public WindowSerialPort {
   using MonitoredSerialPort::MonitorEvent;
   using MonitoredSerialPort::MonitorThread;
   using MonitoredSerialPort::StopRequested;
+  using SerialPort::Handle;
   using SerialPort::IoEvent;
 
-  uint32_t WaitEvent(OVERLAPPED* record, uint32_t timeoutMs) override {
+  uint32_t WaitEvent(win::OVERLAPPED* record, uint32_t timeoutMs) override {
     const uint32_t code = WindowSerialPort::WaitEvent(record, timeoutMs);
     {
       std::lock_guard guard(lock_);

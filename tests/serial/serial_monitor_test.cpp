@@ -11,6 +11,12 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 
+using win::CE_IOE;
+using win::ERROR_TIMEOUT;
+using win::EV_ERR;
+using win::EV_RXCHAR;
+using win::INFINITE_TIMEOUT;
+
 namespace {
 
 constexpr uint32_t kPortEvent = 1025;

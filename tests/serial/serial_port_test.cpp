@@ -5,13 +5,35 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "serial/port_test_doubles.h"
+#include "serial/posix_comm_state.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
+
+using win::DCB;
+using win::DTR_CONTROL_DISABLE;
+using win::DTR_CONTROL_ENABLE;
+using win::DTR_CONTROL_HANDSHAKE;
+using win::ERROR_ALREADY_INITIALIZED;
+using win::ERROR_INVALID_HANDLE;
+using win::EVENPARITY;
+using win::E_INVALIDARG;
+using win::INFINITE_TIMEOUT;
+using win::NOPARITY;
+using win::ODDPARITY;
+using win::ONE5STOPBITS;
+using win::ONESTOPBIT;
+using win::RTS_CONTROL_DISABLE;
+using win::RTS_CONTROL_ENABLE;
+using win::RTS_CONTROL_HANDSHAKE;
+using win::SPACEPARITY;
+using win::TWOSTOPBITS;
 
 namespace {
 
@@ -23,9 +45,9 @@ int OpenDescriptors() {
   return count;
 }
 
-DCB ControlBlockOf(const SerialPort& port) {
+DCB ControlBlockOf(SerialPort& port) {
   DCB dcb;
-  EXPECT_TRUE(GetCommState(port.Handle.load(), &dcb));
+  EXPECT_EQ(port.GetControlBlock(&dcb), 0u);
   return dcb;
 }
 
@@ -101,7 +123,40 @@ TEST(ClosedPort, EverySetterAndGetterSaysNotOpen) {
   count = 99;
   expectNotOpen(port.Read(buffer, sizeof buffer, &count, nullptr, INFINITE_TIMEOUT));
   EXPECT_EQ(count, 0u);
+  DCB dcb;
+  expectNotOpen(port.GetControlBlock(&dcb));
+  expectNotOpen(port.SetControlBlock(dcb));
+  expectNotOpen(port.DiscardInput());
+  EXPECT_EQ(port.LastFailure(), (PortFailure{PortError::NotOpen, 0}));
   EXPECT_EQ(port.Close(), 0u);
+}
+
+// The control block is read and written under the port's hold on its device: a close on
+// another thread waits for the call or makes it find the port closed, and the call never
+// reaches a descriptor that was closed under it (or that meanwhile stands for another file).
+TEST(ControlBlock, CallsRacingACloseSeeTheDeviceOrAClosedPort) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  SerialPort port;
+  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, true), 0u);
+  std::atomic<bool> done{false};
+  std::atomic<int> unexpected{0};
+  std::thread user([&] {
+    while (!done) {
+      DCB dcb;
+      uint32_t code = port.GetControlBlock(&dcb);
+      if (code == 0) code = port.SetControlBlock(dcb);
+      if (code == 0) code = port.DiscardInput();
+      if (code != 0 && code != ERROR_INVALID_HANDLE) ++unexpected;
+    }
+  });
+  for (int cycle = 0; cycle < 200; ++cycle) {
+    ASSERT_EQ(port.Close(), 0u);
+    ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, true), 0u);
+  }
+  done = true;
+  user.join();
+  EXPECT_EQ(unexpected, 0);
 }
 
 TEST(PortConstruction, StartsClosedAndEmpty) {
@@ -128,6 +183,17 @@ TEST_F(OpenPort, UnknownModesAreRefusedAndChangeNothing) {
   char buffer[8];
   EXPECT_EQ(port.Read(buffer, sizeof buffer, &count, nullptr, INFINITE_TIMEOUT), 0u);
   EXPECT_EQ(count, 0u);
+}
+
+// The failure is kept per thread: the monitor's own waits on the port, which succeed all the
+// time, must not wipe out why the owner's call failed.
+TEST_F(OpenPort, TheMonitorLeavesTheOwnersFailureAlone) {
+  ASSERT_EQ(port.SetFlowControl(3), E_INVALIDARG);
+  ASSERT_TRUE(pty.Send("x"));
+  ASSERT_TRUE(window.WaitForCount(1));  // the monitor's wait has ended, and succeeded
+  EXPECT_EQ(port.LastFailure().error, PortError::UnknownMode);
+  ASSERT_EQ(port.SetFlowControl(0), 0u);
+  EXPECT_FALSE(port.LastFailure().Failed());
 }
 
 TEST_F(OpenPort, EventMaskAfterOpenAndAfterWatchingTheEventCharacter) {
@@ -174,6 +240,7 @@ TEST(HeldDevice, AnotherProgramsLockIsRespected) {
   ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
   InspectedSerialPort port;
   EXPECT_EQ(port.Open(pty.path().c_str(), 0, 0, true), uint32_t(EWOULDBLOCK));
+  EXPECT_EQ(port.LastFailure().error, PortError::Busy);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.IoEvent, nullptr);
   close(other);
@@ -184,6 +251,7 @@ TEST(MissingDevice, FailsWithTheSystemsCodeAndStaysClosed) {
   ObservedPort port;
   MessageQueue window;
   EXPECT_EQ(port.OpenForWindow("/dev/no-such-serial-port", &window, 1025, 0, 0, 0), uint32_t(ENOENT));
+  EXPECT_EQ(port.LastFailure(), (PortFailure{PortError::NotFound, ENOENT}));
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.MonitorEvent, nullptr);
   EXPECT_EQ(port.NotifyWindow.load(), nullptr) << "notify fields are only set by a successful open";
@@ -210,6 +278,7 @@ TEST(NotATerminal, IsRefusedAsMissingAndLeftAlone) {
     MessageQueue window;
     EXPECT_EQ(port.OpenForWindow(path.c_str(), &window, 1025, 0, 20480, 20480), uint32_t(ENOENT));
     EXPECT_EQ(port.LastError, uint32_t(ENOENT));
+    EXPECT_EQ(port.LastFailure().error, PortError::NotATerminal) << "told apart from a missing port";
     EXPECT_FALSE(port.IsOpen());
   }
   EXPECT_EQ(OpenDescriptors(), descriptors);
@@ -305,7 +374,7 @@ TEST_F(OpenPort, ParityIsOnlyReportedWhileCheckingIsOn) {
   DCB dcb = ControlBlockOf(port);
   dcb.Parity = EVENPARITY;
   dcb.fParity = 0;
-  ASSERT_TRUE(SetCommState(port.Handle, &dcb)) << strerror(errno);
+  ASSERT_EQ(port.SetControlBlock(dcb), 0u);
   EXPECT_EQ(port.GetParity(), NOPARITY);
   EXPECT_EQ(ControlBlockOf(port).Parity, EVENPARITY);
   ASSERT_EQ(port.SetLineSettings(9600, 8, NOPARITY, ONESTOPBIT), 0u);
@@ -348,10 +417,10 @@ TEST_F(OpenPort, FlowControlModeIsReadFromTheHandshakeFields) {
   DCB dcb = ControlBlockOf(port);
   dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
-  ASSERT_TRUE(SetCommState(port.Handle, &dcb));
+  ASSERT_EQ(port.SetControlBlock(dcb), 0u);
   EXPECT_EQ(port.GetFlowControl(), 0);
   dcb.fOutX = dcb.fInX = 1;
-  ASSERT_TRUE(SetCommState(port.Handle, &dcb));
+  ASSERT_EQ(port.SetControlBlock(dcb), 0u);
   EXPECT_EQ(port.GetFlowControl(), 2);
 }
 
@@ -369,7 +438,7 @@ TEST_F(OpenPort, FieldsTermiosCannotHoldReadBackAsWritten) {
   dcb.EvtChar = '\r';
   dcb.XonChar = 0x01;
   dcb.XoffChar = 0x02;
-  ASSERT_TRUE(SetCommState(port.Handle, &dcb)) << "a device without modem lines still takes DTR/RTS";
+  ASSERT_EQ(port.SetControlBlock(dcb), 0u) << "a device without modem lines still takes DTR/RTS";
   EXPECT_TRUE(SameControlBlock(ControlBlockOf(port), dcb));
   EXPECT_EQ(port.GetEventChar(), '\r');
 }
@@ -379,12 +448,10 @@ TEST_F(OpenPort, RefusedControlBlockKeepsTheOldOne) {
   const DCB before = dcb;
   dcb.EvtChar = 'z';
   dcb.ByteSize = 9;
-  errno = 0;
-  EXPECT_FALSE(SetCommState(port.Handle, &dcb));
-  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(port.SetControlBlock(dcb), uint32_t(EINVAL));
+  EXPECT_EQ(port.LastFailure(), (PortFailure{PortError::InvalidSetting, EINVAL}));
   EXPECT_TRUE(SameControlBlock(ControlBlockOf(port), before));
-  EXPECT_FALSE(SetCommState(port.Handle, nullptr));
-  EXPECT_FALSE(GetCommState(port.Handle, nullptr));
+  EXPECT_EQ(port.GetControlBlock(nullptr), uint32_t(EINVAL));
 }
 
 TEST(ControlBlockOnForeignDescriptor, ReadsWhatTermiosHolds) {
@@ -398,7 +465,7 @@ TEST(ControlBlockOnForeignDescriptor, ReadsWhatTermiosHolds) {
   t.c_iflag |= IXON | IXOFF;
   ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0);
   DCB dcb;
-  ASSERT_TRUE(GetCommState(fd, &dcb));
+  ASSERT_TRUE(posix::ReadCommState(fd, nullptr, &dcb));
   EXPECT_EQ(dcb.BaudRate, 19200u);
   EXPECT_EQ(dcb.fOutX & dcb.fInX, 1);
   EXPECT_EQ(dcb.DCBlength, sizeof(DCB));

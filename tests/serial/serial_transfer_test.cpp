@@ -13,6 +13,13 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 
+using win::ERROR_INVALID_FUNCTION;
+using win::ERROR_INVALID_HANDLE;
+using win::ERROR_TIMEOUT;
+using win::EV_RXCHAR;
+using win::INFINITE_TIMEOUT;
+using win::OVERLAPPED;
+
 namespace {
 
 struct Outcome {
@@ -78,7 +85,7 @@ TEST_F(Transfers, DiscardingDropsOnlyWhatCameBefore) {
   ASSERT_TRUE(pty.Send("stale"));
   pollfd queued{port.Handle.load(), POLLIN, 0};
   ASSERT_EQ(poll(&queued, 1, 10000), 1) << "the bytes never reached the port";
-  ASSERT_TRUE(DiscardReceivedInput(port.Handle.load()));
+  ASSERT_EQ(port.DiscardInput(), 0u);
   ASSERT_TRUE(pty.Send("new"));
   std::string got;
   for (int tries = 0; got.size() < 3 && tries < 100; ++tries) {
@@ -86,7 +93,8 @@ TEST_F(Transfers, DiscardingDropsOnlyWhatCameBefore) {
     ASSERT_EQ(ReadAll(&got, 16).code, 0u);
   }
   EXPECT_EQ(got, "new");
-  EXPECT_FALSE(DiscardReceivedInput(kNoDevice));
+  ASSERT_EQ(port.Close(), 0u);
+  EXPECT_EQ(port.DiscardInput(), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(Transfers, WriteReachesTheDevice) {

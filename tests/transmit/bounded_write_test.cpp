@@ -3,7 +3,6 @@
 #include "transmit/bounded_write.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <chrono>
 #include <string>
@@ -13,6 +12,16 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "transmit/text_send.h"
+
+using win::ERROR_INVALID_HANDLE;
+using win::ERROR_TIMEOUT;
+using win::EVENPARITY;
+using win::INFINITE_TIMEOUT;
+using win::MARKPARITY;
+using win::NOPARITY;
+using win::ONE5STOPBITS;
+using win::ONESTOPBIT;
+using win::TWOSTOPBITS;
 
 namespace {
 
@@ -68,12 +77,12 @@ class PtyPortTest : public ::testing::Test {
   void HoldLine() {
     ASSERT_EQ(port.SetFlowControl(2), 0u);
     ASSERT_TRUE(pty.Send(Bytes{XOFF, 'M'}));
-    pollfd pfd{port.Handle.load(), POLLIN, 0};
-    ASSERT_EQ(poll(&pfd, 1, 5000), 1);
+    ASSERT_EQ(port.SetReadTimeouts(1), 0u);  // the read waits for the marker
     char marker = 0;
     uint32_t got = 0;
-    ASSERT_EQ(port.Read(&marker, 1, &got, nullptr, 1000), 0u);
+    ASSERT_EQ(port.Read(&marker, 1, &got, nullptr, 5000), 0u);
     ASSERT_EQ(marker, 'M');
+    ASSERT_EQ(port.SetReadTimeouts(0), 0u);
   }
 
   PtyPair pty;

@@ -106,7 +106,7 @@ void PresetPanelTest::eachButtonSendsItsOwnRow() {
   QVERIFY(t.Ready());
   auto& w = t.w;
   QTest::mouseClick(w.Buttons[4], Qt::LeftButton);  // empty: returns before anything else
-  QVERIFY(w.TerminalPort->GetEventMask() != EV_RXCHAR);
+  QVERIFY(w.TerminalPort->GetEventMask() != win::EV_RXCHAR);
   w.Edits[2]->setText("ABC");
   w.CheckBoxes[2]->setChecked(true);
   w.Edits[3]->setText("ff");  // lower case is no hex digit, and the presets have no key filter
@@ -116,7 +116,7 @@ void PresetPanelTest::eachButtonSendsItsOwnRow() {
   QCOMPARE(t.Sent(2), (Bytes{0xAB, 0x0C}));
   QTest::mouseClick(w.Buttons[3], Qt::LeftButton);
   QVERIFY(t.More().empty());
-  QCOMPARE(w.TerminalPort->GetEventMask(), EV_RXCHAR);
+  QCOMPARE(w.TerminalPort->GetEventMask(), win::EV_RXCHAR);
   QCOMPARE(t.Status(), U("发送：2"));
   QTest::mouseClick(w.Buttons[31], Qt::LeftButton);
   QCOMPARE(t.Sent(4), (Bytes{0xC4, 0xA9, 0xD0, 0xD0}));

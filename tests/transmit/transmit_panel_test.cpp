@@ -40,10 +40,10 @@ bool ActivateWindow(TVornicSPComm& w) {
 void TransmitPanelTest::hexTextSendsEachByteAndCountsIt() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  QVERIFY(t.w.TerminalPort->GetEventMask() != EV_RXCHAR);
+  QVERIFY(t.w.TerminalPort->GetEventMask() != win::EV_RXCHAR);
   SetMode(t.w, true, "12 00 FF 88");
   QCOMPARE(t.Transmit(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
-  QCOMPARE(t.w.TerminalPort->GetEventMask(), EV_RXCHAR);  // a send narrows the events to received bytes
+  QCOMPARE(t.w.TerminalPort->GetEventMask(), win::EV_RXCHAR);  // a send narrows the events to received bytes
   QCOMPARE(t.w.TransmittedCount, 4);
   QCOMPARE(t.Status(), U("发送：4"));
 

@@ -48,7 +48,7 @@ void TypedKeysTest::typedCharactersGoOutAsBytes() {
   QCOMPARE(t.w.TransmittedCount, 8);
   QCOMPARE(t.Status(), U("发送8"));
   QVERIFY(view->Content().empty());                          // nothing typed is echoed
-  QVERIFY(t.w.TerminalPort->GetEventMask() != EV_RXCHAR);  // typed keys leave the events alone
+  QVERIFY(t.w.TerminalPort->GetEventMask() != win::EV_RXCHAR);  // typed keys leave the events alone
 }
 
 void TypedKeysTest::inputMethodTextGoesOutAsGbk() {
