@@ -18,6 +18,9 @@
 #include "settings/ini_storage.h"
 #include "settings/profile_path.h"
 #include "settings/settings_keys.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -131,19 +134,19 @@ void TVornicSPComm::LoadTerminalSettings(const IniDocument& ini) {
   CB_DTR->setChecked(r.Flag("DTR", 0));
   CB_RTS->setChecked(r.Flag("RTS", 0));
   // The period goes in first, so that a restored timed send runs with the restored period.
-  E_AutoTransmitTime->setText(FromGbk(r.Text("Auto Transmit Time", "1000", kIntervalTextMax)));
-  CB_AutoTransmit->setChecked(r.Flag("Auto Transmit", 0));
-  CB_TransmitHex->setChecked(r.Flag("Transmit Hex", 1));
-  CB_TransmitNewLine->setChecked(r.Flag("Transmit New Line", 0));
-  CB_TransmitCR->setChecked(r.Flag("Transmit CR", 0));
-  if (std::string text = r.Text("Transmit Data Char", "abcdefg", kLongTextMax); !text.empty()) TransmitDataChar = text;
-  if (std::string text = r.Text("Transmit Data Hex", "12 FF 00 30", kLongTextMax); !text.empty()) TransmitDataHex = text;
-  CB_TransmitHexClick();  // the field and the line-end boxes as the mode wants them
+  Transmitter->E_AutoTransmitTime->setText(FromGbk(r.Text("Auto Transmit Time", "1000", kIntervalTextMax)));
+  Transmitter->CB_AutoTransmit->setChecked(r.Flag("Auto Transmit", 0));
+  Transmitter->CB_TransmitHex->setChecked(r.Flag("Transmit Hex", 1));
+  Transmitter->CB_TransmitNewLine->setChecked(r.Flag("Transmit New Line", 0));
+  Transmitter->CB_TransmitCR->setChecked(r.Flag("Transmit CR", 0));
+  if (std::string text = r.Text("Transmit Data Char", "abcdefg", kLongTextMax); !text.empty()) Transmit->TransmitDataChar = text;
+  if (std::string text = r.Text("Transmit Data Hex", "12 FF 00 30", kLongTextMax); !text.empty()) Transmit->TransmitDataHex = text;
+  Transmitter->CB_TransmitHexClick();  // the field and the line-end boxes as the mode wants them
   CB_HexDisplay->setChecked(r.Flag("Hex Display", 1));
   for (int row = 0; row < 32; ++row) {
-    CheckBoxes[row]->setChecked(r.Flag(PresetHexKey(row), row == 0 ? 1 : 0));
+    Presets->CheckBoxes[row]->setChecked(r.Flag(PresetHexKey(row), row == 0 ? 1 : 0));
     const std::string text = r.Text(PresetStringKey(row), PresetDefaultText(row), kLongTextMax);
-    if (!text.empty()) Edits[row]->setText(FromGbk(text));
+    if (!text.empty()) Presets->Edits[row]->setText(FromGbk(text));
   }
 }
 
@@ -208,17 +211,17 @@ void TVornicSPComm::SaveTerminalSettings(IniDocument& ini) {
   w.Int("Flow Control", TerminalFlowControl);
   w.Flag("DTR", CB_DTR);
   w.Flag("RTS", CB_RTS);
-  w.Flag("Auto Transmit", CB_AutoTransmit);
-  w.Field("Auto Transmit Time", E_AutoTransmitTime, kIntervalTextMax);
-  w.Flag("Transmit Hex", CB_TransmitHex);
-  w.Flag("Transmit New Line", CB_TransmitNewLine);
-  w.Flag("Transmit CR", CB_TransmitCR);
-  w.Text("Transmit Data Char", TransmitDataChar);
-  w.Text("Transmit Data Hex", TransmitDataHex);
+  w.Flag("Auto Transmit", Transmitter->CB_AutoTransmit);
+  w.Field("Auto Transmit Time", Transmitter->E_AutoTransmitTime, kIntervalTextMax);
+  w.Flag("Transmit Hex", Transmitter->CB_TransmitHex);
+  w.Flag("Transmit New Line", Transmitter->CB_TransmitNewLine);
+  w.Flag("Transmit CR", Transmitter->CB_TransmitCR);
+  w.Text("Transmit Data Char", Transmit->TransmitDataChar);
+  w.Text("Transmit Data Hex", Transmit->TransmitDataHex);
   w.Flag("Hex Display", CB_HexDisplay);
   for (int row = 0; row < 32; ++row) {
-    w.Flag(PresetHexKey(row), CheckBoxes[row]);
-    w.Field(PresetStringKey(row), Edits[row], kLongTextMax);
+    w.Flag(PresetHexKey(row), Presets->CheckBoxes[row]);
+    w.Field(PresetStringKey(row), Presets->Edits[row], kLongTextMax);
   }
 }
 
