@@ -13,6 +13,7 @@
 #include "app/receive_view.h"
 #include "module/module_exchange.h"
 #include "serial/serial_port.h"
+#include "transmit/transmit_panel.h"
 
 const char* const kDemoLine = "你好，VornicSPComm！回环测试 0123456789";
 
@@ -66,14 +67,14 @@ void DemoScript::SendLine() {
   print_("Terminal page: sending a line on " + port);
   if (!w_.TerminalPortOpen) return Fail("the terminal port " + port + " is not open");
   // Text in, text out: the line goes as typed and the receive window shows it as text.
-  w_.CB_TransmitHex->setChecked(false);
-  w_.CB_TransmitNewLine->setChecked(false);
-  w_.CB_TransmitCR->setChecked(false);
+  w_.Transmitter->CB_TransmitHex->setChecked(false);
+  w_.Transmitter->CB_TransmitNewLine->setChecked(false);
+  w_.Transmitter->CB_TransmitCR->setChecked(false);
   w_.CB_HexDisplay->setChecked(false);
   w_.B_ClearClick();
-  w_.E_TransmitData->setText(QString::fromUtf8(kDemoLine));
+  w_.Transmitter->E_TransmitData->setText(QString::fromUtf8(kDemoLine));
   sentBytes_ = EncodeGbk(kDemoLine).bytes;
-  w_.B_TransmitClick();
+  w_.Transmitter->B_TransmitClick();
   if (!messages_.isEmpty()) return Fail("the send failed: " + messages_.join("; "));
   print_("  sent      " + BytesLine(sentBytes_));
   WaitFor([this] { return w_.M_ReceiverData->Content().find(sentBytes_) != std::string::npos; },

@@ -19,10 +19,13 @@
 #include "app/receive_store.h"
 #include "app/sleeping_worker.h"
 #include "app/thread_handoff.h"
+#include "app/transmit_host.h"
 #include "module/device_events.h"
 #include "module/module_exchange.h"
 #include "module/module_settings.h"
 #include "serial/serial_port.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
 
 namespace {
 
@@ -64,6 +67,10 @@ TVornicSPComm::TVornicSPComm(WindowEnvironment environment, QWidget* parent)
 
 TVornicSPComm::~TVornicSPComm() {
   if (!Closed) FormClose();
+  // The panels talk to the transmit session, which goes with the members, before the page's
+  // controls: they go first.
+  delete Transmitter;
+  delete Presets;
 }
 
 void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -131,9 +138,9 @@ void TVornicSPComm::BuildWindow() {
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
   layout->addWidget(PageControl);
+  TransmitHost = std::make_unique<WindowTransmitHost>(*this);
+  Transmit = std::make_unique<TransmitSession>(*TransmitHost, *TransmitHost);
   BuildTerminalPage();
-  BuildTransmitPanel();
-  BuildPresetPanel();
   BuildConfigPage();
   PageControl->setCurrentWidget(TabSheet2);
 }
@@ -178,9 +185,9 @@ void TVornicSPComm::closeEvent(QCloseEvent* e) {
 void TVornicSPComm::FormClose() {
   Closed = true;
   Workers.StopWorkers.store(true, std::memory_order_release);
-  if (Timer) Timer->stop();
-  if (Timer1) Timer1->stop();
-  if (E_TransmitData) E_TransmitDataExit();
+  Transmitter->Timer->stop();
+  Presets->Timer1->stop();
+  Transmitter->E_TransmitDataExit();
   if (TerminalPort->IsOpen()) TerminalPort->Close();
   Exchange->ClosePort();
   const QString settingsNotSaved = SaveSettings();

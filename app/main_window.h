@@ -7,8 +7,8 @@
 //   app/port_settings.cpp       port choice, open/close, line settings, DTR/RTS
 //   app/receive_display.cpp     receive display, toggle, clear, save
 //   app/help_links.cpp          help text and the maker's links
-//   transmit/transmit_panel.cpp transmit field, line ends, timed send, typed keys
-//   transmit/preset_panel.cpp   the 32 presets and their cycle
+// The transmit side is a session of its own (transmit/transmit_session.h) with two panels that
+// own their controls (TransmitPanel, PresetPanel); app/transmit_host.cpp gives it the port.
 //   settings/settings_io.cpp    LoadSettings / SaveSettings
 //   module/config_page.cpp      configuration page controls and handlers
 //   module/module_exchange_page.cpp  module read/write exchanges (over ModuleExchange)
@@ -32,7 +32,6 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class QTimer;
 class QSocketNotifier;
 class DeviceEventSource;
 class DropDownComboBox;
@@ -40,9 +39,13 @@ class LampWidget;
 class LinkLabel;
 class ModuleExchange;
 class PortSource;
+class PresetPanel;
 class ReceiveStore;
 class ReceiveView;
 class SleepingWorker;
+class TransmitPanel;
+class TransmitSession;
+class WindowTransmitHost;
 class WindowSerialPort;
 struct ModuleSettings;
 
@@ -92,10 +95,8 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   uint8_t TerminalStopBits = 0;
   uint8_t TerminalFlowControl = 0;
   bool TerminalPortOpen = false;
-  int32_t TransmittedCount = 0;
-  std::string TransmitDataChar;  // GBK bytes
-  std::string TransmitDataHex;
-  bool ExpandShown = false;
+  std::unique_ptr<WindowTransmitHost> TransmitHost;  // the port and notices of the session
+  std::unique_ptr<TransmitSession> Transmit;
   std::unique_ptr<ModuleSettings> Module;
   // The configuration page's exchanges with a module: its port (ModulePort), the port's
   // name, the reply buffer, the exchange that waits for its verdict, and ModuleSeen.
@@ -126,27 +127,8 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   QPushButton* B_SaveReceiverData = nullptr;
   LinkLabel* Label23 = nullptr;
   LinkLabel* Label24 = nullptr;
-  QWidget* TransmitArea = nullptr;  // the transmit panel builds its controls in here
-  QPushButton* B_Expand = nullptr;
-  QWidget* P_Expand = nullptr;      // the preset panel builds its rows in here
-
-  // ---- controls: transmit panel ----
-  QLineEdit* E_TransmitData = nullptr;
-  QPushButton* B_Transmit = nullptr;
-  QCheckBox* CB_TransmitHex = nullptr;
-  QCheckBox* CB_TransmitNewLine = nullptr;
-  QCheckBox* CB_TransmitCR = nullptr;
-  QCheckBox* CB_AutoTransmit = nullptr;
-  QLineEdit* E_AutoTransmitTime = nullptr;
-  QTimer* Timer = nullptr;
-
-  // ---- controls: presets ----
-  std::array<QCheckBox*, 32> CheckBoxes{};
-  std::array<QLineEdit*, 32> Edits{};
-  std::array<QPushButton*, 32> Buttons{};
-  QCheckBox* CB_SendAutoCycle = nullptr;
-  QLineEdit* E_ExpandTime = nullptr;
-  QTimer* Timer1 = nullptr;
+  TransmitPanel* Transmitter = nullptr;  // transmit field, line ends, timed send, typed keys
+  PresetPanel* Presets = nullptr;        // P_Expand: the 32 presets and their cycle; B_Expand
 
   // ---- controls: configuration page ----
   DropDownComboBox* CB_ZELCOMx = nullptr;
@@ -203,30 +185,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void B_HelpClick();
   void OpenMakerAddress();
 
-  // ---- transmit panel (transmit/transmit_panel.cpp) ----
-  void BuildTransmitPanel();
-  void B_TransmitClick();
-  void E_TransmitDataExit();
-  void CB_TransmitHexClick();
-  void CB_TransmitNewLineClick();
-  void CB_TransmitCRClick();
-  void CB_AutoTransmitClick();
-  void E_AutoTransmitTimeExit();
-  void TimerTimer();
-  bool M_ReceiverDataKeyDown(int key);          // true: the key was swallowed
-  void M_ReceiverDataKeyPress(const QString& typed);  // typed characters, input-method text
-  void ShowTransmittedCount(bool withColon);
-  int SendsRunning = 0;  // sends (and their notices) in progress; timer ticks skip meanwhile
-
-  // ---- presets (transmit/preset_panel.cpp) ----
-  void BuildPresetPanel();
-  void SendPreset(const QString& text, bool hex);
-  void PresetButtonClick(int row);               // Button1Click .. Button32Click
-  void B_ExpandClick();
-  void CB_SendAutoCycleClick();
-  void Timer1Timer();
-  void E_ExpandTimeExit();
-
   // ---- settings file (settings/settings_io.cpp) ----
   void LoadSettings();
   QString SaveSettings();  // empty, or what the user is to be told: the file and why it was not written
@@ -269,6 +227,7 @@ class TVornicSPComm : public QWidget, public MessageTarget {
  private:
   void BuildWindow();
   void BuildTerminalPage();
+  void ConnectTransmitSide();
   void ConnectPortSettings();
   void ConnectReceiveDisplay();
   void ConnectHelpLinks();

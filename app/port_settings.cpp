@@ -15,6 +15,7 @@
 #include "app/port_list_control.h"
 #include "serial/flow_control.h"
 #include "serial/serial_port.h"
+#include "transmit/transmit_panel.h"
 
 using win::DCB;
 using win::DTR_CONTROL_DISABLE;
@@ -127,7 +128,7 @@ void TVornicSPComm::SetPortLook(bool open) {
 void TVornicSPComm::GiveUpTerminalPort() {
   SetPortLook(false);
   TerminalPortOpen = false;
-  if (Timer) Timer->stop();
+  Transmitter->StopTimedSend();
 }
 
 // Applies the stored line settings to an open port; on failure the page gives the port up.

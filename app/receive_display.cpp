@@ -11,6 +11,7 @@
 #include "app/receive_store.h"
 #include "app/receive_view.h"
 #include "settings/file_io.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -61,8 +62,7 @@ void TVornicSPComm::CB_HexDisplayClick() {
 
 void TVornicSPComm::B_ClearClick() {
   M_ReceiverData->Clear();
-  TransmittedCount = 0;
-  ShowTransmittedCount(true);  // also drops an old "line blocked" note
+  Transmit->ClearCount();
   StatusPanels[2]->setText(CountText("接收：", 0));
   Receive->Clear();
 }

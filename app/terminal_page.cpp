@@ -13,9 +13,13 @@
 #include <QVBoxLayout>
 
 #include "app/controls.h"
+#include "app/default_button.h"
 #include "app/main_window.h"
 #include "app/maker.h"
 #include "app/receive_view.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/typed_keys.h"
 
 namespace {
 
@@ -60,11 +64,9 @@ void TVornicSPComm::BuildTerminalPage() {
   // Receive window and the (hidden) preset panel at its right.
   auto* upper = new QHBoxLayout;
   M_ReceiverData = Named(new ReceiveView(TabSheet1), "M_ReceiverData");
-  P_Expand = Named(new QWidget(TabSheet1), "P_Expand");
-  P_Expand->setFixedWidth(223);
-  P_Expand->hide();
+  Presets = new PresetPanel(*Transmit, TabSheet1);
   upper->addWidget(M_ReceiverData, 1);
-  upper->addWidget(P_Expand);
+  upper->addWidget(Presets);
   page->addLayout(upper, 1);
 
   // Two rows: file controls and display buttons; port choice and open button.
@@ -101,8 +103,7 @@ void TVornicSPComm::BuildTerminalPage() {
   portRow->addWidget(B_OpenPort);
   portRow->addWidget(B_Help);
   portRow->addStretch();
-  B_Expand = Named(new QPushButton(U("扩展")), "B_Expand");
-  portRow->addWidget(B_Expand);
+  portRow->addWidget(Presets->B_Expand);
   rows->addLayout(portRow, 1, 0);
   page->addWidget(strip);
 
@@ -141,8 +142,8 @@ void TVornicSPComm::BuildTerminalPage() {
   lines->addWidget(CB_RTS);
   lines->addStretch();
   middle->addLayout(lines);
-  TransmitArea = Named(new QWidget(lower), "TransmitArea");
-  middle->addWidget(TransmitArea, 1);
+  Transmitter = new TransmitPanel(*Transmit, lower);
+  middle->addWidget(Transmitter, 1);
   lowerRow->addLayout(middle, 1);
 
   auto* links = new QFrame(lower);
@@ -184,7 +185,19 @@ void TVornicSPComm::BuildTerminalPage() {
   StatusPanels[0]->setAlignment(Qt::AlignCenter);
   page->addWidget(StatusBar);
 
+  ConnectTransmitSide();
   ConnectPortSettings();
   ConnectReceiveDisplay();
   ConnectHelpLinks();
+}
+
+void TVornicSPComm::ConnectTransmitSide() {
+  // Enter in the transmit field, an interval field or a check box of the page presses "发送"
+  // (once); in a preset row Enter sends that row.
+  InstallDefaultButton(TabSheet1, [this](QWidget* focus) -> QAbstractButton* {
+    if (QAbstractButton* row = Presets->RowButtonOf(focus)) return row;
+    return Transmitter->B_Transmit;
+  });
+  connect(Presets, &PresetPanel::CycleSwitched, Transmitter, &TransmitPanel::ShowTimedState);
+  ConnectReceiveKeys(*M_ReceiverData, *Transmitter);
 }

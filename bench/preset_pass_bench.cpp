@@ -20,6 +20,9 @@
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
 #include "transmit/bounded_write.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -51,13 +54,13 @@ class Drain {
 void FillPresets(TVornicSPComm& w) {
   for (int n = 0; n < kPresets; ++n) {
     QString text(kPresetLength, QChar(u'A' + n % 26));
-    w.Edits[n]->setText(text);
-    w.CheckBoxes[n]->setChecked(false);
+    w.Presets->Edits[n]->setText(text);
+    w.Presets->CheckBoxes[n]->setChecked(false);
   }
-  w.CB_TransmitNewLine->setChecked(false);
-  w.CB_TransmitCR->setChecked(false);
-  w.E_ExpandTime->setText("0");  // no ticks of its own: the bench makes the passes
-  w.CB_SendAutoCycle->setChecked(true);
+  w.Transmitter->CB_TransmitNewLine->setChecked(false);
+  w.Transmitter->CB_TransmitCR->setChecked(false);
+  w.Presets->E_ExpandTime->setText("0");  // no ticks of its own: the bench makes the passes
+  w.Presets->CB_SendAutoCycle->setChecked(true);
 }
 
 bool RunRate(uint32_t rate) {
@@ -78,14 +81,14 @@ bool RunRate(uint32_t rate) {
   std::vector<double> times;
   bool allArrived = true;
   for (int pass = 0; pass < kPasses; ++pass) {
-    const int32_t before = w.TransmittedCount;
+    const int32_t before = w.Transmit->TransmittedCount();
     Drain drain(pty, passBytes);
     QElapsedTimer clock;
     clock.start();
-    w.Timer1Timer();
+    w.Presets->Timer1Timer();
     times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     const size_t arrived = drain.Wait();
-    const auto counted = static_cast<size_t>(w.TransmittedCount - before);
+    const auto counted = static_cast<size_t>(w.Transmit->TransmittedCount() - before);
     allArrived = allArrived && arrived == counted && counted == passBytes;
     std::printf("%6u bit/s pass %d: counted %zu, arrived %zu, pass %.1f ms, line %.0f ms, ratio %.4f\n", rate,
                 pass + 1, counted, arrived, times.back(), lineMs, times.back() / lineMs);

@@ -34,6 +34,9 @@
 #include "soak_message_check.h"
 #include "soak_stream_digest.h"
 #include "support/window_harness.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -104,7 +107,7 @@ void PrintLoad(const SoakTexts& t) {
 bool OpenOnPty(TVornicSPComm& w, const PtyPair& pty) {
   w.show();
   w.PageControl->setCurrentWidget(w.TabSheet1);
-  w.B_ExpandClick();
+  w.Presets->B_ExpandClick();
   w.CB_HexDisplay->setChecked(false);
   w.CB_Baudrate->setCurrentIndex(w.CB_Baudrate->findText(QString::number(kBaudRate)));
   w.CB_BaudrateChange();
@@ -115,15 +118,15 @@ bool OpenOnPty(TVornicSPComm& w, const PtyPair& pty) {
 }
 
 void SetUpSenders(TVornicSPComm& w, const SoakTexts& t) {
-  w.CB_TransmitHex->setChecked(false);
-  w.CB_TransmitNewLine->setChecked(true);
-  w.E_TransmitData->setText(t.timed);
-  w.E_AutoTransmitTime->setText(QString::number(kTimedIntervalMs));
+  w.Transmitter->CB_TransmitHex->setChecked(false);
+  w.Transmitter->CB_TransmitNewLine->setChecked(true);
+  w.Transmitter->E_TransmitData->setText(t.timed);
+  w.Transmitter->E_AutoTransmitTime->setText(QString::number(kTimedIntervalMs));
   for (int n = 0; n < 32; ++n) {
-    w.Edits[n]->setText(t.presets[n]);
-    w.CheckBoxes[n]->setChecked(n == 0);
+    w.Presets->Edits[n]->setText(t.presets[n]);
+    w.Presets->CheckBoxes[n]->setChecked(n == 0);
   }
-  w.E_ExpandTime->setText(QString::number(kCycleIntervalMs));
+  w.Presets->E_ExpandTime->setText(QString::number(kCycleIntervalMs));
 }
 
 // The number behind the prefix of a status panel ("接收：1234").
@@ -232,7 +235,7 @@ class Soak {
     clock_.start();
     cpuStart_ = CpuSeconds();
     probe_.Start();
-    w_.CB_AutoTransmit->setChecked(true);
+    w_.Transmitter->CB_AutoTransmit->setChecked(true);
     QTimer phase, follow, sample;
     Every(phase, options_.phaseSeconds * 1000, [this] { SwitchSender(); });
     Every(follow, kFollowMs, [this] { Follow(); });
@@ -244,10 +247,10 @@ class Soak {
 
   // Stops both senders, lets the echo come back, then stops the peer.
   void StopAndDrain() {
-    w_.CB_AutoTransmit->setChecked(false);  // first, or unchecking the cycle would restart it
-    w_.CB_SendAutoCycle->setChecked(false);
+    w_.Transmitter->CB_AutoTransmit->setChecked(false);  // first, or unchecking the cycle would restart it
+    w_.Presets->CB_SendAutoCycle->setChecked(false);
     sendSeconds_ = clock_.elapsed() / 1000.0;
-    sent_ = static_cast<uint32_t>(w_.TransmittedCount);
+    sent_ = static_cast<uint32_t>(w_.Transmit->TransmittedCount());
     drained_ = WindowHarness::WaitUntil(
         [this] {
           shown_.Take(w_);
@@ -279,9 +282,9 @@ class Soak {
 
   // "定时发送" stays checked; checking the cycle holds it, unchecking lets it go on.
   void SwitchSender() {
-    const bool cycle = !w_.CB_SendAutoCycle->isChecked();
+    const bool cycle = !w_.Presets->CB_SendAutoCycle->isChecked();
     if (cycle) ++cycleTurns_;
-    w_.CB_SendAutoCycle->setChecked(cycle);
+    w_.Presets->CB_SendAutoCycle->setChecked(cycle);
   }
 
   void Follow() {
@@ -296,7 +299,7 @@ class Soak {
     std::printf(
         "%4d s: rss %ld kB, sent %d (%.0f bytes/s), peer read %llu, echoed %llu, window received %lld, "
         "worst event-loop block %.1f ms, cpu %.1f s\n",
-        second, samples_.back().kb, w_.TransmittedCount, w_.TransmittedCount / (clock_.elapsed() / 1000.0),
+        second, samples_.back().kb, w_.Transmit->TransmittedCount(), w_.Transmit->TransmittedCount() / (clock_.elapsed() / 1000.0),
         Ull(peer_->Received()), Ull(peer_->Echoed()), static_cast<long long>(w_.Receive->ReceivedCount()),
         probe_.WorstBlockMs(), CpuSeconds() - cpuStart_);
   }

@@ -16,6 +16,9 @@
 #include "module/module_settings.h"
 #include "settings/profile_path.h"
 #include "settings/settings_file.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -52,15 +55,15 @@ TerminalSettings ReadTerminalSettings(const TVornicSPComm& w) {
   s.FlowControl = w.TerminalFlowControl;
   s.Dtr = w.CB_DTR->isChecked();
   s.Rts = w.CB_RTS->isChecked();
-  s.AutoTransmit = w.CB_AutoTransmit->isChecked();
-  s.AutoTransmitTime = Typed(w.E_AutoTransmitTime);
-  s.TransmitHex = w.CB_TransmitHex->isChecked();
-  s.TransmitNewLine = w.CB_TransmitNewLine->isChecked();
-  s.TransmitCr = w.CB_TransmitCR->isChecked();
-  s.TransmitDataChar = w.TransmitDataChar;
-  s.TransmitDataHex = w.TransmitDataHex;
+  s.AutoTransmit = w.Transmitter->CB_AutoTransmit->isChecked();
+  s.AutoTransmitTime = Typed(w.Transmitter->E_AutoTransmitTime);
+  s.TransmitHex = w.Transmitter->CB_TransmitHex->isChecked();
+  s.TransmitNewLine = w.Transmitter->CB_TransmitNewLine->isChecked();
+  s.TransmitCr = w.Transmitter->CB_TransmitCR->isChecked();
+  s.TransmitDataChar = w.Transmit->TransmitDataChar;
+  s.TransmitDataHex = w.Transmit->TransmitDataHex;
   s.HexDisplay = w.CB_HexDisplay->isChecked();
-  for (int row = 0; row < kPresetRowCount; ++row) s.Presets[row] = {w.CheckBoxes[row]->isChecked(), Typed(w.Edits[row])};
+  for (int row = 0; row < kPresetRowCount; ++row) s.Presets[row] = {w.Presets->CheckBoxes[row]->isChecked(), Typed(w.Presets->Edits[row])};
   return s;
 }
 
@@ -81,18 +84,18 @@ void ShowTerminalSettings(TVornicSPComm& w, const TerminalSettings& s) {
   w.CB_DTR->setChecked(s.Dtr);
   w.CB_RTS->setChecked(s.Rts);
   // The period goes in first, so that a restored timed send runs with the restored period.
-  w.E_AutoTransmitTime->setText(Shown(s.AutoTransmitTime));
-  w.CB_AutoTransmit->setChecked(s.AutoTransmit);
-  w.CB_TransmitHex->setChecked(s.TransmitHex);
-  w.CB_TransmitNewLine->setChecked(s.TransmitNewLine);
-  w.CB_TransmitCR->setChecked(s.TransmitCr);
-  w.TransmitDataChar = s.TransmitDataChar;
-  w.TransmitDataHex = s.TransmitDataHex;
-  w.CB_TransmitHexClick();  // the field and the line-end boxes as the mode wants them
+  w.Transmitter->E_AutoTransmitTime->setText(Shown(s.AutoTransmitTime));
+  w.Transmitter->CB_AutoTransmit->setChecked(s.AutoTransmit);
+  w.Transmitter->CB_TransmitHex->setChecked(s.TransmitHex);
+  w.Transmitter->CB_TransmitNewLine->setChecked(s.TransmitNewLine);
+  w.Transmitter->CB_TransmitCR->setChecked(s.TransmitCr);
+  w.Transmit->TransmitDataChar = s.TransmitDataChar;
+  w.Transmit->TransmitDataHex = s.TransmitDataHex;
+  w.Transmitter->CB_TransmitHexClick();  // the field and the line-end boxes as the mode wants them
   w.CB_HexDisplay->setChecked(s.HexDisplay);
   for (int row = 0; row < kPresetRowCount; ++row) {
-    w.CheckBoxes[row]->setChecked(s.Presets[row].Hex);
-    w.Edits[row]->setText(Shown(s.Presets[row].Text));
+    w.Presets->CheckBoxes[row]->setChecked(s.Presets[row].Hex);
+    w.Presets->Edits[row]->setText(Shown(s.Presets[row].Text));
   }
 }
 

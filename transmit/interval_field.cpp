@@ -6,6 +6,7 @@
 
 #include "app/field_hooks.h"
 #include "app/message_box.h"
+#include "transmit/transmit_session.h"
 
 std::optional<int32_t> ParseInterval(const QString& text) {
   bool ok = false;
@@ -14,19 +15,14 @@ std::optional<int32_t> ParseInterval(const QString& text) {
   return static_cast<int32_t>(value);
 }
 
-bool TakeInterval(QWidget* window, const QLineEdit* field, QTimer* timer) {
-  const std::optional<int32_t> interval = ParseInterval(field->text());
-  if (!interval) {
-    ShowMessageBox(window, QString::fromUtf8(kWarningTitle),
-                   QString::fromUtf8("“%1”不是有效的整数值！").arg(field->text()));
-    return false;
-  }
-  timer->setInterval(*interval);
-  return true;
+void ShowIntervalRefused(QWidget* window, const QLineEdit* field) {
+  ShowMessageBox(window, QString::fromUtf8(kWarningTitle),
+                 QString::fromUtf8("“%1”不是有效的整数值！").arg(field->text()));
 }
 
-void StartIfTicking(QTimer* timer) {
-  if (timer->interval() > 0) {
+void FollowTimerState(QTimer* timer, const TimerState& state) {
+  timer->setInterval(state.interval);
+  if (state.ticking) {
     timer->start();
   } else {
     timer->stop();

@@ -10,17 +10,17 @@
 class QLineEdit;
 class QTimer;
 class QWidget;
+struct TimerState;
 
 // The period as a whole number in the signed 32-bit range (blanks around it and a sign
 // allowed), or nothing.
 std::optional<int32_t> ParseInterval(const QString& text);
 
-// Reads the field into the timer's interval. When the text is no such number the user gets
-// the conversion error, the timer is left as it was, and the result is false.
-bool TakeInterval(QWidget* window, const QLineEdit* field, QTimer* timer);
+// Tells the user that the field's text is no such number.
+void ShowIntervalRefused(QWidget* window, const QLineEdit* field);
 
-// Starts the timer if its interval lets it tick; otherwise makes sure it is stopped.
-void StartIfTicking(QTimer* timer);
+// Gives the timer the state's interval and starts or stops it.
+void FollowTimerState(QTimer* timer, const TimerState& state);
 
 // Lets only digits and Backspace be typed, and runs `onExit` when the focus leaves the field.
 void SetUpIntervalField(QLineEdit* field, std::function<void()> onExit);

@@ -1,5 +1,5 @@
-// The preset panel beside the receive window: 32 preset strings, each with a hex box and a
-// send button, the automatic cycle over all of them, and the button that shows the panel.
+#include "transmit/preset_panel.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -9,13 +9,8 @@
 #include <QTimer>
 #include <limits>
 
-#include "app/gbk_codec.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "serial/serial_port.h"
 #include "transmit/interval_field.h"
-#include "transmit/send_session.h"
-#include "transmit/text_send.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -73,7 +68,32 @@ class PanelLayout : public QObject {
 
 }  // namespace
 
-static void BuildPresetRows(TVornicSPComm& w, QWidget* rows) {
+PresetPanel::PresetPanel(TransmitSession& session, QWidget* parent) : QWidget(parent), session_(session) {
+  setObjectName("P_Expand");
+  setFixedWidth(223);
+  hide();
+  // The page places the button in its port row; until then it lives beside the panel.
+  B_Expand = new QPushButton(U("扩展"), parent);
+  B_Expand->setObjectName("B_Expand");
+
+  auto* rows = new QWidget(this);
+  rows->setObjectName("PresetRows");
+  auto* foot = new QWidget(this);
+  foot->setObjectName("PresetCycle");
+  BuildRows(rows);
+  BuildCycleStrip(foot);
+  (new PanelLayout(this, rows, foot))->Place(this);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(session_.Cycle().interval);
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  connect(B_Expand, &QPushButton::clicked, this, [this] { B_ExpandClick(); });
+  connect(CB_SendAutoCycle, &QCheckBox::toggled, this, [this] { CB_SendAutoCycleClick(); });
+  SetUpIntervalField(E_ExpandTime, [this] { E_ExpandTimeExit(); });
+}
+
+void PresetPanel::BuildRows(QWidget* rows) {
   AddHeader(rows, "HEX", kCheckBoxX, kEditX);
   AddHeader(rows, "字符串", kEditX, kEditWidth);
   AddHeader(rows, "发送", kButtonX, kButtonWidth);
@@ -89,108 +109,62 @@ static void BuildPresetRows(TVornicSPComm& w, QWidget* rows) {
     auto* button = new QPushButton(QString::number(n), rows);
     button->setObjectName(Numbered("Button", n));
     button->setGeometry(kButtonX, y, kButtonWidth, kRowHeight);
-    QObject::connect(button, &QPushButton::clicked, &w, [&w, n] { w.PresetButtonClick(n); });
-    w.CheckBoxes[n - 1] = box;
-    w.Edits[n - 1] = edit;
-    w.Buttons[n - 1] = button;
+    connect(button, &QPushButton::clicked, this, [this, n] { PresetButtonClick(n); });
+    CheckBoxes[n - 1] = box;
+    Edits[n - 1] = edit;
+    Buttons[n - 1] = button;
   }
-  w.Edits[0]->setText(QStringLiteral("12 00 FF 88"));
-  w.CheckBoxes[0]->setChecked(true);
-  w.Edits[1]->setText(QStringLiteral("output string"));
+  Edits[0]->setText(QStringLiteral("12 00 FF 88"));
+  CheckBoxes[0]->setChecked(true);
+  Edits[1]->setText(QStringLiteral("output string"));
 }
 
-static void BuildCycleStrip(TVornicSPComm& w, QWidget* foot) {
+void PresetPanel::BuildCycleStrip(QWidget* foot) {
   auto* row = new QHBoxLayout(foot);
   row->setContentsMargins(0, 2, 0, 2);
   row->setSpacing(2);
-  w.CB_SendAutoCycle = new QCheckBox(U("自动循环发送，间隔："), foot);
-  w.CB_SendAutoCycle->setObjectName("CB_SendAutoCycle");
-  w.E_ExpandTime = new QLineEdit(QStringLiteral("1000"), foot);
-  w.E_ExpandTime->setObjectName("E_ExpandTime");
-  row->addWidget(w.CB_SendAutoCycle);
-  row->addWidget(w.E_ExpandTime, 1);
+  CB_SendAutoCycle = new QCheckBox(U("自动循环发送，间隔："), foot);
+  CB_SendAutoCycle->setObjectName("CB_SendAutoCycle");
+  E_ExpandTime = new QLineEdit(QStringLiteral("1000"), foot);
+  E_ExpandTime->setObjectName("E_ExpandTime");
+  row->addWidget(CB_SendAutoCycle);
+  row->addWidget(E_ExpandTime, 1);
   row->addWidget(new QLabel(QStringLiteral("ms"), foot));
 }
 
-void TVornicSPComm::BuildPresetPanel() {
-  auto* rows = new QWidget(P_Expand);
-  rows->setObjectName("PresetRows");
-  auto* foot = new QWidget(P_Expand);
-  foot->setObjectName("PresetCycle");
-  BuildPresetRows(*this, rows);
-  BuildCycleStrip(*this, foot);
-  (new PanelLayout(P_Expand, rows, foot))->Place(P_Expand);
-
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
-  Timer1->setInterval(1000);
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-  connect(B_Expand, &QPushButton::clicked, this, [this] { B_ExpandClick(); });
-  connect(CB_SendAutoCycle, &QCheckBox::toggled, this, [this] { CB_SendAutoCycleClick(); });
-  SetUpIntervalField(E_ExpandTime, [this] { E_ExpandTimeExit(); });
-}
-
-// One preset within a send session: a pass shares one session across its presets, so that
-// a blocked line costs the pass one write bound, not one per preset.
-static void SendPresetIn(TVornicSPComm& w, SendSession& session, const QString& text, bool hex) {
-  if (text.isEmpty()) return;
-  if (!w.TerminalPort->IsOpen()) {
-    ShowMessageBox(&w, U(kNoticeTitle), U(kPortNotOpen));
-  } else {
-    // Characters GBK lacks cannot be hex digits, so they are only noted for character text.
-    const std::string gbk = hex ? EncodeGbk(text.toStdString()).bytes : session.EncodeForSending(text);
-    const LineEnd end =
-        hex ? LineEnd::None : ChooseLineEnd(w.CB_TransmitNewLine->isChecked(), w.CB_TransmitCR->isChecked());
-    session.Count(SendText(session.Writer(), gbk, hex, end));
-    session.ShowCount(true);
+QAbstractButton* PresetPanel::RowButtonOf(const QWidget* focus) const {
+  for (size_t n = 0; n < Buttons.size(); ++n) {
+    if (focus == Edits[n] || focus == CheckBoxes[n]) return Buttons[n];
   }
-  w.TerminalPort->SetEventMask(win::EV_RXCHAR);
+  return nullptr;
 }
 
-void TVornicSPComm::SendPreset(const QString& text, bool hex) {
-  SendSession session(*this);
-  SendPresetIn(*this, session, text, hex);
+Preset PresetPanel::PresetAt(int row) const {
+  return Preset{Edits[row - 1]->text().toStdString(), CheckBoxes[row - 1]->isChecked()};
 }
 
-void TVornicSPComm::PresetButtonClick(int row) {
-  SendPreset(Edits[row - 1]->text(), CheckBoxes[row - 1]->isChecked());
-}
+void PresetPanel::SendPreset(const QString& text, bool hex) { session_.SendPreset(Preset{text.toStdString(), hex}); }
 
-void TVornicSPComm::B_ExpandClick() {
+void PresetPanel::PresetButtonClick(int row) { session_.SendPreset(PresetAt(row)); }
+
+void PresetPanel::B_ExpandClick() {
   ExpandShown = !ExpandShown;
-  P_Expand->setVisible(ExpandShown);
+  setVisible(ExpandShown);
   B_Expand->setText(U(ExpandShown ? "隐藏" : "扩展"));
 }
 
-void TVornicSPComm::CB_SendAutoCycleClick() {
-  if (CB_SendAutoCycle->isChecked()) {
-    for (QWidget* control : std::initializer_list<QWidget*>{E_ExpandTime, E_AutoTransmitTime, CB_AutoTransmit,
-                                                           CB_TransmitHex})
-      control->setEnabled(false);
-    Timer->stop();
-    if (TakeInterval(this, E_ExpandTime, Timer1)) StartIfTicking(Timer1);
-    return;
-  }
-  for (QWidget* control : std::initializer_list<QWidget*>{E_ExpandTime, CB_AutoTransmit, CB_TransmitHex})
-    control->setEnabled(true);
-  if (CB_AutoTransmit->isChecked()) {
-    StartIfTicking(Timer);
-    E_AutoTransmitTime->setEnabled(false);
-  } else {
-    Timer->stop();
-    E_AutoTransmitTime->setEnabled(true);
-  }
-  Timer1->stop();
+void PresetPanel::CB_SendAutoCycleClick() {
+  const bool on = CB_SendAutoCycle->isChecked();
+  const std::optional<int32_t> period = on ? ParseInterval(E_ExpandTime->text()) : std::nullopt;
+  const bool accepted = session_.SwitchCycle(on, period);
+  E_ExpandTime->setEnabled(!on);
+  emit CycleSwitched();
+  if (!accepted) ShowIntervalRefused(window(), E_ExpandTime);
+  FollowTimerState(Timer1, session_.Cycle());
 }
 
-void TVornicSPComm::Timer1Timer() {
-  // A tick from inside a notice of this (or another) send would nest a second pass.
-  if (SendSession::Running(*this) || !CB_SendAutoCycle->isChecked()) return;
-  SendSession session(*this, SendTrigger::Timer);
-  for (int n = 0; n < 32; ++n) {
-    if (session.Writer().Blocked()) break;  // the rest would only wait for the same bound
-    SendPresetIn(*this, session, Edits[n]->text(), CheckBoxes[n]->isChecked());
-  }
+void PresetPanel::Timer1Timer() {
+  session_.CycleTick([this](int row) { return PresetAt(row); });
 }
 
-void TVornicSPComm::E_ExpandTimeExit() { RejectEmptyField(this, E_ExpandTime); }
+void PresetPanel::E_ExpandTimeExit() { RejectEmptyField(window(), E_ExpandTime); }

@@ -1,5 +1,5 @@
-// The transmit panel of the terminal page: the transmit field and "发送", character and hex
-// mode with a text kept for each, the line ends, and the timed repeat.
+#include "transmit/transmit_panel.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,15 +9,10 @@
 #include <QTimer>
 #include <limits>
 
-#include "app/default_button.h"
 #include "app/field_hooks.h"
-#include "app/gbk_codec.h"
-#include "app/main_window.h"
 #include "app/message_box.h"
-#include "serial/serial_port.h"
 #include "transmit/interval_field.h"
-#include "transmit/send_session.h"
-#include "transmit/text_send.h"
+#include "transmit/transmit_session.h"
 #include "transmit/typed_keys.h"
 
 namespace {
@@ -52,7 +47,8 @@ std::optional<QChar> HexKey(QChar typed) {
 
 }  // namespace
 
-void TVornicSPComm::BuildTransmitPanel() {
+TransmitPanel::TransmitPanel(TransmitSession& session, QWidget* parent) : QWidget(parent), session_(session) {
+  setObjectName("TransmitArea");
   E_TransmitData = Field("E_TransmitData", "abcdefg");
   E_TransmitData->setMaxLength(std::numeric_limits<int>::max());
   B_Transmit = new QPushButton(U("发送"));
@@ -65,20 +61,13 @@ void TVornicSPComm::BuildTransmitPanel() {
   E_AutoTransmitTime->setFixedWidth(60);
   Timer = new QTimer(this);
   Timer->setObjectName("Timer");
-  Timer->setInterval(1000);
-
+  Timer->setInterval(session_.TimedSend().interval);
   // The page's default button: Enter in the transmit field, an interval field or a check
-  // box of the page presses it (once); in a preset row Enter sends that row.
+  // box of the page presses it (the page decides which button Enter presses).
   B_Transmit->setDefault(true);
   B_Transmit->setAutoDefault(false);
-  InstallDefaultButton(TabSheet1, [this](QWidget* focus) -> QAbstractButton* {
-    for (size_t n = 0; n < Buttons.size(); ++n) {
-      if (focus == Edits[n] || focus == CheckBoxes[n]) return Buttons[n];
-    }
-    return B_Transmit;
-  });
 
-  auto* grid = new QGridLayout(TransmitArea);
+  auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   auto* fieldRow = new QHBoxLayout;
   fieldRow->addWidget(new QLabel(U("字符串输入框：")));
@@ -108,76 +97,56 @@ void TVornicSPComm::BuildTransmitPanel() {
   connect(CB_AutoTransmit, &QCheckBox::toggled, this, [this] { CB_AutoTransmitClick(); });
   SetUpIntervalField(E_AutoTransmitTime, [this] { E_AutoTransmitTimeExit(); });
   connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
-  CB_TransmitNewLineClick();  // the enabled states of the line-end boxes for the hex mode
-  ConnectReceiveKeys(*this);
+  session_.SetHex(CB_TransmitHex->isChecked());
+  ApplyLineEndStates();  // the enabled states of the line-end boxes for the hex mode
 }
 
-void TVornicSPComm::ShowTransmittedCount(bool withColon) {
-  StatusPanels[1]->setText(TransmittedCountText(withColon, TransmittedCount));
-  StatusPanels[1]->setToolTip({});
+void TransmitPanel::B_TransmitClick() { session_.SendField(E_TransmitData->text().toStdString()); }
+
+void TransmitPanel::E_TransmitDataExit() { session_.StoreField(E_TransmitData->text().toStdString()); }
+
+// Every change of the three boxes applies the whole table.
+void TransmitPanel::ApplyLineEndStates() {
+  session_.SetLineEnds(CB_TransmitNewLine->isChecked(), CB_TransmitCR->isChecked());
+  const LineEndBoxes usable = session_.UsableLineEnds();
+  CB_TransmitNewLine->setEnabled(usable.newLine);
+  CB_TransmitCR->setEnabled(usable.lineFeed);
 }
 
-// Sends the transmit field once, for a click (or Enter) or for a tick of the timed send.
-static void SendTransmitField(TVornicSPComm& w, SendTrigger trigger) {
-  SendSession session(w, trigger);
-  const QString text = w.E_TransmitData->text();
-  if (!w.TerminalPort->IsOpen()) {
-    ShowMessageBox(&w, U(kNoticeTitle), U(kPortNotOpen));
-  } else if (w.CB_TransmitHex->isChecked()) {
-    // Characters GBK lacks can never be hex digits; they are passed over like any other.
-    const GbkEncoded gbk = EncodeGbk(text.toStdString());
-    session.Count(SendText(session.Writer(), gbk.bytes, true, LineEnd::None));
-    session.ShowCount(true);
-  } else {
-    const std::string gbk = session.EncodeForSending(text);
-    const LineEnd end = ChooseLineEnd(w.CB_TransmitNewLine->isChecked(), w.CB_TransmitCR->isChecked());
-    session.Count(SendText(session.Writer(), gbk, false, end));
-    session.ShowCount(true);
-  }
-  w.TerminalPort->SetEventMask(win::EV_RXCHAR);
+void TransmitPanel::CB_TransmitHexClick() {
+  session_.SetHex(CB_TransmitHex->isChecked());
+  ApplyLineEndStates();
+  E_TransmitData->setText(QString::fromStdString(session_.FieldText()));
 }
 
-void TVornicSPComm::B_TransmitClick() { SendTransmitField(*this, SendTrigger::User); }
+void TransmitPanel::CB_TransmitNewLineClick() { ApplyLineEndStates(); }
 
-void TVornicSPComm::E_TransmitDataExit() {
-  std::string& slot = CB_TransmitHex->isChecked() ? TransmitDataHex : TransmitDataChar;
-  slot = KeepOrEncodeGbk(E_TransmitData->text().toStdString(), slot);
+void TransmitPanel::CB_TransmitCRClick() { ApplyLineEndStates(); }
+
+void TransmitPanel::CB_AutoTransmitClick() {
+  const bool on = CB_AutoTransmit->isChecked();
+  const std::optional<int32_t> period = on ? ParseInterval(E_AutoTransmitTime->text()) : std::nullopt;
+  if (!session_.SwitchTimedSend(on, period)) return ShowIntervalRefused(window(), E_AutoTransmitTime);
+  ShowTimedState();
 }
 
-// Which line-end box may be used. Every change of the three boxes applies the whole table,
-// so the result never depends on the order in which code sets the marks.
-static void ApplyLineEndStates(TVornicSPComm& w) {
-  const bool hex = w.CB_TransmitHex->isChecked();
-  const bool newLine = w.CB_TransmitNewLine->isChecked();
-  const bool lineFeed = w.CB_TransmitCR->isChecked();
-  w.CB_TransmitNewLine->setEnabled(!hex && (newLine || !lineFeed));
-  w.CB_TransmitCR->setEnabled(!hex && !newLine);
+void TransmitPanel::ShowTimedState() {
+  const bool cycleOn = session_.CycleOn();
+  E_AutoTransmitTime->setEnabled(session_.TimedPeriodEditable());
+  CB_AutoTransmit->setEnabled(!cycleOn);
+  CB_TransmitHex->setEnabled(!cycleOn);
+  FollowTimerState(Timer, session_.TimedSend());
 }
 
-void TVornicSPComm::CB_TransmitHexClick() {
-  ApplyLineEndStates(*this);
-  const std::string& slot = CB_TransmitHex->isChecked() ? TransmitDataHex : TransmitDataChar;
-  E_TransmitData->setText(QString::fromStdString(DecodeGbk(slot)));
+void TransmitPanel::StopTimedSend() {
+  session_.StopTimedSend();
+  Timer->stop();
 }
 
-void TVornicSPComm::CB_TransmitNewLineClick() { ApplyLineEndStates(*this); }
+void TransmitPanel::E_AutoTransmitTimeExit() { RejectEmptyField(window(), E_AutoTransmitTime); }
 
-void TVornicSPComm::CB_TransmitCRClick() { ApplyLineEndStates(*this); }
+void TransmitPanel::TimerTimer() { session_.TimedTick(E_TransmitData->text().toStdString()); }
 
-void TVornicSPComm::CB_AutoTransmitClick() {
-  if (!CB_AutoTransmit->isChecked()) {
-    E_AutoTransmitTime->setEnabled(true);
-    Timer->stop();
-    return;
-  }
-  if (!TakeInterval(this, E_AutoTransmitTime, Timer)) return;
-  E_AutoTransmitTime->setEnabled(false);
-  StartIfTicking(Timer);
-}
+bool TransmitPanel::M_ReceiverDataKeyDown(int key) { return session_.KeyDown(ArrowKeyOf(key)); }
 
-void TVornicSPComm::E_AutoTransmitTimeExit() { RejectEmptyField(this, E_AutoTransmitTime); }
-
-void TVornicSPComm::TimerTimer() {
-  if (SendSession::Running(*this)) return;  // a tick from inside a send's notice
-  if (TerminalPort->IsOpen()) SendTransmitField(*this, SendTrigger::Timer);
-}
+void TransmitPanel::M_ReceiverDataKeyPress(const QString& typed) { session_.KeysTyped(typed.toStdString()); }

@@ -22,6 +22,8 @@
 #include "support/process_resources.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
 
 namespace {
 
@@ -180,15 +182,15 @@ class WindowFaultsTest : public QObject {
     OpenPty(*h, pty);
     QVERIFY(OpenLook(w));
     StreamingPeer peer(pty, 1 << 20, true);
-    w.CB_TransmitHex->setChecked(false);
-    w.E_TransmitData->setText("timed");
-    w.E_AutoTransmitTime->setText("1");
-    w.CB_AutoTransmit->setChecked(true);
+    w.Transmitter->CB_TransmitHex->setChecked(false);
+    w.Transmitter->E_TransmitData->setText("timed");
+    w.Transmitter->E_AutoTransmitTime->setText("1");
+    w.Transmitter->CB_AutoTransmit->setChecked(true);
     QVERIFY(WindowHarness::WaitUntil([&] { return peer.Drained() >= 50; }));
-    for (int row = 0; row < 32; ++row) w.Edits[row]->setText(QString("preset %1").arg(row + 1));
-    w.CheckBoxes[0]->setChecked(false);
-    w.E_ExpandTime->setText("1");
-    w.CB_SendAutoCycle->setChecked(true);
+    for (int row = 0; row < 32; ++row) w.Presets->Edits[row]->setText(QString("preset %1").arg(row + 1));
+    w.Presets->CheckBoxes[0]->setChecked(false);
+    w.Presets->E_ExpandTime->setText("1");
+    w.Presets->CB_SendAutoCycle->setChecked(true);
     const size_t beforeCycle = peer.Drained();
     QVERIFY(WindowHarness::WaitUntil([&] { return peer.Drained() > beforeCycle + 32 * 9; }));
     peer.Release();

@@ -6,6 +6,7 @@
 
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
+#include "transmit/transmit_panel.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ class WindowRepaintTest : public QObject {
     for (int n = 1; n <= 20; ++n) {
       QVERIFY(pty.Send(std::string("x")));
       QVERIFY(WindowHarness::WaitUntil([&] { return h.w().StatusPanels[2]->text() == QString::fromUtf8("接收：%1").arg(n); }));
-      h.w().B_TransmitClick();
+      h.w().Transmitter->B_TransmitClick();
     }
     QCoreApplication::processEvents();
     QCOMPARE(counter.count, 0);

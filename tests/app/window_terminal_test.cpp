@@ -21,6 +21,7 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
+#include "transmit/transmit_panel.h"
 
 namespace {
 
@@ -184,14 +185,14 @@ class WindowTerminalTest : public QObject {
     QVERIFY(OpenLook(h.w()));
     QVERIFY(HasUncommonLine(h.w(), second));
 
-    h.w().CB_AutoTransmit->setChecked(true);
-    QVERIFY(h.w().Timer->isActive());
+    h.w().Transmitter->CB_AutoTransmit->setChecked(true);
+    QVERIFY(h.w().Transmitter->Timer->isActive());
     h.w().TerminalStopBits = 1;  // 1.5 stop bits with 7 data bits: no device takes that line
     Pick(h.w().CB_Port, QString::fromStdString(first.path()));
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(!h.w().Timer->isActive());
+    QVERIFY(!h.w().Transmitter->Timer->isActive());
   }
 
   void portListSortedAndRestoredByPosition() {

@@ -18,6 +18,7 @@
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
 #include "transmit/hex_codec.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ class DemoScriptTest : public QObject {
     QCOMPARE(run.script.ExitStatus(), 1);
     QVERIFY2(run.script.Failure().contains("is not open"), qPrintable(run.script.Failure()));
     QCOMPARE(run.script.Pictures(), QStringList{out.path() + "/configuration.png"});
-    QCOMPARE(h.w().TransmittedCount, 0);
+    QCOMPARE(h.w().Transmit->TransmittedCount(), 0);
   }
 
   void lineThatNeverComesBackTimesOut() {

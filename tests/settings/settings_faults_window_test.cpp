@@ -16,6 +16,7 @@
 
 #include "support/window_harness.h"
 #include "support/without_file_privileges.h"
+#include "transmit/preset_panel.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ std::unique_ptr<WindowHarness> Start(bool withFile, mode_t mode, mode_t director
 void ChangeSomething(TVornicSPComm& w) {
   w.CB_Baudrate->setCurrentText("57600");
   w.CB_BaudrateChange();
-  w.Edits[2]->setText("changed preset");
+  w.Presets->Edits[2]->setText("changed preset");
 }
 
 // The close told the user once, in a warning that names the file.
@@ -74,7 +75,7 @@ class SettingsFaultsWindowTest : public QObject {
     auto h = Start(true, 0000, 0700);
     if (!ReadFile(h->settingsPath()).isEmpty()) QSKIP("this user reads files whatever their mode");
     QCOMPARE(h->w().CB_Baudrate->currentText(), QString("9600"));
-    QCOMPARE(h->w().Edits[2]->text(), QString());
+    QCOMPARE(h->w().Presets->Edits[2]->text(), QString());
     ChangeSomething(h->w());
     h->Close();
     QCOMPARE(h->w().LastSettingsSaveError, EACCES);
@@ -104,7 +105,7 @@ class SettingsFaultsWindowTest : public QObject {
   void saveThatRunsOutOfSpaceKeepsTheOldFile() {
     auto h = Start(true, 0600, 0700);
     QCOMPARE(h->w().CB_Baudrate->currentText(), QString("115200"));
-    QCOMPARE(h->w().Edits[2]->text(), QString("kept preset"));
+    QCOMPARE(h->w().Presets->Edits[2]->text(), QString("kept preset"));
     ChangeSomething(h->w());
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);

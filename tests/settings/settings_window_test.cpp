@@ -23,6 +23,9 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
+#include "transmit/preset_panel.h"
+#include "transmit/transmit_panel.h"
+#include "transmit/transmit_session.h"
 
 namespace {
 
@@ -61,13 +64,13 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.CB_Stop->currentText(), QString("1"));
     QCOMPARE(w.CB_Check->currentText(), QString("None"));
     QCOMPARE(w.CB_FlowControl->currentText(), QString("None"));
-    QVERIFY(!w.CB_DTR->isChecked() && !w.CB_RTS->isChecked() && !w.CB_AutoTransmit->isChecked());
-    QCOMPARE(w.E_AutoTransmitTime->text(), QString("1000"));
-    QVERIFY(w.CB_TransmitHex->isChecked() && w.CB_HexDisplay->isChecked());
-    QCOMPARE(w.E_TransmitData->text(), QString("12 FF 00 30"));
-    QCOMPARE(w.Edits[0]->text(), QString("12 00 FF 88"));
-    QVERIFY(w.CheckBoxes[0]->isChecked());
-    QCOMPARE(w.Edits[1]->text(), QString("output string"));
+    QVERIFY(!w.CB_DTR->isChecked() && !w.CB_RTS->isChecked() && !w.Transmitter->CB_AutoTransmit->isChecked());
+    QCOMPARE(w.Transmitter->E_AutoTransmitTime->text(), QString("1000"));
+    QVERIFY(w.Transmitter->CB_TransmitHex->isChecked() && w.CB_HexDisplay->isChecked());
+    QCOMPARE(w.Transmitter->E_TransmitData->text(), QString("12 FF 00 30"));
+    QCOMPARE(w.Presets->Edits[0]->text(), QString("12 00 FF 88"));
+    QVERIFY(w.Presets->CheckBoxes[0]->isChecked());
+    QCOMPARE(w.Presets->Edits[1]->text(), QString("output string"));
     QCOMPARE(w.E_RFFreq->text(), QString("433.920"));
     QCOMPARE(w.CB_RFBaudrate->currentText(), QString("1Kbps"));
     QCOMPARE(w.CB_Power->currentText(), QString("7(MAX)"));
@@ -102,7 +105,7 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
     QCOMPARE(int(w.TerminalDataBits), 9);
     QCOMPARE(w.CB_Data->currentText(), QString("8"));
-    QCOMPARE(w.Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
+    QCOMPARE(w.Presets->Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
     QCOMPARE(int(w.Module->SerialBaudRate), 12);
     QCOMPARE(w.CB_RFCOMBaudRate->currentIndex(), -1);
     QCOMPARE(w.E_LocalAddr->text(), QString("44"));
@@ -149,15 +152,15 @@ class SettingsWindowTest : public QObject {
     QVERIFY(!w.TerminalPortOpen);
     QVERIFY(!w.TerminalPort->IsOpen());
     QVERIFY(h->messages.empty());  // start-up fails silently, as for a missing port
-    w.TimerTimer();
-    w.B_TransmitClick();
+    w.Transmitter->TimerTimer();
+    w.Transmitter->B_TransmitClick();
     QCOMPARE(h->messages.size(), size_t{1});
     QCOMPARE(h->messages[0].text, QString::fromUtf8("串口还未打开！"));
     w.B_OpenPortClick();
     QCOMPARE(h->messages.size(), size_t{2});
     QCOMPARE(h->messages[1].text, QString::fromUtf8("该串口不存在或串口被占用！"));
     QVERIFY(!w.TerminalPort->IsOpen());
-    w.TimerTimer();
+    w.Transmitter->TimerTimer();
     h->Close();
     QCOMPARE(ReadFile(notes), QByteArray("keep me\n"));
     struct stat st{};
@@ -193,8 +196,8 @@ class SettingsWindowTest : public QObject {
 
   void hexModeFieldIsSavedUnderTransmitDataHex() {
     WindowHarness h;
-    h.w().E_TransmitData->setText("AA BB");
-    h.w().TransmitDataChar = "chars";
+    h.w().Transmitter->E_TransmitData->setText("AA BB");
+    h.w().Transmit->TransmitDataChar = "chars";
     h.Close();
     const IniDocument saved = SavedDocument(h);
     QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Transmit Data Hex", "", 100), std::string("AA BB"));
@@ -222,13 +225,13 @@ class SettingsWindowTest : public QObject {
       w.CB_Check->setCurrentIndex(3);
       w.CB_CheckChange();
       w.CB_DTR->setChecked(true);
-      w.CB_TransmitHex->setChecked(false);
-      w.E_TransmitData->setText(QString::fromUtf8(" 发送 \"quoted\" = ; "));
+      w.Transmitter->CB_TransmitHex->setChecked(false);
+      w.Transmitter->E_TransmitData->setText(QString::fromUtf8(" 发送 \"quoted\" = ; "));
       for (int row = 0; row < 32; ++row) {
         presets.push_back(randomText(random.bounded(1, 40)));
         hexMarks.push_back(random.bounded(2) == 1);
-        w.Edits[row]->setText(presets.back());
-        w.CheckBoxes[row]->setChecked(hexMarks.back());
+        w.Presets->Edits[row]->setText(presets.back());
+        w.Presets->CheckBoxes[row]->setChecked(hexMarks.back());
       }
       w.E_RFFreq->setText("390.001");
       w.E_RFFreqExit();
@@ -246,11 +249,11 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.CB_Baudrate->currentText(), QString("115200"));
     QCOMPARE(w.CB_Check->currentText(), QString("Mark"));
     QVERIFY(w.CB_DTR->isChecked());
-    QVERIFY(!w.CB_TransmitHex->isChecked());
-    QCOMPARE(w.E_TransmitData->text(), QString::fromUtf8(" 发送 \"quoted\" = ; "));
+    QVERIFY(!w.Transmitter->CB_TransmitHex->isChecked());
+    QCOMPARE(w.Transmitter->E_TransmitData->text(), QString::fromUtf8(" 发送 \"quoted\" = ; "));
     for (int row = 0; row < 32; ++row) {
-      QCOMPARE(w.Edits[row]->text(), presets[row]);
-      QCOMPARE(w.CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
+      QCOMPARE(w.Presets->Edits[row]->text(), presets[row]);
+      QCOMPARE(w.Presets->CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
     }
     QCOMPARE(w.Module->RfFreq, 390001u);
     QCOMPARE(int(w.Module->RfPower), 2);
@@ -292,7 +295,7 @@ class SettingsWindowTest : public QObject {
   // must still go back into the file as it was.
   void transmitTextNobodyEditedKeepsItsBytes() {
     auto h = StartWith("[VornicSPCommTool_USART]\nTransmit Data Hex=12 \x81\x20\xFF\n");
-    QVERIFY(h->w().E_TransmitData->text().contains(QChar(0xFFFD)));
+    QVERIFY(h->w().Transmitter->E_TransmitData->text().contains(QChar(0xFFFD)));
     h->Close();
     QVERIFY(ReadFile(h->settingsPath()).contains("\nTransmit Data Hex=12 \x81\x20\xFF\n"));
   }

@@ -5,12 +5,8 @@ class PresetPanelTest : public QObject {
   Q_OBJECT
  private slots:
   void rowsStandAtTheirPlaces();
-  void onePassSendsTheDefaultPresets();
+  void cycleTicksSendThePresets();
   void eachButtonSendsItsOwnRow();
-  void cycleHoldsTheRepeatAndBringsItBack();
-  void cyclePeriodRules();
-  void closedPortPassGivesOneNoticePerPresetWithoutNesting();
+  void cycleHoldsTheTimedSendAndBringsItBack();
   void expandButtonShowsAndHidesThePanel();
-  void aPassOnAHeldLineSendsNothingAndTheNextTriesAgain();
-  void cycleIntoAFullLineKeepsTheWindowAnswering();
 };

@@ -13,19 +13,18 @@
 #include <QTest>
 #include <QTimer>
 
-#include "transmit/bounded_write.h"
 #include "transmit/open_terminal.h"
 
 namespace {
 
 void SetMode(TVornicSPComm& w, bool hex, const QString& text) {
-  w.CB_TransmitHex->setChecked(hex);
-  w.E_TransmitData->setText(text);
+  w.Transmitter->CB_TransmitHex->setChecked(hex);
+  w.Transmitter->E_TransmitData->setText(text);
 }
 
 void SetLineEnds(TVornicSPComm& w, bool newLine, bool lineFeed) {
-  w.CB_TransmitNewLine->setChecked(newLine);
-  w.CB_TransmitCR->setChecked(lineFeed);
+  w.Transmitter->CB_TransmitNewLine->setChecked(newLine);
+  w.Transmitter->CB_TransmitCR->setChecked(lineFeed);
 }
 
 bool ActivateWindow(TVornicSPComm& w) {
@@ -37,79 +36,42 @@ bool ActivateWindow(TVornicSPComm& w) {
 
 }  // namespace
 
-void TransmitPanelTest::hexTextSendsEachByteAndCountsIt() {
+void TransmitPanelTest::clickSendsTheFieldAndTheCountShows() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  QVERIFY(t.w.TerminalPort->GetEventMask() != win::EV_RXCHAR);
+  TransmitPanel& p = *t.w.Transmitter;
   SetMode(t.w, true, "12 00 FF 88");
-  QCOMPARE(t.Transmit(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
-  QCOMPARE(t.w.TerminalPort->GetEventMask(), win::EV_RXCHAR);  // a send narrows the events to received bytes
-  QCOMPARE(t.w.TransmittedCount, 4);
+  QTest::mouseClick(p.B_Transmit, Qt::LeftButton);
+  QCOMPARE(t.Sent(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
   QCOMPARE(t.Status(), U("发送：4"));
-
-  t.w.E_TransmitData->setText("1");
-  QCOMPARE(t.Transmit(1), Bytes{0x01});
-  QCOMPARE(t.Status(), U("发送：5"));
-
-  t.w.E_TransmitData->setText(U("xyz 中"));  // no digit at all: nothing sent, count kept
-  t.w.B_TransmitClick();
-  QVERIFY(t.More().empty());
-  QCOMPARE(t.Status(), U("发送：5"));
+  // The mode and line end of the boxes reach the session.
+  SetMode(t.w, false, U("A😀"));
+  SetLineEnds(t.w, true, false);
+  QCOMPARE(t.Transmit(4), (Bytes{'A', '?', 0x0D, 0x0A}));
+  QVERIFY(t.Status().startsWith(U("发送：8")));
+  QVERIFY(t.Status().contains('?'));  // the note, explained in the tool tip
+  QVERIFY(!t.w.StatusPanels[1]->toolTip().isEmpty());
+  // "清除窗口" clears the count and the note.
+  t.w.B_ClearClick();
+  QCOMPARE(t.Status(), U("发送：0"));
+  QVERIFY(t.w.StatusPanels[1]->toolTip().isEmpty());
 }
 
-void TransmitPanelTest::characterTextGetsTheChosenLineEnd() {
-  OpenTerminal t;
-  QVERIFY(t.Ready());
-  SetMode(t.w, false, "AB");
-  SetLineEnds(t.w, true, false);
-  QCOMPARE(t.Transmit(4), (Bytes{0x41, 0x42, 0x0D, 0x0A}));
-  QCOMPARE(t.Status(), U("发送：4"));
-
-  SetLineEnds(t.w, false, true);
-  t.w.E_TransmitData->setText("x");
-  QCOMPARE(t.Transmit(2), (Bytes{'x', 0x0A}));
-
-  SetLineEnds(t.w, false, false);
-  t.w.E_TransmitData->setText(U("中"));  // sent as its GBK bytes
-  QCOMPARE(t.Transmit(2), (Bytes{0xD6, 0xD0}));
-  QCOMPARE(t.Status(), U("发送：8"));
-
-  // An empty field with a new line sends the line end alone.
-  SetLineEnds(t.w, true, false);
-  t.w.E_TransmitData->clear();
-  QCOMPARE(t.Transmit(2), (Bytes{0x0D, 0x0A}));
-  QVERIFY(t.More().empty());
-  QCOMPARE(t.w.TransmittedCount, 10);
-}
-
-void TransmitPanelTest::lineEndBoxesFollowTheTable() {
-  OpenTerminal t;
-  QVERIFY(t.Ready());
-  auto& w = t.w;
-  const auto enabled = [&w] {
-    return std::pair{w.CB_TransmitNewLine->isEnabled(), w.CB_TransmitCR->isEnabled()};
-  };
-  SetMode(w, false, "");
-  SetLineEnds(w, false, false);
+void TransmitPanelTest::lineEndBoxesFollowTheirMarks() {
+  OpenTerminal t(false);
+  TransmitPanel& p = *t.w.Transmitter;
+  const auto enabled = [&p] { return std::pair{p.CB_TransmitNewLine->isEnabled(), p.CB_TransmitCR->isEnabled()}; };
+  QCOMPARE(enabled(), std::pair(false, false));  // hex mode at creation
+  SetMode(t.w, false, "");
   QCOMPARE(enabled(), std::pair(true, true));
-  SetLineEnds(w, true, false);
+  p.CB_TransmitNewLine->setChecked(true);
   QCOMPARE(enabled(), std::pair(true, false));
-  SetLineEnds(w, false, true);
+  p.CB_TransmitNewLine->setChecked(false);
+  p.CB_TransmitCR->setChecked(true);
   QCOMPARE(enabled(), std::pair(false, true));
-  // Both marks, as only the settings file can set them: only CR LF goes out.
-  SetLineEnds(w, true, true);
-  QCOMPARE(enabled(), std::pair(true, false));
-  QCOMPARE(t.Transmit(2), (Bytes{0x0D, 0x0A}));
-  QVERIFY(t.More().empty());
-  // Hex mode disables both and never appends a line end; the marks stay as they were.
-  w.CB_TransmitHex->setChecked(true);
+  p.CB_TransmitHex->setChecked(true);
   QCOMPARE(enabled(), std::pair(false, false));
-  QVERIFY(w.CB_TransmitNewLine->isChecked() && w.CB_TransmitCR->isChecked());
-  w.E_TransmitData->setText("12");
-  QCOMPARE(t.Transmit(1), Bytes{0x12});
-  QVERIFY(t.More().empty());
-  w.CB_TransmitHex->setChecked(false);
-  QCOMPARE(enabled(), std::pair(true, false));
+  QVERIFY(p.CB_TransmitCR->isChecked());  // the marks stay as they were
 }
 
 void TransmitPanelTest::switchingModesRestoresEachTextExactly() {
@@ -117,19 +79,19 @@ void TransmitPanelTest::switchingModesRestoresEachTextExactly() {
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
   SetMode(w, false, "");
-  w.E_TransmitData->setFocus();
-  QTRY_VERIFY(w.E_TransmitData->hasFocus());
-  w.E_TransmitData->setText(U("  Hello, 世界 abc "));
-  QTest::mouseClick(w.CB_TransmitHex, Qt::LeftButton);  // the click takes the focus first
-  QVERIFY(w.CB_TransmitHex->isChecked());
-  w.E_TransmitData->setFocus();
-  QTRY_VERIFY(w.E_TransmitData->hasFocus());
-  w.E_TransmitData->setText("0A 0b ,, 7");
-  QTest::mouseClick(w.CB_TransmitHex, Qt::LeftButton);
-  QVERIFY(!w.CB_TransmitHex->isChecked());
-  QCOMPARE(w.E_TransmitData->text(), U("  Hello, 世界 abc "));
-  QTest::mouseClick(w.CB_TransmitHex, Qt::LeftButton);
-  QCOMPARE(w.E_TransmitData->text(), U("0A 0b ,, 7"));
+  w.Transmitter->E_TransmitData->setFocus();
+  QTRY_VERIFY(w.Transmitter->E_TransmitData->hasFocus());
+  w.Transmitter->E_TransmitData->setText(U("  Hello, 世界 abc "));
+  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);  // the click takes the focus first
+  QVERIFY(w.Transmitter->CB_TransmitHex->isChecked());
+  w.Transmitter->E_TransmitData->setFocus();
+  QTRY_VERIFY(w.Transmitter->E_TransmitData->hasFocus());
+  w.Transmitter->E_TransmitData->setText("0A 0b ,, 7");
+  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);
+  QVERIFY(!w.Transmitter->CB_TransmitHex->isChecked());
+  QCOMPARE(w.Transmitter->E_TransmitData->text(), U("  Hello, 世界 abc "));
+  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);
+  QCOMPARE(w.Transmitter->E_TransmitData->text(), U("0A 0b ,, 7"));
   QVERIFY(t.harness.messages.empty());
 }
 
@@ -137,7 +99,7 @@ void TransmitPanelTest::hexModeFiltersTypedKeys() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  QLineEdit* field = w.E_TransmitData;
+  QLineEdit* field = w.Transmitter->E_TransmitData;
   SetMode(w, true, "");
   field->setFocus();
   QTest::keyClicks(field, "a1g f,9Zb");
@@ -168,7 +130,7 @@ void TransmitPanelTest::enterInTheFieldSendsOnceInBothModes() {
   QVERIFY(t.Ready());
   QVERIFY(ActivateWindow(t.w));
   SetLineEnds(t.w, false, false);
-  QLineEdit* field = t.w.E_TransmitData;
+  QLineEdit* field = t.w.Transmitter->E_TransmitData;
   field->setFocus();
   QTRY_VERIFY(field->hasFocus());
   SetMode(t.w, true, "5A");
@@ -178,7 +140,7 @@ void TransmitPanelTest::enterInTheFieldSendsOnceInBothModes() {
   QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
   QCOMPARE(t.Sent(1), Bytes{'Z'});
   QVERIFY(t.More().empty());
-  QCOMPARE(t.w.TransmittedCount, 2);
+  QCOMPARE(t.Count(), 2);
   QCOMPARE(field->text(), QString("Z"));
 }
 
@@ -187,7 +149,7 @@ void TransmitPanelTest::enterElsewhereOnThePagePressesSendOrTheRowsButton() {
   QVERIFY(t.Ready());
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.B_ExpandClick();
+  w.Presets->B_ExpandClick();
   SetMode(w, true, "7E");
   const auto enterIn = [](QWidget* control) {
     control->setFocus();
@@ -196,20 +158,21 @@ void TransmitPanelTest::enterElsewhereOnThePagePressesSendOrTheRowsButton() {
     return true;
   };
   // Fields and check boxes of the page press "发送"; Enter does not toggle a box.
-  for (QWidget* control : std::initializer_list<QWidget*>{w.E_AutoTransmitTime, w.CB_TransmitHex, w.CB_DTR,
-                                                         w.E_ExpandTime, w.CB_SendAutoCycle}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{w.Transmitter->E_AutoTransmitTime, w.Transmitter->CB_TransmitHex,
+                                                         w.CB_DTR, w.Presets->E_ExpandTime, w.Presets->CB_SendAutoCycle}) {
     QVERIFY2(enterIn(control), qPrintable(control->objectName()));
     QCOMPARE(t.Sent(1), Bytes{0x7E});
   }
-  QVERIFY(w.CB_TransmitHex->isChecked() && !w.CB_DTR->isChecked() && !w.CB_SendAutoCycle->isChecked());
+  QVERIFY(w.Transmitter->CB_TransmitHex->isChecked() && !w.CB_DTR->isChecked());
+  QVERIFY(!w.Presets->CB_SendAutoCycle->isChecked());
   // A preset row sends itself, from its field or its box.
-  QVERIFY(enterIn(w.Edits[1]));
+  QVERIFY(enterIn(w.Presets->Edits[1]));
   QCOMPARE(t.Sent(13), Bytes(std::begin("output string"), std::end("output string") - 1));
-  QVERIFY(enterIn(w.CheckBoxes[0]));
+  QVERIFY(enterIn(w.Presets->CheckBoxes[0]));
   QCOMPARE(t.Sent(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
   // A button with the focus presses itself.
-  QVERIFY(enterIn(w.B_Expand));
-  QVERIFY(!w.ExpandShown);
+  QVERIFY(enterIn(w.Presets->B_Expand));
+  QVERIFY(!w.Presets->ExpandShown);
   QVERIFY(t.More().empty());
   QVERIFY(t.harness.messages.empty());
 }
@@ -218,9 +181,10 @@ void TransmitPanelTest::tabAndShiftTabLeaveTheFilteredFields() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.B_ExpandClick();
+  w.Presets->B_ExpandClick();
   SetMode(w, true, "12");
-  for (QLineEdit* field : {w.E_TransmitData, w.E_AutoTransmitTime, w.E_ExpandTime}) {
+  for (QLineEdit* field :
+       {w.Transmitter->E_TransmitData, w.Transmitter->E_AutoTransmitTime, w.Presets->E_ExpandTime}) {
     const QString text = field->text();
     for (const auto& [key, modifiers] : {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
       field->setFocus();
@@ -235,70 +199,56 @@ void TransmitPanelTest::tabAndShiftTabLeaveTheFilteredFields() {
 
 void TransmitPanelTest::closedPortGivesOneNoticeAndSendsNothing() {
   OpenTerminal t(false);
-  t.w.B_TransmitClick();
+  t.w.Transmitter->B_TransmitClick();
   QCOMPARE(t.harness.messages.size(), size_t(1));
   QCOMPARE(t.harness.messages[0].title, U("提示"));
   QCOMPARE(t.harness.messages[0].text, U("串口还未打开！"));
   QCOMPARE(t.Status(), U("发送：0"));
-  QCOMPARE(t.w.TransmittedCount, 0);
+  QCOMPARE(t.Count(), 0);
 }
 
-void TransmitPanelTest::repeatIntervalRules() {
+void TransmitPanelTest::repeatBoxDrivesTheTimer() {
   OpenTerminal t(false);
-  auto& w = t.w;
-  w.E_AutoTransmitTime->setText("0");
-  w.CB_AutoTransmit->setChecked(true);
-  QVERIFY(!w.Timer->isActive());  // 0 never ticks
-  QVERIFY(!w.E_AutoTransmitTime->isEnabled());
-  w.CB_AutoTransmit->setChecked(false);
-  QVERIFY(w.E_AutoTransmitTime->isEnabled());
+  TransmitPanel& p = *t.w.Transmitter;
+  p.E_AutoTransmitTime->setText("250");
+  p.CB_AutoTransmit->setChecked(true);
+  QVERIFY(p.Timer->isActive());
+  QCOMPARE(p.Timer->interval(), 250);
+  QVERIFY(!p.E_AutoTransmitTime->isEnabled());
+  p.CB_AutoTransmit->setChecked(false);
+  QVERIFY(!p.Timer->isActive());
+  QVERIFY(p.E_AutoTransmitTime->isEnabled());
 
-  w.E_AutoTransmitTime->setText("250");
-  w.CB_AutoTransmit->setChecked(true);
-  QVERIFY(w.Timer->isActive());
-  QCOMPARE(w.Timer->interval(), 250);
-  w.CB_AutoTransmit->setChecked(false);
-  QVERIFY(!w.Timer->isActive());
-
-  for (const char* bad : {"2147483648", "12ab", ""}) {
-    t.harness.messages.clear();
-    w.E_AutoTransmitTime->setText(bad);
-    w.CB_AutoTransmit->setChecked(true);
-    QCOMPARE(t.harness.messages.size(), size_t(1));
-    QCOMPARE(t.harness.messages[0].title, U("警告"));
-    QVERIFY(t.harness.messages[0].text.contains(U("不是有效的整数值")));
-    QVERIFY(w.CB_AutoTransmit->isChecked());
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.Timer->interval(), 250);  // neither started nor changed
-    QVERIFY(w.E_AutoTransmitTime->isEnabled());
-    w.CB_AutoTransmit->setChecked(false);
-  }
+  p.E_AutoTransmitTime->setText("2147483648");
+  p.CB_AutoTransmit->setChecked(true);
+  QCOMPARE(t.harness.messages.size(), size_t(1));
+  QCOMPARE(t.harness.messages[0].title, U("警告"));
+  QCOMPARE(t.harness.messages[0].text, U("“2147483648”不是有效的整数值！"));
+  QVERIFY(!p.Timer->isActive());
+  QCOMPARE(p.Timer->interval(), 250);  // neither started nor changed
+  QVERIFY(p.E_AutoTransmitTime->isEnabled());
 }
 
-void TransmitPanelTest::timerTickSendsOnlyOnAnOpenPort() {
+void TransmitPanelTest::timerTicksSendTheField() {
   OpenTerminal t;
   QVERIFY(t.Ready());
   SetMode(t.w, false, "T");
   SetLineEnds(t.w, false, false);
-  t.w.TimerTimer();
-  QCOMPARE(t.Sent(1), Bytes{'T'});
-  t.w.B_OpenPortClick();  // closes
-  QVERIFY(!t.w.TerminalPort->IsOpen());
-  t.w.TimerTimer();
-  QVERIFY(t.harness.messages.empty());
-  QCOMPARE(t.w.TransmittedCount, 1);
-  t.w.B_OpenPortClick();  // opens again: the ticks send again
-  t.w.E_TransmitData->setText("U");
-  t.w.TimerTimer();
-  QCOMPARE(t.Sent(1), Bytes{'U'});
+  t.w.Transmitter->E_AutoTransmitTime->setText("1");
+  t.w.Transmitter->CB_AutoTransmit->setChecked(true);
+  QVERIFY(WindowHarness::WaitUntil([&] { return t.Count() >= 3; }));
+  t.w.Transmitter->CB_AutoTransmit->setChecked(false);
+  const Bytes sent = t.More();
+  QCOMPARE(sent, Bytes(size_t(t.Count()), 'T'));
+  QCOMPARE(t.Status(), QString(U("发送：%1")).arg(t.Count()));
 }
 
 void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.B_ExpandClick();  // shows E_ExpandTime, the other period field
-  QLineEdit* field = w.E_AutoTransmitTime;
+  w.Presets->B_ExpandClick();  // shows E_ExpandTime, the other period field
+  QLineEdit* field = w.Transmitter->E_AutoTransmitTime;
   field->clear();
   field->setFocus();
   QTRY_VERIFY(field->hasFocus());
@@ -309,8 +259,8 @@ void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
 
   // Leaving it empty for the other (also empty) period field: one warning, focus back here,
   // and no warning from the other field bouncing the focus back and forth.
-  w.E_ExpandTime->clear();
-  w.E_ExpandTime->setFocus(Qt::TabFocusReason);
+  w.Presets->E_ExpandTime->clear();
+  w.Presets->E_ExpandTime->setFocus(Qt::TabFocusReason);
   QTRY_VERIFY(field->hasFocus());
   QVERIFY(!WindowHarness::WaitUntil([&] { return t.harness.messages.size() > 1; }, 300));
   QCOMPARE(t.harness.messages.size(), size_t(1));
@@ -319,71 +269,7 @@ void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
 
   // "0" is not empty: it passes.
   QTest::keyClick(field, Qt::Key_0);
-  w.B_Transmit->setFocus(Qt::TabFocusReason);
-  QTRY_VERIFY(w.B_Transmit->hasFocus());
+  w.Transmitter->B_Transmit->setFocus(Qt::TabFocusReason);
+  QTRY_VERIFY(w.Transmitter->B_Transmit->hasFocus());
   QCOMPARE(t.harness.messages.size(), size_t(1));
-}
-
-void TransmitPanelTest::unencodableCharactersGoOutAsQuestionMarks() {
-  OpenTerminal t;
-  QVERIFY(t.Ready());
-  SetMode(t.w, false, U("A😀B"));
-  SetLineEnds(t.w, false, false);
-  QCOMPARE(t.Transmit(3), (Bytes{'A', '?', 'B'}));
-  QCOMPARE(t.w.TransmittedCount, 3);
-  QVERIFY(t.Status().startsWith(U("发送：3")));
-  QVERIFY(t.Status().contains('?'));
-  t.w.E_TransmitData->setText("C");  // the note goes with the next clean send
-  t.w.B_TransmitClick();
-  QCOMPARE(t.Status(), U("发送：4"));
-}
-
-void TransmitPanelTest::aHeldLineReturnsWithinTheBound() {
-  OpenTerminal t;
-  QVERIFY(t.Ready());
-  QVERIFY(t.HoldLine());
-  SetMode(t.w, true, "01 02 03 04 05 06 07 08");
-  bool deliveredAfterwards = false;
-  QTimer::singleShot(0, &t.w, [&] { deliveredAfterwards = true; });
-  QElapsedTimer clock;
-  clock.start();
-  t.w.B_TransmitClick();
-  const qint64 took = clock.elapsed();
-  const LineFrame frame{t.w.TerminalBaudRate, t.w.TerminalDataBits, t.w.TerminalParity, t.w.TerminalStopBits};
-  QVERIFY2(took < WriteBoundMs(1, frame) + 1000, qPrintable(QString::number(took)));
-  // The byte handed over stays counted; the bytes after the blocked write were not sent.
-  QCOMPARE(t.w.TransmittedCount, 1);
-  QVERIFY(t.Status().startsWith(U("发送：1")));
-  QVERIFY(t.Status().contains(U("线路阻塞")));
-  // The window answers again at once.
-  QVERIFY(WindowHarness::WaitUntil([&] { return deliveredAfterwards; }, 500));
-}
-
-void TransmitPanelTest::timedSendIntoAFullLineKeepsTheWindowAnswering() {
-  OpenTerminal t;
-  QVERIFY(t.Ready());
-  auto& w = t.w;
-  SetMode(w, true, "12 FF 00 30");
-  QVERIFY(t.FillLine());
-  w.E_AutoTransmitTime->setText("1");
-  w.CB_AutoTransmit->setChecked(true);
-  // Each tick that waited for the full line used to hold the window for a write's bound
-  // (two seconds and more); a skipped tick costs a look at the line. The limit here is only
-  // a guard for a busy machine.
-  const qint64 longest = OpenTerminal::LongestEventLoopGap(2500);
-  QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
-  QVERIFY(t.Status().contains(U("线路阻塞")));
-  const int32_t held = w.TransmittedCount;  // skipped ticks hand nothing over, so count nothing
-  OpenTerminal::LongestEventLoopGap(100);
-  QCOMPARE(w.TransmittedCount, held);
-  QVERIFY(t.harness.messages.empty());
-
-  // Once the peer reads, the ticks send again, whole and counted.
-  QVERIFY(!t.More().empty());
-  QVERIFY(WindowHarness::WaitUntil([&] { return w.TransmittedCount >= held + 40; }));
-  QVERIFY(!t.Status().contains(U("线路阻塞")));
-  w.CB_AutoTransmit->setChecked(false);
-  const Bytes sent = t.More();
-  QCOMPARE(sent.size(), size_t(w.TransmittedCount - held));
-  for (size_t i = 0; i < sent.size(); ++i) QCOMPARE(sent[i], (Bytes{0x12, 0xFF, 0x00, 0x30})[i % 4]);
 }

@@ -4,19 +4,15 @@
 class TransmitPanelTest : public QObject {
   Q_OBJECT
  private slots:
-  void hexTextSendsEachByteAndCountsIt();
-  void characterTextGetsTheChosenLineEnd();
-  void lineEndBoxesFollowTheTable();
+  void clickSendsTheFieldAndTheCountShows();
+  void lineEndBoxesFollowTheirMarks();
   void switchingModesRestoresEachTextExactly();
   void hexModeFiltersTypedKeys();
   void enterInTheFieldSendsOnceInBothModes();
   void enterElsewhereOnThePagePressesSendOrTheRowsButton();
   void tabAndShiftTabLeaveTheFilteredFields();
   void closedPortGivesOneNoticeAndSendsNothing();
-  void repeatIntervalRules();
-  void timerTickSendsOnlyOnAnOpenPort();
+  void repeatBoxDrivesTheTimer();
+  void timerTicksSendTheField();
   void intervalFieldTakesDigitsAndRefusesEmpty();
-  void unencodableCharactersGoOutAsQuestionMarks();
-  void aHeldLineReturnsWithinTheBound();
-  void timedSendIntoAFullLineKeepsTheWindowAnswering();
 };

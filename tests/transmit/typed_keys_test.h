@@ -4,8 +4,7 @@
 class TypedKeysTest : public QObject {
   Q_OBJECT
  private slots:
-  void arrowKeysSendEscapeSequences();
-  void typedCharactersGoOutAsBytes();
-  void inputMethodTextGoesOutAsGbk();
-  void closedPortSendsAndCountsNothing();
+  void arrowKeysAreSentAndSwallowed();
+  void typedCharactersAndInputMethodTextGoOut();
+  void onAClosedPortKeysActOnTheWindowAsUsual();
 };

@@ -1,0 +1,19 @@
+#include "app/transmit_host.h"
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "serial/serial_port.h"
+#include "transmit/count_panel.h"
+
+SerialPort& WindowTransmitHost::Port() { return *window_.TerminalPort; }
+
+LineFrame WindowTransmitHost::Frame() const {
+  return LineFrame{window_.TerminalBaudRate, window_.TerminalDataBits, window_.TerminalParity,
+                   window_.TerminalStopBits};
+}
+
+void WindowTransmitHost::PortNotOpen() {
+  ShowMessageBox(&window_, QString::fromUtf8(kNoticeTitle), QString::fromUtf8(kPortNotOpen));
+}
+
+void WindowTransmitHost::CountChanged(const CountNote& note) { ShowCountNote(window_.StatusPanels[1], note); }
