@@ -72,7 +72,7 @@ void TransmitSession::SendFieldAs(std::string_view utf8, SendTrigger trigger) {
     action.Count(SendText(action.Writer(), gbk, false, ChooseLineEnd(newLine_, lineFeed_)));
     action.ShowCount(true);
   }
-  port.SetEventMask(EV_RXCHAR);
+  port.SetEventMask(win::EV_RXCHAR);
 }
 
 void TransmitSession::SendField(std::string_view utf8) { SendFieldAs(utf8, SendTrigger::User); }
@@ -119,7 +119,7 @@ void TransmitSession::SendPresetIn(Action& action, const Preset& preset) {
     action.Count(SendText(action.Writer(), gbk, preset.hex, end));
     action.ShowCount(true);
   }
-  port.SetEventMask(EV_RXCHAR);
+  port.SetEventMask(win::EV_RXCHAR);
 }
 
 void TransmitSession::SendPreset(const Preset& preset) {

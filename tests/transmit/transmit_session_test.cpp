@@ -89,7 +89,7 @@ class TransmitSessionTest : public ::testing::Test, public TransmitLine, public 
 
   PtyPair pty;
   SerialPort port;
-  LineFrame frame{115200, 8, NOPARITY, ONESTOPBIT};
+  LineFrame frame{115200, 8, win::NOPARITY, win::ONESTOPBIT};
   TransmitSession session{*this, *this};
   int notices = 0;
   std::function<void()> onNotice;
@@ -97,11 +97,11 @@ class TransmitSessionTest : public ::testing::Test, public TransmitLine, public 
 };
 
 TEST_F(TransmitSessionTest, HexFieldSendsEachByteAndCountsIt) {
-  ASSERT_NE(port.GetEventMask(), EV_RXCHAR);
+  ASSERT_NE(port.GetEventMask(), win::EV_RXCHAR);
   session.SetLineEnds(true, false);  // never appended in hex mode
   session.SendField("12 00 FF 88");
   EXPECT_EQ(pty.Receive(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
-  EXPECT_EQ(port.GetEventMask(), EV_RXCHAR);  // a send narrows the events to received bytes
+  EXPECT_EQ(port.GetEventMask(), win::EV_RXCHAR);  // a send narrows the events to received bytes
   EXPECT_EQ(session.TransmittedCount(), 4);
   EXPECT_EQ(Last().count, 4);
   EXPECT_TRUE(Last().withColon);
@@ -304,11 +304,11 @@ TEST_F(TransmitSessionTest, APassSendsEveryPresetWithTheFieldsLineEnd) {
 
 TEST_F(TransmitSessionTest, OnePresetSendsItsOwnText) {
   session.SendPreset({"", true});  // empty: returns before anything else
-  EXPECT_NE(port.GetEventMask(), EV_RXCHAR);
+  EXPECT_NE(port.GetEventMask(), win::EV_RXCHAR);
   EXPECT_TRUE(notes.empty());
   session.SendPreset({"ABC", true});
   session.SendPreset({"ff", true});  // lower case is no hex digit
-  EXPECT_EQ(port.GetEventMask(), EV_RXCHAR);
+  EXPECT_EQ(port.GetEventMask(), win::EV_RXCHAR);
   session.SendPreset({"\xe6\x9c\xab\xe8\xa1\x8c", false});
   EXPECT_EQ(pty.Receive(6), (Bytes{0xAB, 0x0C, 0xC4, 0xA9, 0xD0, 0xD0}));
   EXPECT_EQ(session.TransmittedCount(), 6);
@@ -369,7 +369,7 @@ TEST_F(TransmitSessionTest, ArrowKeysSendEscapeSequencesAndOtherKeysOnlyShowTheC
   EXPECT_EQ(notes.size(), 5u);
   EXPECT_EQ(Last().count, 12);
   EXPECT_FALSE(Last().withColon);
-  EXPECT_NE(port.GetEventMask(), EV_RXCHAR);  // typed keys leave the events alone
+  EXPECT_NE(port.GetEventMask(), win::EV_RXCHAR);  // typed keys leave the events alone
 }
 
 TEST_F(TransmitSessionTest, TypedCharactersGoOutAsTheirBytes) {
