@@ -20,10 +20,9 @@
 #include "transmit/preset_panel.h"
 #include "transmit/transmit_panel.h"
 #include "transmit/typed_keys.h"
+#include "app/ui_text.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 template <typename T>
 T* Named(T* control, const char* name) {

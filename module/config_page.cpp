@@ -20,13 +20,12 @@
 #include "module/frequency_text.h"
 #include "module/module_exchange.h"
 #include "module/module_settings.h"
+#include "app/ui_text.h"
 
 namespace {
 
 const char* const kFrequencyRange = "输入范围为：390-470";
 const char* const kByteRange = "输入范围为：0-255";
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Digits and Backspace; "." only while the text has none yet.
 std::optional<QChar> FrequencyKey(const QLineEdit* field, QChar typed) {

@@ -24,13 +24,12 @@
 #include "module/frequency_text.h"
 #include "module/module_protocol.h"
 #include "module/module_settings.h"
+#include "app/ui_text.h"
 
 namespace {
 
 constexpr int kByteFieldLimit = 3;
 constexpr int kAboutFontPixels = 21;
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 template <typename T>
 T* Named(T* control, const char* name) {

@@ -11,10 +11,9 @@
 
 #include "transmit/interval_field.h"
 #include "transmit/transmit_session.h"
+#include "app/ui_text.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Geometry of the panel, in pixels.
 constexpr int kRowTop = 24;

@@ -14,10 +14,9 @@
 #include "transmit/interval_field.h"
 #include "transmit/transmit_session.h"
 #include "transmit/typed_keys.h"
+#include "app/ui_text.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Controls of the panel, each named as the handlers call it.
 QCheckBox* CheckBox(const char* name, const char* caption, bool checked) {

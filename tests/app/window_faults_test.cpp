@@ -17,6 +17,7 @@
 
 #include "app/controls.h"
 #include "app/receive_view.h"
+#include "app/ui_text.h"
 #include "serial/serial_port.h"
 #include "settings/ini_storage.h"
 #include "support/process_resources.h"
@@ -26,8 +27,6 @@
 #include "transmit/transmit_panel.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 bool OpenLook(TVornicSPComm& w) {
   return w.TerminalPortOpen && w.B_OpenPort->text() == U("关闭串口") && w.Shape->color() == QColor(255, 0, 0);

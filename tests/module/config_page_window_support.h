@@ -16,8 +16,8 @@
 #include "app/controls.h"
 #include "app/sleeping_worker.h"
 #include "support/window_harness.h"
+#include "app/ui_text.h"
 
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // As the user's pick: select the entry and run the list's change reaction.
 inline void Pick(QComboBox* list, int index) {

@@ -12,10 +12,10 @@
 #include "transmit/preset_panel.h"
 #include "transmit/transmit_panel.h"
 #include "transmit/transmit_session.h"
+#include "app/ui_text.h"
 
 using Bytes = std::vector<uint8_t>;
 
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class OpenTerminal {
  public:
