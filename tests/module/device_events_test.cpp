@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "module/event_coalescer.h"
-#include "module/fake_device_event_source.h"
+#include "support/fake_device_event_source.h"
 #include "module/merged_device_events.h"
 #include "module/udev_device_events.h"
 #include "module/virtual_port_events.h"

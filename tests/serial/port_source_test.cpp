@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 
-#include "serial/fake_port_source.h"
+#include "support/fake_port_source.h"
 #include "serial/port_naming.h"
 #include "serial/terminal_device.h"
 #include "serial/tty_ports.h"

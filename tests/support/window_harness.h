@@ -14,8 +14,8 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "module/fake_device_event_source.h"
-#include "serial/fake_port_source.h"
+#include "support/fake_device_event_source.h"
+#include "support/fake_port_source.h"
 
 struct ShownMessage {
   QString title;

@@ -1,4 +1,4 @@
-#include "module/fake_device_event_source.h"
+#include "support/fake_device_event_source.h"
 
 #include <fcntl.h>
 #include <unistd.h>
