@@ -1,6 +1,6 @@
 #pragma once
 // The main window: one class, as thin as possible. It owns the process-wide state (ports,
-// workers, receive store, terminal line settings, module settings) and the controls; its
+// workers, receive store, terminal session, module settings) and the controls; its
 // handlers are defined in the subsystem folders, one source file per page or panel:
 //   app/main_window.cpp         creation, close, message map, caption, message boxes
 //   app/terminal_page.cpp       terminal page layout

@@ -123,4 +123,25 @@ TEST_F(TerminalSessionTest, ControlLinesAreStoredWhileClosedAndAppliedWhileOpen)
   EXPECT_TRUE(session.IsOpen());
 }
 
+
+// A device that stops answering refuses control-line changes: a refused DTR gives the
+// session up, a refused RTS leaves it open (the port itself may still carry data).
+TEST_F(TerminalSessionTest, RefusedDtrClosesTheSessionRefusedRtsDoesNot) {
+  auto pty = std::make_unique<PtyPair>();
+  ASSERT_TRUE(pty->ok());
+  ASSERT_FALSE(session.Switch(pty->path()));
+  ASSERT_FALSE(session.Open());
+  pty->CloseSlave();
+  pty->CloseMaster();
+  const TerminalOutcome rts = session.SetRts(true);
+  ASSERT_TRUE(rts);
+  EXPECT_TRUE(session.IsOpen());
+  EXPECT_TRUE(session.Line().Rts);
+  const TerminalOutcome dtr = session.SetDtr(true);
+  ASSERT_TRUE(dtr);
+  EXPECT_EQ(dtr->step, rts->step);
+  EXPECT_FALSE(session.IsOpen());
+  EXPECT_TRUE(session.Line().Dtr);
+}
+
 }  // namespace

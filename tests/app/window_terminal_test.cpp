@@ -137,7 +137,7 @@ class WindowTerminalTest : public QObject {
     QVERIFY(ClosedLook(h.w()));
   }
 
-  void refusedLineSettingTurnsPageClosedButKeepsDevice() {
+  void refusedLineSettingTurnsPageClosed() {
     PtyPair pty;
     WindowHarness h;
     OpenPty(h, pty);
@@ -147,14 +147,10 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(h.w().Terminal->Port().IsOpen());
-    // The next press closes the device left open and opens it afresh; still refused.
-    h.w().B_OpenPortClick();
-    QCOMPARE(h.messages.size(), size_t(2));
     h.w().CB_Stop->setCurrentIndex(0);
     h.w().CB_StopChange();
     h.w().B_OpenPortClick();
-    QCOMPARE(h.messages.size(), size_t(2));
+    QCOMPARE(h.messages.size(), size_t(1));
     QVERIFY(OpenLook(h.w()));
   }
 
@@ -196,6 +192,27 @@ class WindowTerminalTest : public QObject {
     Pick(h.w().CB_Port, QString::fromStdString(first.path()));
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
+    QVERIFY(ClosedLook(h.w()));
+    QVERIFY(!h.w().Transmitter->Timer->isActive());
+  }
+
+  // Refused control lines as the page shows them: RTS only dims the lamp, DTR gives the page
+  // up and stops the timed send. The device's own loss is not let in: no events run here.
+  void refusedControlLinesReachTheScreen() {
+    auto pty = std::make_unique<PtyPair>();
+    WindowHarness h;
+    OpenPty(h, *pty);
+    h.w().Transmitter->CB_AutoTransmit->setChecked(true);
+    pty->CloseSlave();
+    pty->CloseMaster();
+    h.w().CB_RTS->setChecked(true);
+    QCOMPARE(h.messages.size(), size_t(1));
+    QVERIFY(h.w().Terminal->IsOpen() && h.w().B_OpenPort->text() == QString::fromUtf8("关闭串口"));
+    QCOMPARE(h.w().Shape->color(), QColor(Qt::white));
+    QVERIFY(h.w().Transmitter->Timer->isActive());
+    h.w().CB_DTR->setChecked(true);
+    QCOMPARE(h.messages.size(), size_t(2));
+    QCOMPARE(h.messages[1].text, h.messages[0].text);
     QVERIFY(ClosedLook(h.w()));
     QVERIFY(!h.w().Transmitter->Timer->isActive());
   }
