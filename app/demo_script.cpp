@@ -63,9 +63,9 @@ void DemoScript::ShowModule() {
 
 void DemoScript::SendLine() {
   w_.PageControl->setCurrentWidget(w_.TabSheet1);
-  const QString port = QString::fromStdString(w_.TerminalPortName);
+  const QString port = QString::fromStdString(w_.Terminal->PortName());
   print_("Terminal page: sending a line on " + port);
-  if (!w_.TerminalPortOpen) return Fail("the terminal port " + port + " is not open");
+  if (!w_.Terminal->IsOpen()) return Fail("the terminal port " + port + " is not open");
   // Text in, text out: the line goes as typed and the receive window shows it as text.
   w_.Transmitter->CB_TransmitHex->setChecked(false);
   w_.Transmitter->CB_TransmitNewLine->setChecked(false);

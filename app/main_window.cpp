@@ -152,12 +152,12 @@ void TVornicSPComm::StartWorkers() {
   CountdownThread = std::make_unique<SleepingWorker>(
       [this](SleepingWorker& self) { RunCountdownLoop(self, Workers, *this); }, Workers.StopWorkers);
   ReceiveThread = std::make_unique<SleepingWorker>(
-      [this](SleepingWorker& self) { RunReceiveLoop(self, Workers, *TerminalPort, *Receive, *this); },
+      [this](SleepingWorker& self) { RunReceiveLoop(self, Workers, Terminal->Port(), *Receive, *this); },
       Workers.StopWorkers);
 }
 
 void TVornicSPComm::FormCreate() {
-  TerminalPort = std::make_unique<WindowSerialPort>();
+  Terminal = std::make_unique<TerminalSession>(*this, WM_PORT_EVENT);
   Exchange = std::make_unique<ModuleExchange>(*this, WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
   StartWorkers();
   LoadSettings();
@@ -172,9 +172,7 @@ void TVornicSPComm::FormCreate() {
     connect(DeviceNotifier, &QSocketNotifier::activated, this, [this] { ReadDeviceEvents(); });
   }
   // Quiet at start: a saved port that is gone or refuses its settings leaves the page closed.
-  if (OpenTerminalDevice() != TerminalOpenResult::Opened) return;
-  TerminalPortOpen = true;
-  SetPortLook(true);
+  if (!Terminal->Open()) SetPortLook(true);
 }
 
 void TVornicSPComm::closeEvent(QCloseEvent* e) {
@@ -188,7 +186,7 @@ void TVornicSPComm::FormClose() {
   Transmitter->Timer->stop();
   Presets->Timer1->stop();
   Transmitter->E_TransmitDataExit();
-  if (TerminalPort->IsOpen()) TerminalPort->Close();
+  Terminal->Close();
   Exchange->ClosePort();
   const QString settingsNotSaved = SaveSettings();
   StopAndJoinWorkers();

@@ -1,10 +1,11 @@
 #pragma once
 // The main window: one class, as thin as possible. It owns the process-wide state (ports,
-// workers, receive store, terminal line settings, module settings) and the controls; its
+// workers, receive store, terminal session, module settings) and the controls; its
 // handlers are defined in the subsystem folders, one source file per page or panel:
 //   app/main_window.cpp         creation, close, message map, caption, message boxes
 //   app/terminal_page.cpp       terminal page layout
-//   app/port_settings.cpp       port choice, open/close, line settings, DTR/RTS
+//   app/port_settings.cpp       port choice, open/close, line settings, DTR/RTS (over
+//                               TerminalSession, app/terminal_session.h)
 //   app/receive_display.cpp     receive display, toggle, clear, save
 //   app/help_links.cpp          help text and the maker's links
 // The transmit side is a session of its own (transmit/transmit_session.h) with two panels that
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "app/receive_store.h"
+#include "app/terminal_session.h"
 #include "app/worker_loops.h"
 #include "serial/comm_types.h"
 
@@ -46,16 +48,7 @@ class SleepingWorker;
 class TransmitPanel;
 class TransmitSession;
 class WindowTransmitHost;
-class WindowSerialPort;
 struct ModuleSettings;
-
-// How far opening the terminal page's device got.
-enum class TerminalOpenResult {
-  Opened,              // open, with the page's line, flow control and control lines
-  NotOpened,           // absent or in use
-  SettingsUnreadable,  // open, but its control block could not be read
-  SettingsRefused,     // open, but it refused the page's settings
-};
 
 // What the window needs from the outside world; tests inject their own.
 struct WindowEnvironment {
@@ -85,16 +78,10 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   SleepingWorker& CountdownWorkerForTesting() { return *CountdownThread; }
 
   // ---- process-wide state ----
-  std::unique_ptr<WindowSerialPort> TerminalPort;
+  // The terminal page's port: its device, name, line settings and whether the page has it open.
+  std::unique_ptr<TerminalSession> Terminal;
   WorkerState Workers;
   std::unique_ptr<ReceiveStore> Receive;
-  std::string TerminalPortName = "COM0";
-  uint32_t TerminalBaudRate = 9600;
-  uint8_t TerminalDataBits = 8;
-  uint8_t TerminalParity = 0;
-  uint8_t TerminalStopBits = 0;
-  uint8_t TerminalFlowControl = 0;
-  bool TerminalPortOpen = false;
   std::unique_ptr<WindowTransmitHost> TransmitHost;  // the port and notices of the session
   std::unique_ptr<TransmitSession> Transmit;
   std::unique_ptr<ModuleSettings> Module;
@@ -168,11 +155,9 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void CB_FlowControlChange();
   void CB_DTRClick();
   void CB_RTSClick();
-  // Opens TerminalPortName afresh (closing a device left open) and gives it the page's line
-  // settings, flow control, DTR and RTS. Shows nothing: each caller reports in its own way.
-  TerminalOpenResult OpenTerminalDevice();
   void SetPortLook(bool open);        // lamp + button caption
-  void GiveUpTerminalPort();          // closed look, flag cleared, Timer stopped
+  void GiveUpTerminalPort();          // closed look, Timer stopped
+  void ShowLineOutcome(const TerminalOutcome& outcome);  // a refusal: message, then given up
   void TerminalPortLost(uintptr_t wParam);
 
   // ---- receive display (app/receive_display.cpp) ----

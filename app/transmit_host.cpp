@@ -5,11 +5,11 @@
 #include "serial/serial_port.h"
 #include "transmit/count_panel.h"
 
-SerialPort& WindowTransmitHost::Port() { return *window_.TerminalPort; }
+SerialPort& WindowTransmitHost::Port() { return window_.Terminal->Port(); }
 
 LineFrame WindowTransmitHost::Frame() const {
-  return LineFrame{window_.TerminalBaudRate, window_.TerminalDataBits, window_.TerminalParity,
-                   window_.TerminalStopBits};
+  const LineSettings& line = window_.Terminal->Line();
+  return LineFrame{line.BaudRate, line.DataBits, line.Parity, line.StopBits};
 }
 
 void WindowTransmitHost::PortNotOpen() {

@@ -67,16 +67,14 @@ bool RunRate(uint32_t rate) {
   WindowHarness harness;
   PtyPair pty;
   TVornicSPComm& w = harness.w();
-  w.TerminalBaudRate = rate;
-  w.TerminalPortName = pty.path();
-  w.B_OpenPortClick();
-  if (!pty.ok() || !w.TerminalPortOpen) {
+  if (!w.Terminal->SetBaudRate(rate) && !w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
+  if (!pty.ok() || !w.Terminal->IsOpen()) {
     std::printf("%u bit/s: the pseudo-terminal could not be opened\n", rate);
     return false;
   }
   FillPresets(w);
   const uint64_t passBytes = uint64_t{kPresets} * kPresetLength;
-  const LineFrame frame{w.TerminalBaudRate, w.TerminalDataBits, w.TerminalParity, w.TerminalStopBits};
+  const LineFrame frame{w.Terminal->Line().BaudRate, w.Terminal->Line().DataBits, w.Terminal->Line().Parity, w.Terminal->Line().StopBits};
   const double lineMs = static_cast<double>(LineTimeMs(passBytes, frame));
   std::vector<double> times;
   bool allArrived = true;

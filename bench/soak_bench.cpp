@@ -111,10 +111,9 @@ bool OpenOnPty(TVornicSPComm& w, const PtyPair& pty) {
   w.CB_HexDisplay->setChecked(false);
   w.CB_Baudrate->setCurrentIndex(w.CB_Baudrate->findText(QString::number(kBaudRate)));
   w.CB_BaudrateChange();
-  if (w.TerminalPortOpen) w.B_OpenPortClick();
-  w.TerminalPortName = pty.path();
-  w.B_OpenPortClick();
-  return pty.ok() && w.TerminalPortOpen && w.TerminalBaudRate == kBaudRate;
+  if (w.Terminal->IsOpen()) w.B_OpenPortClick();
+  if (!w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
+  return pty.ok() && w.Terminal->IsOpen() && w.Terminal->Line().BaudRate == kBaudRate;
 }
 
 void SetUpSenders(TVornicSPComm& w, const SoakTexts& t) {

@@ -31,9 +31,9 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex) {
   TVornicSPComm window;
   window.show();
   window.CB_HexDisplay->setChecked(hex);
-  if (window.TerminalPortName != pty.path() || !window.TerminalPortOpen) {  // a reused pty number opens at start
-    window.TerminalPortName = pty.path();
-    window.B_OpenPortClick();
+  if (window.Terminal->PortName() != pty.path() || !window.Terminal->IsOpen()) {  // a reused pty number opens at start
+    if (window.Terminal->IsOpen()) window.B_OpenPortClick();
+    if (!window.Terminal->Switch(pty.path())) window.B_OpenPortClick();
   }
   const size_t expected = hex ? bytes.size() * 3 : bytes.size();
 

@@ -47,12 +47,13 @@ void SelectCodeUpTo(QComboBox* list, uint8_t code, uint8_t last) {
 
 TerminalSettings ReadTerminalSettings(const TVornicSPComm& w) {
   TerminalSettings s;
-  s.PortName = w.TerminalPortName;
-  s.BaudRate = w.TerminalBaudRate;
-  s.DataBits = w.TerminalDataBits;
-  s.StopBits = w.TerminalStopBits;
-  s.Parity = w.TerminalParity;
-  s.FlowControl = w.TerminalFlowControl;
+  const LineSettings& line = w.Terminal->Line();
+  s.PortName = w.Terminal->PortName();
+  s.BaudRate = line.BaudRate;
+  s.DataBits = line.DataBits;
+  s.StopBits = line.StopBits;
+  s.Parity = line.Parity;
+  s.FlowControl = line.FlowControl;
   s.Dtr = w.CB_DTR->isChecked();
   s.Rts = w.CB_RTS->isChecked();
   s.AutoTransmit = w.Transmitter->CB_AutoTransmit->isChecked();
@@ -69,17 +70,13 @@ TerminalSettings ReadTerminalSettings(const TVornicSPComm& w) {
 
 // Setting a check box runs its click reaction, as the user's click would.
 void ShowTerminalSettings(TVornicSPComm& w, const TerminalSettings& s) {
-  w.TerminalPortName = s.PortName;
+  // Loaded while closed: the line applies at the next open.
+  w.Terminal->Restore(s.PortName, {s.BaudRate, s.DataBits, s.Parity, s.StopBits, s.FlowControl, s.Dtr, s.Rts});
   ShowSavedPort(w.CB_Port, s.PortName);
-  w.TerminalBaudRate = s.BaudRate;
   SelectIfListed(w.CB_Baudrate, QString::number(s.BaudRate));
-  w.TerminalDataBits = s.DataBits;
   SelectIfListed(w.CB_Data, QString::number(s.DataBits));
-  w.TerminalStopBits = s.StopBits;
   SelectCodeUpTo(w.CB_Stop, s.StopBits, 2);
-  w.TerminalParity = s.Parity;
   SelectCodeUpTo(w.CB_Check, s.Parity, 4);
-  w.TerminalFlowControl = s.FlowControl;
   SelectCodeUpTo(w.CB_FlowControl, s.FlowControl, 2);
   w.CB_DTR->setChecked(s.Dtr);
   w.CB_RTS->setChecked(s.Rts);

@@ -29,15 +29,15 @@
 namespace {
 
 bool OpenLook(TVornicSPComm& w) {
-  return w.TerminalPortOpen && w.B_OpenPort->text() == U("关闭串口") && w.Shape->color() == QColor(255, 0, 0);
+  return w.Terminal->IsOpen() && w.B_OpenPort->text() == U("关闭串口") && w.Shape->color() == QColor(255, 0, 0);
 }
 
 bool ClosedLook(TVornicSPComm& w) {
-  return !w.TerminalPortOpen && w.B_OpenPort->text() == U("打开串口") && w.Shape->color() == QColor(Qt::white);
+  return !w.Terminal->IsOpen() && w.B_OpenPort->text() == U("打开串口") && w.Shape->color() == QColor(Qt::white);
 }
 
 void OpenPty(WindowHarness& h, const PtyPair& pty) {
-  h.w().TerminalPortName = pty.path();
+  QVERIFY(!h.w().Terminal->Switch(pty.path()));
   h.w().B_OpenPortClick();
 }
 
@@ -128,7 +128,7 @@ class WindowFaultsTest : public QObject {
         pty->CloseMaster();
       }
       QVERIFY(WindowHarness::WaitUntil([&] { return ClosedLook(h.w()); }, 10000));
-      QVERIFY(!h.w().TerminalPort->IsOpen());
+      QVERIFY(!h.w().Terminal->Port().IsOpen());
       peer.Stop();
       const uint64_t before = ReceivedCount(h.w());
 
@@ -200,7 +200,7 @@ class WindowFaultsTest : public QObject {
     closing.start();
     h->Close();
     QVERIFY2(closing.elapsed() < 5000, "closing waited for the line");
-    QVERIFY(!w.TerminalPort->IsOpen());
+    QVERIFY(!w.Terminal->Port().IsOpen());
     QCOMPARE(w.LastSettingsSaveError, 0);
     QCOMPARE(KeysOf(settingsPath), expectedKeys);
     const IniDocument saved = LoadIniFile(settingsPath.toStdString()).document;

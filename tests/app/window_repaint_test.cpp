@@ -33,7 +33,7 @@ class WindowRepaintTest : public QObject {
     WindowHarness h;
     h.w().PageControl->setCurrentWidget(h.w().TabSheet1);
     h.w().show();
-    h.w().TerminalPortName = pty.path();
+    QVERIFY(!h.w().Terminal->Switch(pty.path()));
     h.w().B_OpenPortClick();
     WindowHarness::WaitUntil([] { return false; }, 200);  // the first layout of the shown page
     LayoutRequestCounter counter;

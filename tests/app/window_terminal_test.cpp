@@ -26,17 +26,17 @@
 namespace {
 
 bool OpenLook(TVornicSPComm& w) {
-  return w.TerminalPortOpen && w.B_OpenPort->text() == QString::fromUtf8("关闭串口") &&
+  return w.Terminal->IsOpen() && w.B_OpenPort->text() == QString::fromUtf8("关闭串口") &&
          w.Shape->color() == QColor(255, 0, 0);
 }
 
 bool ClosedLook(TVornicSPComm& w) {
-  return !w.TerminalPortOpen && w.B_OpenPort->text() == QString::fromUtf8("打开串口") &&
+  return !w.Terminal->IsOpen() && w.B_OpenPort->text() == QString::fromUtf8("打开串口") &&
          w.Shape->color() == QColor(Qt::white);
 }
 
 void OpenPty(WindowHarness& h, const PtyPair& pty) {
-  h.w().TerminalPortName = pty.path();
+  QVERIFY(!h.w().Terminal->Switch(pty.path()));
   h.w().B_OpenPortClick();
 }
 
@@ -69,8 +69,8 @@ void PickUncommonLine(TVornicSPComm& w) {
 bool HasUncommonLine(TVornicSPComm& w, const PtyPair& pty) {
   const termios line = DeviceLine(pty);
   return cfgetospeed(&line) == B115200 && (line.c_cflag & CSTOPB) && (line.c_cflag & CRTSCTS) &&
-         w.TerminalPort->GetDataBits() == 7 && w.TerminalPort->GetParity() == 2 &&
-         w.TerminalPort->GetFlowControl() == 1;  // the handshake keeps DTR and RTS, boxes or not
+         w.Terminal->Port().GetDataBits() == 7 && w.Terminal->Port().GetParity() == 2 &&
+         w.Terminal->Port().GetFlowControl() == 1;  // the handshake keeps DTR and RTS, boxes or not
 }
 
 // The terminal page in sight, so that the receive window has its real size.
@@ -114,15 +114,15 @@ class WindowTerminalTest : public QObject {
     OpenPty(h, pty);
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
-    QVERIFY(h.w().TerminalPort->IsOpen());
+    QVERIFY(h.w().Terminal->Port().IsOpen());
     h.w().B_OpenPortClick();
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(!h.w().TerminalPort->IsOpen());
+    QVERIFY(!h.w().Terminal->Port().IsOpen());
   }
 
   void openFailuresShowTheirMessageAndStayClosed() {
     WindowHarness h;
-    h.w().TerminalPortName = "/dev/nonexistent-port";
+    QVERIFY(!h.w().Terminal->Switch("/dev/nonexistent-port"));
     h.w().B_OpenPortClick();
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
@@ -137,7 +137,7 @@ class WindowTerminalTest : public QObject {
     QVERIFY(ClosedLook(h.w()));
   }
 
-  void refusedLineSettingTurnsPageClosedButKeepsDevice() {
+  void refusedLineSettingTurnsPageClosed() {
     PtyPair pty;
     WindowHarness h;
     OpenPty(h, pty);
@@ -147,50 +147,72 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(h.w().TerminalPort->IsOpen());
-    // The next press closes the device left open and opens it afresh; still refused.
-    h.w().B_OpenPortClick();
-    QCOMPARE(h.messages.size(), size_t(2));
     h.w().CB_Stop->setCurrentIndex(0);
     h.w().CB_StopChange();
     h.w().B_OpenPortClick();
-    QCOMPARE(h.messages.size(), size_t(2));
+    QCOMPARE(h.messages.size(), size_t(1));
     QVERIFY(OpenLook(h.w()));
   }
 
-  void settingsPickedWhileClosedApplyAtOpen() {
+  // The lists' picks reach the session; it applies them at the open (its own tests).
+  void linePicksReachTheSession() {
     PtyPair pty;
     WindowHarness h;
     PickUncommonLine(h.w());
-    QCOMPARE(h.w().TerminalBaudRate, 115200u);
+    const LineSettings& line = h.w().Terminal->Line();
+    QCOMPARE(line.BaudRate, 115200u);
+    QVERIFY(line.DataBits == 7 && line.Parity == 2 && line.StopBits == 2 && line.FlowControl == 1);
+    h.w().CB_DTR->setChecked(true);
+    QVERIFY(line.Dtr && !line.Rts);
     QVERIFY(h.messages.empty());
     OpenPty(h, pty);
     QVERIFY(OpenLook(h.w()));
     QVERIFY(HasUncommonLine(h.w(), pty));
   }
 
-  // Another port picked while one is open gets the page's whole line, as the open button
-  // gives it; a device that refuses it leaves the page closed with the reason shown.
-  void pickedPortWhileOpenGetsThePageLine() {
+  // A port picked while open moves the session; a move the device refuses shows the reason,
+  // turns the page closed and stops the timed send.
+  void pickedPortWhileOpenMovesTheSession() {
     PtyPair first, second;
     WindowHarness h;
     h.ports->SetPorts({first.path(), second.path()});
-    PickUncommonLine(h.w());
     OpenPty(h, first);
-    QVERIFY(HasUncommonLine(h.w(), first));
     h.w().CB_Port->showPopup();
     h.w().CB_Port->hidePopup();
     Pick(h.w().CB_Port, QString::fromStdString(second.path()));
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
-    QVERIFY(HasUncommonLine(h.w(), second));
+    QCOMPARE(h.w().Terminal->PortName(), second.path());
 
     h.w().Transmitter->CB_AutoTransmit->setChecked(true);
     QVERIFY(h.w().Transmitter->Timer->isActive());
-    h.w().TerminalStopBits = 1;  // 1.5 stop bits with 7 data bits: no device takes that line
+    LineSettings refused = h.w().Terminal->Line();
+    refused.StopBits = 1;  // 1.5 stop bits with 8 data bits: no device takes that line
+    h.w().Terminal->Restore(second.path(), refused);
     Pick(h.w().CB_Port, QString::fromStdString(first.path()));
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
+    QVERIFY(ClosedLook(h.w()));
+    QVERIFY(!h.w().Transmitter->Timer->isActive());
+  }
+
+  // Refused control lines as the page shows them: RTS only dims the lamp, DTR gives the page
+  // up and stops the timed send. The device's own loss is not let in: no events run here.
+  void refusedControlLinesReachTheScreen() {
+    auto pty = std::make_unique<PtyPair>();
+    WindowHarness h;
+    OpenPty(h, *pty);
+    h.w().Transmitter->CB_AutoTransmit->setChecked(true);
+    pty->CloseSlave();
+    pty->CloseMaster();
+    h.w().CB_RTS->setChecked(true);
+    QCOMPARE(h.messages.size(), size_t(1));
+    QVERIFY(h.w().Terminal->IsOpen() && h.w().B_OpenPort->text() == QString::fromUtf8("关闭串口"));
+    QCOMPARE(h.w().Shape->color(), QColor(Qt::white));
+    QVERIFY(h.w().Transmitter->Timer->isActive());
+    h.w().CB_DTR->setChecked(true);
+    QCOMPARE(h.messages.size(), size_t(2));
+    QCOMPARE(h.messages[1].text, h.messages[0].text);
     QVERIFY(ClosedLook(h.w()));
     QVERIFY(!h.w().Transmitter->Timer->isActive());
   }
@@ -204,11 +226,11 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.w().CB_Port->itemText(2), QString("/dev/ttyUSB10"));
     h.w().CB_Port->setCurrentIndex(2);
     h.w().CB_PortChange();
-    QCOMPARE(h.w().TerminalPortName, std::string("/dev/ttyUSB10"));
+    QCOMPARE(h.w().Terminal->PortName(), std::string("/dev/ttyUSB10"));
     h.ports->SetPorts({"/dev/ttyUSB2"});
     h.w().CB_PortDropDown();
     QCOMPARE(h.w().CB_Port->currentIndex(), -1);
-    QCOMPARE(h.w().TerminalPortName, std::string("/dev/ttyUSB10"));
+    QCOMPARE(h.w().Terminal->PortName(), std::string("/dev/ttyUSB10"));
     h.ports->SetUnreadable();
     h.w().CB_PortDropDown();
     QCOMPARE(h.w().CB_Port->count(), 0);
@@ -231,7 +253,7 @@ class WindowTerminalTest : public QObject {
     h.ports->SetPorts({"/dev/modem0", "/dev/ttyUSB3"});
     h.w().CB_PortDropDown();
     QCOMPARE(h.w().CB_Port->currentIndex(), -1);
-    QCOMPARE(h.w().TerminalPortName, pty.path());
+    QCOMPARE(h.w().Terminal->PortName(), pty.path());
     QVERIFY(OpenLook(h.w()));
   }
 
@@ -426,7 +448,7 @@ class WindowTerminalTest : public QObject {
     pty->CloseSlave();
     pty->CloseMaster();
     QVERIFY(WindowHarness::WaitUntil([&] { return ClosedLook(h.w()); }));
-    QVERIFY(!h.w().TerminalPort->IsOpen());
+    QVERIFY(!h.w().Terminal->Port().IsOpen());
     PtyPair fresh;
     OpenPty(h, fresh);
     QVERIFY(OpenLook(h.w()));
@@ -468,7 +490,7 @@ class WindowTerminalTest : public QObject {
     }
     h.w().CB_Port->setCurrentIndex(0);
     h.w().CB_PortChange();
-    QCOMPARE(h.w().TerminalPortName, names[2]);
+    QCOMPARE(h.w().Terminal->PortName(), names[2]);
     h.w().B_OpenPortClick();
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));

@@ -143,11 +143,11 @@ class HotplugWindowTest : public QObject {
       DropDown(w.CB_Port);
       Pick(w.CB_Port, 0);
       w.B_OpenPortClick();
-      QVERIFY(w.TerminalPortOpen);
+      QVERIFY(w.Terminal->IsOpen());
       CaptionLog log(w);
       v.ProgramDies();
       QVERIFY(log.WaitForStatus(kRemoved));
-      QVERIFY(WindowHarness::WaitUntil([&] { return !w.TerminalPortOpen; }));
+      QVERIFY(WindowHarness::WaitUntil([&] { return !w.Terminal->IsOpen(); }));
       DropDown(w.CB_Port);
       QCOMPARE(w.CB_Port->count(), 0);
       QVERIFY(v.h->messages.empty());

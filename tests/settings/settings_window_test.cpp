@@ -82,7 +82,7 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.E_LocalAddr->text(), QString("58"));
     QCOMPARE(w.E_TargetAddr->text(), QString("58"));
     QVERIFY(w.RB_PackLength[4]->isChecked());
-    QCOMPARE(w.TerminalPortName, std::string("COM0"));
+    QCOMPARE(w.Terminal->PortName(), std::string("COM0"));
     QCOMPARE(w.Exchange->PortName(), std::string("COM0"));
     QCOMPARE(w.CB_Port->count(), 0);
     QCOMPARE(w.CB_ZELCOMx->count(), 0);
@@ -101,9 +101,9 @@ class SettingsWindowTest : public QObject {
         "[VornicSPCommTool_USART]\r\nBaud Rate=12345\r\nData Bits=9\r\nString1=\r\n"
         "[VornicSPCommTool_ZEL]\r\nZEL Serial Baud Rate=12\r\nLocal Address=300\r\nRF Freq=433.925\r\n");
     TVornicSPComm& w = h->w();
-    QCOMPARE(w.TerminalBaudRate, 12345u);
+    QCOMPARE(w.Terminal->Line().BaudRate, 12345u);
     QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
-    QCOMPARE(int(w.TerminalDataBits), 9);
+    QCOMPARE(int(w.Terminal->Line().DataBits), 9);
     QCOMPARE(w.CB_Data->currentText(), QString("8"));
     QCOMPARE(w.Presets->Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
     QCOMPARE(int(w.Module->SerialBaudRate), 12);
@@ -125,7 +125,7 @@ class SettingsWindowTest : public QObject {
     PtyPair pty;
     auto h = StartWith("[VornicSPCommTool_USART]\nFlow Control=2\nSerial Port=" + QByteArray::fromStdString(pty.path()) +
                        "\n");
-    QVERIFY(h->w().TerminalPortOpen);
+    QVERIFY(h->w().Terminal->IsOpen());
     termios line{};
     QCOMPARE(tcgetattr(pty.slave(), &line), 0);
     QVERIFY((line.c_iflag & IXON) && (line.c_iflag & IXOFF));  // the saved flow control is in force
@@ -133,7 +133,7 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(h->w().CB_Port->currentText(), QString::fromStdString(pty.path()));
     h.reset();
     auto com0 = StartWith("[VornicSPCommTool_USART]\nSerial Port=COM0\n");
-    QVERIFY(!com0->w().TerminalPortOpen);
+    QVERIFY(!com0->w().Terminal->IsOpen());
     QCOMPARE(com0->w().CB_Port->count(), 0);
     QVERIFY(com0->messages.empty());
   }
@@ -149,8 +149,8 @@ class SettingsWindowTest : public QObject {
     auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + notes.toLocal8Bit() +
                        "\nAuto Transmit Time=10\nAuto Transmit=1\n");
     TVornicSPComm& w = h->w();
-    QVERIFY(!w.TerminalPortOpen);
-    QVERIFY(!w.TerminalPort->IsOpen());
+    QVERIFY(!w.Terminal->IsOpen());
+    QVERIFY(!w.Terminal->Port().IsOpen());
     QVERIFY(h->messages.empty());  // start-up fails silently, as for a missing port
     w.Transmitter->TimerTimer();
     w.Transmitter->B_TransmitClick();
@@ -159,7 +159,7 @@ class SettingsWindowTest : public QObject {
     w.B_OpenPortClick();
     QCOMPARE(h->messages.size(), size_t{2});
     QCOMPARE(h->messages[1].text, QString::fromUtf8("该串口不存在或串口被占用！"));
-    QVERIFY(!w.TerminalPort->IsOpen());
+    QVERIFY(!w.Terminal->Port().IsOpen());
     w.Transmitter->TimerTimer();
     h->Close();
     QCOMPARE(ReadFile(notes), QByteArray("keep me\n"));
@@ -177,7 +177,7 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(symlink(pty.path().c_str(), link.constData()), 0);
     auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + link + "\n[VornicSPCommTool_ZEL]\nSerial Port=" +
                        link + "\n");
-    QVERIFY(h->w().TerminalPortOpen);
+    QVERIFY(h->w().Terminal->IsOpen());
     QCOMPARE(h->w().CB_Port->count(), 0);
     QCOMPARE(h->w().CB_ZELCOMx->count(), 0);
     QCOMPARE(h->w().Exchange->PortName(), link.toStdString());
@@ -189,8 +189,8 @@ class SettingsWindowTest : public QObject {
     PtyPair pty;
     auto h = StartWith("[VornicSPCommTool_USART]\nData Bits=9\nSerial Port=" + QByteArray::fromStdString(pty.path()) +
                        "\n");
-    QVERIFY(!h->w().TerminalPortOpen);
-    QVERIFY(h->w().TerminalPort->IsOpen());
+    QVERIFY(!h->w().Terminal->IsOpen());
+    QVERIFY(h->w().Terminal->Port().IsOpen());
     QVERIFY(h->messages.empty());
   }
 
@@ -275,7 +275,7 @@ class SettingsWindowTest : public QObject {
       file.write("[VornicSPCommTool_USART]\nBaud Rate=115200\n");
       file.resize(qint64(kIniMaxFileBytes) + 1);  // sparse: no disk space taken
     });
-    QCOMPARE(huge->w().TerminalBaudRate, 9600u);
+    QCOMPARE(huge->w().Terminal->Line().BaudRate, 9600u);
     huge->Close();
     QCOMPARE(huge->w().LastSettingsSaveError, EFBIG);
     QCOMPARE(QFileInfo(huge->settingsPath()).size(), qint64(kIniMaxFileBytes) + 1);

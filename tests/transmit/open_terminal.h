@@ -22,11 +22,10 @@ class OpenTerminal {
   // open = false leaves the port closed (the window then has no device at all).
   explicit OpenTerminal(bool open = true) : w(harness.w()) {
     if (!open) return;
-    w.TerminalPortName = pty.path();
-    w.B_OpenPortClick();
+    if (!w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
   }
 
-  bool Ready() const { return pty.ok() && w.TerminalPortOpen && harness.messages.empty(); }
+  bool Ready() const { return pty.ok() && w.Terminal->IsOpen() && harness.messages.empty(); }
   QString Status() const { return w.StatusPanels[1]->text(); }
   int32_t Count() const { return w.Transmit->TransmittedCount(); }
   Bytes Sent(size_t count) const { return pty.Receive(count); }

@@ -85,7 +85,7 @@ void PresetPanelTest::eachButtonSendsItsOwnRow() {
 
   // On a closed port each click of a non-empty row gives one notice.
   t.w.B_OpenPortClick();
-  QVERIFY(!t.w.TerminalPort->IsOpen());
+  QVERIFY(!t.w.Terminal->Port().IsOpen());
   QTest::mouseClick(p.Buttons[4], Qt::LeftButton);
   QVERIFY(t.harness.messages.empty());
   QTest::mouseClick(p.Buttons[2], Qt::LeftButton);
