@@ -4,8 +4,6 @@
 #include "serial/comm_types.h"
 #include "serial/serial_port.h"
 
-using win::EV_RXCHAR;
-
 // One user action's sends (a click of "发送", a timer tick, a preset button, a pass of the
 // cycle, a typed key): one bounded writer, so a blocked line costs the action one write
 // bound, and the notes of what did not go out as typed. While an action is alive the session

@@ -15,10 +15,6 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 
-using win::EV_RXCHAR;
-using win::NOPARITY;
-using win::ONESTOPBIT;
-
 namespace {
 
 using Bytes = std::vector<uint8_t>;
