@@ -73,12 +73,6 @@ bool HasUncommonLine(TVornicSPComm& w, const PtyPair& pty) {
          w.Terminal->Port().GetFlowControl() == 1;  // the handshake keeps DTR and RTS, boxes or not
 }
 
-// The terminal page in sight, so that the receive window has its real size.
-void ShowTerminalPage(WindowHarness& h) {
-  h.w().show();
-  h.w().PageControl->setCurrentWidget(h.w().TabSheet1);
-  QVERIFY(QTest::qWaitForWindowExposed(&h.w()));
-}
 
 // Writes more than the pty holds: the window must keep reading meanwhile, so the event loop
 // runs whenever the line is full.
@@ -271,67 +265,6 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(Shown(h.w()), std::string("AB"));  // the backspace took the c back
     h.w().CB_HexDisplay->setChecked(true);
     QCOMPARE(Shown(h.w()), std::string("41 00 42 63 08 "));
-  }
-
-  // At every width a hex line starts with a whole pair.
-  void hexPairsStayWholeWhereLinesWrap() {
-    PtyPair pty;
-    WindowHarness h;
-    ShowTerminalPage(h);
-    OpenPty(h, pty);
-    std::string sent;
-    for (int i = 0; i < 300; ++i) sent += static_cast<char>(i * 37);
-    pty.Send(sent);
-    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 3 * sent.size(); }));
-    ReceiveView& view = *h.w().M_ReceiverData;
-    for (int step = 0; step < 3; ++step) {
-      const size_t columns = view.Columns();
-      h.w().resize(h.w().width() + static_cast<int>(view.CellWidth()), h.w().height());
-      QVERIFY(WindowHarness::WaitUntil([&] { return view.Columns() != columns; }));
-      for (size_t start : view.Lines().Starts()) QCOMPARE(start % 3, size_t(0));
-    }
-  }
-
-  // Toggling the rendering or showing the help puts the top of the window in sight; the next
-  // bytes bring the end back into view, as every append does.
-  void windowFollowsNewBytesAfterToggleAndHelp() {
-    PtyPair pty;
-    WindowHarness h;
-    ShowTerminalPage(h);
-    OpenPty(h, pty);
-    ReceiveView& view = *h.w().M_ReceiverData;
-    pty.Send(std::string(4000, 'r'));
-    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 12000; }));
-    QVERIFY(view.IsAtBottom());
-    h.w().CB_HexDisplay->setChecked(false);
-    h.w().CB_HexDisplay->setChecked(true);
-    QCOMPARE(view.FirstVisibleLine(), size_t(0));
-    pty.Send("s");
-    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 12003; }));
-    QVERIFY(view.IsAtBottom());
-    h.w().B_HelpClick();
-    QCOMPARE(view.FirstVisibleLine(), size_t(0));
-    QVERIFY(!view.IsAtBottom());
-    pty.Send("t");
-    QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).ends_with("74 "); }));
-    QVERIFY(view.IsAtBottom());
-  }
-
-  // A device that ends on the first byte of a GBK character: it shows (as U+FFFD) once the
-  // line stays quiet, and turns into the character if the second byte comes after all.
-  void trailingLeadByteShowsOnceTheLineIsQuiet() {
-    PtyPair pty;
-    WindowHarness h;
-    ShowTerminalPage(h);
-    OpenPty(h, pty);
-    h.w().CB_HexDisplay->setChecked(false);
-    ReceiveView& view = *h.w().M_ReceiverData;
-    pty.Send("A\xC4");
-    QVERIFY(WindowHarness::WaitUntil([&] { return view.VisibleText().text == QString::fromUtf8("A\uFFFD"); }));
-    QCOMPARE(Shown(h.w()), std::string("A\xC4"));
-    QCOMPARE(h.w().Receive->Snapshot(false), std::string("A\xC4"));  // what a save writes
-    pty.Send("\xE3");
-    QVERIFY(WindowHarness::WaitUntil([&] { return view.VisibleText().text == QString::fromUtf8("A你"); }));
   }
 
   void manyChunksArriveCompleteAndInOrder() {
