@@ -136,8 +136,12 @@ class WindowFaultsTest : public QObject {
       OpenPty(h, fresh);
       QVERIFY(OpenLook(h.w()));
       QVERIFY(fresh.Send(std::string("after")));
-      QVERIFY(WindowHarness::WaitUntil([&] { return ReceivedCount(h.w()) == before + 5; }));
-      QVERIFY(h.w().M_ReceiverData->Content().ends_with("61 66 74 65 72 "));  // "after" in hex
+      // Chunks the old device delivered before it went may still be on their way to the
+      // window; they count too, so only the new device's bytes at the end are certain.
+      QVERIFY(WindowHarness::WaitUntil([&] {
+        return h.w().M_ReceiverData->Content().ends_with("61 66 74 65 72 ");  // "after" in hex
+      }));
+      QVERIFY(ReceivedCount(h.w()) >= before + 5);
       QVERIFY(h.messages.empty());
     }
   }
