@@ -1,6 +1,7 @@
 #include "app/terminal_session.h"
 
 #include "serial/flow_control.h"
+#include "serial/queue_size.h"
 #include "serial/serial_port.h"
 
 using win::DCB;
@@ -11,10 +12,6 @@ using win::NOPARITY;
 using win::RTS_CONTROL_DISABLE;
 using win::RTS_CONTROL_ENABLE;
 using win::RTS_CONTROL_HANDSHAKE;
-
-namespace {
-constexpr uint32_t kTerminalQueueBytes = 20480;
-}
 
 TerminalSession::TerminalSession(MessageTarget& window, uint32_t message)
     : port_(std::make_unique<WindowSerialPort>()), window_(window), message_(message) {}
@@ -31,7 +28,7 @@ TerminalOutcome TerminalSession::Open() {
 
 TerminalOutcome TerminalSession::Reopen() {
   if (port_->IsOpen()) port_->Close();
-  if (port_->OpenForWindow(name_.c_str(), &window_, message_, 0, kTerminalQueueBytes, kTerminalQueueBytes) != 0)
+  if (port_->OpenForWindow(name_.c_str(), &window_, message_, 0, kPortQueueBytes, kPortQueueBytes) != 0)
     return Fault(PortStep::Open);
   DCB dcb;
   if (port_->GetControlBlock(&dcb) != 0) return Fault(PortStep::ReadSettings);

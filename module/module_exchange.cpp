@@ -4,6 +4,7 @@
 #include <span>
 
 #include "module/port_name.h"
+#include "serial/queue_size.h"
 #include "serial/serial_port.h"
 
 using win::DCB;
@@ -15,7 +16,6 @@ using win::RTS_CONTROL_ENABLE;
 
 namespace {
 
-constexpr uint32_t kModuleQueueBytes = 20480;
 constexpr uint32_t kModuleLineRate = 9600;
 constexpr size_t kGatherChunkBytes = 256;
 // The module answers the identify request before it takes the read request.
@@ -58,7 +58,7 @@ ExchangeStart ModuleExchange::OpenModulePort(const std::string& entry) {
   // The entry shown is the port used; with no entry the last name stays in force. A name
   // that already carries the device-namespace prefix is used as it is.
   if (!entry.empty()) portName_ = DeviceNameForPort(entry);
-  if (port_->OpenForWindow(portName_.c_str(), &events_, eventMessage_, 0, kModuleQueueBytes, kModuleQueueBytes) != 0) {
+  if (port_->OpenForWindow(portName_.c_str(), &events_, eventMessage_, 0, kPortQueueBytes, kPortQueueBytes) != 0) {
     return ExchangeStart::PortMissingOrBusy;
   }
   const ExchangeStart setUp = SetUpModuleLine(*port_);
