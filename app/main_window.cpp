@@ -90,15 +90,15 @@ bool TVornicSPComm::event(QEvent* e) {
 void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t /*lParam*/) {
   if (Closed) return;
   switch (message) {
-    case WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
-    case WM_PORT_EVENT:
+    case win::WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
+    case win::WM_PORT_EVENT:
       WakeReceiveThread(wParam);
       if ((wParam >> 16) & win::CE_IOE) TerminalPortLost(wParam);
       break;
-    case WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
-    case WM_RECEIVE_SHOW: ShowPendingReceive(); break;
-    case WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
-    case WM_MODULE_DELAYED: EvaluateModuleReply(); break;
+    case win::WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
+    case win::WM_RECEIVE_SHOW: ShowPendingReceive(); break;
+    case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
+    case win::WM_MODULE_DELAYED: EvaluateModuleReply(); break;
     default: break;
   }
 }
@@ -157,8 +157,8 @@ void TVornicSPComm::StartWorkers() {
 }
 
 void TVornicSPComm::FormCreate() {
-  Terminal = std::make_unique<TerminalSession>(*this, WM_PORT_EVENT);
-  Exchange = std::make_unique<ModuleExchange>(*this, WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
+  Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
+  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
   StartWorkers();
   LoadSettings();
   Receive = ReceiveStore::Create();

@@ -13,11 +13,11 @@ void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& windo
   while (!Stopped(state)) {
     if (state.ReadDelayRequest.exchange(false)) {
       if (!self.PauseFor(kReadReplyDelayMs)) break;
-      window.Post(WM_MODULE_DELAYED, 0, 0);
+      window.Post(win::WM_MODULE_DELAYED, 0, 0);
     }
     if (state.WriteDelayRequest.exchange(false)) {
       if (!self.PauseFor(kWriteReplyDelayMs)) break;
-      window.Post(WM_MODULE_DELAYED, 0, 0);
+      window.Post(win::WM_MODULE_DELAYED, 0, 0);
     }
     if (!state.ReadDelayRequest.load() && !state.WriteDelayRequest.load()) self.SleepUntilWoken();
   }
@@ -32,7 +32,7 @@ void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& w
     if (seconds <= 0) {
       // Only a value still at or below 0 is reset: a second added meanwhile is kept.
       if (!state.CountdownSeconds.compare_exchange_strong(seconds, 0)) continue;
-      if (!timeoutPosted) window.Post(WM_MODULE_TIMEOUT, 0, 0);
+      if (!timeoutPosted) window.Post(win::WM_MODULE_TIMEOUT, 0, 0);
       timeoutPosted = true;
       self.SleepUntilWoken();
       continue;
@@ -56,6 +56,6 @@ void RunReceiveLoop(SleepingWorker& self, WorkerState& state, SerialPort& port, 
       continue;
     }
     store.AddChunk(chunk, count);
-    window.Post(WM_RECEIVE_SHOW, 0, 0);
+    window.Post(win::WM_RECEIVE_SHOW, 0, 0);
   }
 }

@@ -19,7 +19,7 @@ const char* const kModuleDeviceRemoved = " - ZEL设备被移除！";
 const char* const kDeviceRemoved = " - 设备被移除！";
 
 uintptr_t DeviceChangeEvent(DeviceEvent::Kind kind) {
-  return kind == DeviceEvent::Arrival ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+  return kind == DeviceEvent::Arrival ? win::DBT_DEVICEARRIVAL : win::DBT_DEVICEREMOVECOMPLETE;
 }
 
 }  // namespace
@@ -29,16 +29,16 @@ void TVornicSPComm::ReadDeviceEvents() {
   // The source already gives one event per plug or pull; each goes through the message map
   // as the system's device-change message would.
   for (const DeviceEvent& event : Environment.devices->ReadEvents()) {
-    DispatchMessage(WM_DEVICECHANGE, DeviceChangeEvent(event.kind), 0);
+    DispatchMessage(win::WM_DEVICECHANGE, DeviceChangeEvent(event.kind), 0);
   }
 }
 
 void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
-  if (event == DBT_DEVICEARRIVAL) {
+  if (event == win::DBT_DEVICEARRIVAL) {
     ShowStatusCaption(QString::fromUtf8(kDeviceArrived));
     return;
   }
-  if (event != DBT_DEVICEREMOVECOMPLETE || !Environment.ports) return;
+  if (event != win::DBT_DEVICEREMOVECOMPLETE || !Environment.ports) return;
   // An empty selection counts as present; a port list that cannot be read tells nothing,
   // and the removal is then not reported at all.
   const std::string selected = CB_ZELCOMx->currentText().toStdString();

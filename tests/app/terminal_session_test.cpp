@@ -37,7 +37,7 @@ bool HasUncommonLine(TerminalSession& s, const PtyPair& pty) {
 class TerminalSessionTest : public ::testing::Test {
  protected:
   NoWindow window;
-  TerminalSession session{window, WM_PORT_EVENT};
+  TerminalSession session{window, win::WM_PORT_EVENT};
 };
 
 TEST_F(TerminalSessionTest, LineChosenWhileClosedIsStoredAndAppliedByOpen) {

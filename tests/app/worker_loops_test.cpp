@@ -111,16 +111,16 @@ TEST(WorkerLoops, DelayServesReadThenWriteEachWithItsPause) {
   EXPECT_EQ(delay.clock.WaitForPause(1), kReadReplyDelayMs);
   EXPECT_EQ(window.Count(), 0u);
   delay.clock.Tick();
-  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+  EXPECT_EQ(window.Next(), win::WM_MODULE_DELAYED);
   EXPECT_EQ(delay.clock.WaitForPause(2), kWriteReplyDelayMs);
   delay.clock.Tick();
-  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+  EXPECT_EQ(window.Next(), win::WM_MODULE_DELAYED);
   // A request raised while the worker goes back to sleep is served, not lost.
   state.ReadDelayRequest = true;
   delay.thread.Resume();
   EXPECT_EQ(delay.clock.WaitForPause(3), kReadReplyDelayMs);
   delay.clock.Tick();
-  EXPECT_EQ(window.Next(), WM_MODULE_DELAYED);
+  EXPECT_EQ(window.Next(), win::WM_MODULE_DELAYED);
 }
 
 TEST(WorkerLoops, CountdownAddsASecondPerStatusText) {
@@ -136,7 +136,7 @@ TEST(WorkerLoops, CountdownAddsASecondPerStatusText) {
   EXPECT_EQ(countdown.clock.WaitForPause(2), 1000u);
   EXPECT_EQ(window.Count(), 0u);  // the base caption is not back after one second
   countdown.clock.Tick();
-  EXPECT_EQ(window.Next(), WM_MODULE_TIMEOUT);
+  EXPECT_EQ(window.Next(), win::WM_MODULE_TIMEOUT);
   EXPECT_EQ(state.CountdownSeconds.load(), 0);
 }
 
@@ -155,7 +155,7 @@ TEST(WorkerLoops, ReceiveReadsEveryByteInOrderAndSleepsWhenIdle) {
   receive.thread.Resume();
   std::string shown;
   while (shown.size() < sent.size()) {
-    ASSERT_EQ(window.Next(), WM_RECEIVE_SHOW);
+    ASSERT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
     shown += store->TakePending(false).Bytes;
   }
   EXPECT_EQ(shown, sent);
@@ -165,7 +165,7 @@ TEST(WorkerLoops, ReceiveReadsEveryByteInOrderAndSleepsWhenIdle) {
   receive.thread.Resume();
   std::string later;
   while (later.empty()) {  // messages of chunks already shown may still be queued
-    ASSERT_EQ(window.Next(), WM_RECEIVE_SHOW);
+    ASSERT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
     later = store->TakePending(false).Bytes;
   }
   EXPECT_EQ(later, "!");

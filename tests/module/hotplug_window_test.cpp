@@ -171,7 +171,7 @@ class HotplugWindowTest : public QObject {
   void otherDeviceChangeEventsAreIgnored() {
     WindowHarness h;
     CaptionLog log(h.w());
-    h.w().DispatchMessage(WM_DEVICECHANGE, 0x0007, 0);  // a configuration change, not a plug
+    h.w().DispatchMessage(win::WM_DEVICECHANGE, 0x0007, 0);  // a configuration change, not a plug
     QVERIFY(log.Statuses().isEmpty());
     QCOMPARE(h.w().Workers.CountdownSeconds.load(), 0);
   }
