@@ -19,10 +19,10 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
-#include "transmit/bounded_write.h"
-#include "transmit/preset_panel.h"
-#include "transmit/transmit_panel.h"
-#include "transmit/transmit_session.h"
+#include "core/transmit/bounded_write.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
+#include "core/transmit/transmit_session.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/receive_store.h"
-#include "app/receive_view.h"
+#include "core/receive/receive_store.h"
+#include "gui/widgets/receive_view.h"
 
 namespace {
 

@@ -25,18 +25,18 @@
 #include <string>
 #include <vector>
 
-#include "app/gbk_codec.h"
-#include "app/main_window.h"
-#include "app/receive_store.h"
-#include "app/receive_view.h"
+#include "core/text/gbk_codec.h"
+#include "gui/window/main_window.h"
+#include "core/receive/receive_store.h"
+#include "gui/widgets/receive_view.h"
 #include "bench_support.h"
 #include "soak_echo_peer.h"
 #include "soak_message_check.h"
 #include "soak_stream_digest.h"
 #include "support/window_harness.h"
-#include "transmit/preset_panel.h"
-#include "transmit/transmit_panel.h"
-#include "transmit/transmit_session.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
+#include "core/transmit/transmit_session.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/main_window.h"
-#include "app/receive_view.h"
+#include "gui/window/main_window.h"
+#include "gui/widgets/receive_view.h"
 #include "bench_support.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "reference_hex.h"
 #include "require.h"
-#include "transmit/hex_codec.h"
+#include "core/text/hex_codec.h"
 
 namespace {
 

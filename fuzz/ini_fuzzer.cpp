@@ -15,7 +15,7 @@
 
 #include "ini_reference.h"
 #include "require.h"
-#include "settings/ini_file.h"
+#include "core/settings/ini_file.h"
 
 namespace {
 

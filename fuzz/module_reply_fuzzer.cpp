@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "module/module_protocol.h"
+#include "core/module/module_protocol.h"
 #include "require.h"
 
 namespace {

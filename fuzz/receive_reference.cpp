@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/receive_store.h"
+#include "core/receive/receive_store.h"
 
 std::string ReferenceText(std::span<const uint8_t> bytes) {
   std::string text;

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/gbk_codec.h"
-#include "app/receive_store.h"
+#include "core/text/gbk_codec.h"
+#include "core/receive/receive_store.h"
 #include "receive_reference.h"
 #include "reference_hex.h"
 #include "require.h"

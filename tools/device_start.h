@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "module/unique_fd.h"
+#include "devices/unique_fd.h"
 #include "tools/simulator_pty.h"
 
 class DeviceStart {

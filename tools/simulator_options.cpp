@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "module/frequency_text.h"
-#include "transmit/hex_codec.h"
+#include "core/module/frequency_text.h"
+#include "core/text/hex_codec.h"
 
 const char* const kSimulatorUsage =
     "usage: zel_simulator [options]\n"

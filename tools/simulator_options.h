@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "module/module_protocol.h"
-#include "module/module_responder.h"
+#include "core/module/module_protocol.h"
+#include "core/module/module_responder.h"
 
 struct SimulatorOptions {
   ModuleIdentity identity;

@@ -8,7 +8,7 @@
 // otherwise find it still marked exclusive from its previous open.
 #include <string>
 
-#include "module/unique_fd.h"
+#include "devices/unique_fd.h"
 
 class SimulatorPty {
  public:

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "module/module_responder.h"
-#include "module/unique_fd.h"
+#include "core/module/module_responder.h"
+#include "devices/unique_fd.h"
 #include "tools/device_start.h"
 #include "tools/simulator_options.h"
-#include "transmit/hex_codec.h"
+#include "core/text/hex_codec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/gbk_codec.h"
+#include "core/text/gbk_codec.h"
 
 #include <gtest/gtest.h>
 

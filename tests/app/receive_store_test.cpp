@@ -1,4 +1,4 @@
-#include "app/receive_store.h"
+#include "core/receive/receive_store.h"
 
 #include <gtest/gtest.h>
 

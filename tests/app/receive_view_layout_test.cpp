@@ -1,5 +1,5 @@
-#include "app/receive_view_layout.h"
-#include "app/receive_view_charmap.h"
+#include "core/receive/receive_view_layout.h"
+#include "core/receive/receive_view_charmap.h"
 
 #include <gtest/gtest.h>
 

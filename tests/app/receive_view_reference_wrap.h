@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/receive_view_layout.h"
+#include "core/receive/receive_view_layout.h"
 
 // Starts of the visual lines of `s` at `columns` cells per line, laid out from scratch.
 // Wrapping at blanks, a character that does not fit moves down together with the word

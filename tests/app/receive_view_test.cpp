@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <random>
 
-#include "app/receive_view.h"
-#include "app/receive_view_charmap.h"
+#include "gui/widgets/receive_view.h"
+#include "core/receive/receive_view_charmap.h"
 #include "app/receive_view_reference_wrap.h"
 
 namespace {

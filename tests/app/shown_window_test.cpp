@@ -6,12 +6,12 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "app/controls.h"
-#include "app/receive_store.h"
-#include "app/receive_view.h"
+#include "gui/widgets/controls.h"
+#include "core/receive/receive_store.h"
+#include "gui/widgets/receive_view.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
-#include "transmit/transmit_panel.h"
+#include "gui/terminal/transmit_panel.h"
 
 namespace {
 

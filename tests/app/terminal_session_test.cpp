@@ -1,11 +1,11 @@
 // The terminal session against pseudo-terminals, without a window: the line reaches every
 // device it opens, refusals close the session, and a lost device is let go.
-#include "app/terminal_session.h"
+#include "core/terminal/terminal_session.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>
 
-#include "app/messages.h"
+#include "core/terminal/messages.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 

@@ -15,16 +15,16 @@
 #include <memory>
 #include <thread>
 
-#include "app/controls.h"
-#include "app/receive_view.h"
-#include "app/ui_text.h"
+#include "gui/widgets/controls.h"
+#include "gui/widgets/receive_view.h"
+#include "gui/widgets/ui_text.h"
 #include "serial/serial_port.h"
-#include "settings/ini_storage.h"
+#include "core/settings/ini_storage.h"
 #include "support/process_resources.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
-#include "transmit/preset_panel.h"
-#include "transmit/transmit_panel.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
 
 namespace {
 

@@ -14,14 +14,14 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/controls.h"
-#include "app/receive_store.h"
-#include "app/receive_view.h"
+#include "gui/widgets/controls.h"
+#include "core/receive/receive_store.h"
+#include "gui/widgets/receive_view.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
-#include "transmit/transmit_panel.h"
+#include "gui/terminal/transmit_panel.h"
 
 namespace {
 

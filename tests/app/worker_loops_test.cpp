@@ -6,10 +6,10 @@
 #include <deque>
 #include <mutex>
 
-#include "app/messages.h"
-#include "app/receive_store.h"
-#include "app/sleeping_worker.h"
-#include "app/worker_loops.h"
+#include "core/terminal/messages.h"
+#include "core/receive/receive_store.h"
+#include "core/terminal/sleeping_worker.h"
+#include "core/terminal/worker_loops.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 

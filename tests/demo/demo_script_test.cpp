@@ -9,16 +9,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/demo_script.h"
-#include "app/gbk_codec.h"
-#include "app/message_box.h"
-#include "app/receive_view.h"
-#include "app/start_options.h"
+#include "gui/window/demo_script.h"
+#include "core/text/gbk_codec.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/receive_view.h"
+#include "gui/window/start_options.h"
 #include "demo/device_process.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
-#include "transmit/hex_codec.h"
-#include "transmit/transmit_session.h"
+#include "core/text/hex_codec.h"
+#include "core/transmit/transmit_session.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/sleeping_worker.h"
+#include "gui/widgets/controls.h"
+#include "core/terminal/sleeping_worker.h"
 #include "support/window_harness.h"
-#include "app/ui_text.h"
+#include "gui/widgets/ui_text.h"
 
 
 // As the user's pick: select the entry and run the list's change reaction.

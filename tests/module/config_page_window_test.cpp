@@ -11,10 +11,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "app/maker.h"
+#include "core/text/maker.h"
 #include "config_page_window_support.h"
-#include "module/module_exchange.h"
-#include "module/module_settings.h"
+#include "core/module/module_exchange.h"
+#include "core/module/module_settings.h"
 
 namespace {
 

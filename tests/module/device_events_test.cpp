@@ -1,4 +1,4 @@
-#include "module/device_events.h"
+#include "devices/device_events.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "module/event_coalescer.h"
+#include "devices/event_coalescer.h"
 #include "support/fake_device_event_source.h"
-#include "module/merged_device_events.h"
-#include "module/udev_device_events.h"
-#include "module/virtual_port_events.h"
+#include "devices/merged_device_events.h"
+#include "devices/udev_device_events.h"
+#include "devices/virtual_port_events.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "module/frequency_text.h"
+#include "core/module/frequency_text.h"
 
 #include <gtest/gtest.h>
 

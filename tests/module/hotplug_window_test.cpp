@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "app/messages.h"
+#include "core/terminal/messages.h"
 #include "config_page_window_support.h"
-#include "module/device_events.h"
-#include "module/module_exchange.h"
-#include "module/virtual_port_events.h"
+#include "devices/device_events.h"
+#include "core/module/module_exchange.h"
+#include "devices/virtual_port_events.h"
 #include "serial/port_source.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"

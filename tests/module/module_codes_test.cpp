@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "module/module_settings.h"
+#include "core/module/module_settings.h"
 
 namespace {
 

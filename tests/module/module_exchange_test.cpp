@@ -15,11 +15,11 @@
 #include <mutex>
 #include <utility>
 
-#include "module/module_exchange.h"
+#include "core/module/module_exchange.h"
 #include "module/module_peer.h"
-#include "module/module_responder.h"
+#include "core/module/module_responder.h"
 #include "module/simulator_process.h"
-#include "module/unique_fd.h"
+#include "devices/unique_fd.h"
 #include "serial/serial_port.h"
 
 namespace {

@@ -12,10 +12,10 @@
 
 #include "config_page_window_support.h"
 #include "module/module_peer.h"
-#include "module/module_exchange.h"
-#include "module/module_protocol.h"
-#include "module/module_responder.h"
-#include "module/request_parser.h"
+#include "core/module/module_exchange.h"
+#include "core/module/module_protocol.h"
+#include "core/module/module_responder.h"
+#include "core/module/request_parser.h"
 #include "module/simulator_process.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "module/request_parser.h"
+#include "core/module/request_parser.h"
 #include "support/pty_pair.h"
 
 class ModulePeer {

@@ -1,10 +1,10 @@
-#include "module/module_protocol.h"
+#include "core/module/module_protocol.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "module/frequency_text.h"
+#include "core/module/frequency_text.h"
 #include "module/module_examples.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "module/module_responder.h"
+#include "core/module/module_responder.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "module/request_parser.h"
+#include "core/module/request_parser.h"
 #include "module/module_examples.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "module/port_name.h"
+#include "serial/port_name.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "module/module_protocol.h"
-#include "module/module_responder.h"
+#include "core/module/module_protocol.h"
+#include "core/module/module_responder.h"
 #include "module/simulator_process.h"
 #include "module/module_examples.h"
 

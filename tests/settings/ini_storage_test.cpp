@@ -1,4 +1,4 @@
-#include "settings/ini_storage.h"
+#include "core/settings/ini_storage.h"
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>

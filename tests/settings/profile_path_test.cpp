@@ -1,4 +1,4 @@
-#include "settings/profile_path.h"
+#include "core/settings/profile_path.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 
 #include "support/window_harness.h"
 #include "support/without_file_privileges.h"
-#include "transmit/preset_panel.h"
+#include "gui/terminal/preset_panel.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Both pages' settings through a real file: the format a first save writes, what odd values a
 // hand-edited or foreign file holds come back as, that everything saved comes back, that
 // values nobody changed keep their bytes, and that a file that cannot be used is left alone.
-#include "settings/settings_file.h"
+#include "core/settings/settings_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

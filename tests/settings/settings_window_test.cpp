@@ -15,17 +15,17 @@
 
 #include <cerrno>
 
-#include "app/controls.h"
-#include "module/module_exchange.h"
-#include "module/module_settings.h"
+#include "gui/widgets/controls.h"
+#include "core/module/module_exchange.h"
+#include "core/module/module_settings.h"
 #include "serial/serial_port.h"
-#include "settings/ini_storage.h"
+#include "core/settings/ini_storage.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
-#include "transmit/preset_panel.h"
-#include "transmit/transmit_panel.h"
-#include "transmit/transmit_session.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
+#include "core/transmit/transmit_session.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "module/drain_fd.h"
+#include "support/drain_fd.h"
 
 FakeDeviceEventSource::FakeDeviceEventSource() {
   int ends[2];

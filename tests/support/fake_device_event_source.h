@@ -3,8 +3,8 @@
 // as a real device notice would, so window tests can drive the whole notifier path.
 #include <deque>
 
-#include "module/device_events.h"
-#include "module/unique_fd.h"
+#include "devices/device_events.h"
+#include "devices/unique_fd.h"
 
 class FakeDeviceEventSource : public DeviceEventSource {
  public:

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "gui/window/main_window.h"
+#include "gui/widgets/message_box.h"
 #include "support/fake_device_event_source.h"
 #include "support/fake_port_source.h"
 

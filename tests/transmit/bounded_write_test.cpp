@@ -1,6 +1,6 @@
 // Bounded writes and the text sender over a real pseudo-terminal: the port is the slave,
 // the test is the device on the master side.
-#include "transmit/bounded_write.h"
+#include "core/transmit/bounded_write.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "serial/comm_types.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
-#include "transmit/text_send.h"
+#include "core/transmit/text_send.h"
 
 using win::ERROR_INVALID_HANDLE;
 using win::ERROR_TIMEOUT;

@@ -1,4 +1,4 @@
-#include "transmit/hex_codec.h"
+#include "core/text/hex_codec.h"
 
 #include <gtest/gtest.h>
 

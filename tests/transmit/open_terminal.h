@@ -9,10 +9,10 @@
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
-#include "transmit/preset_panel.h"
-#include "transmit/transmit_panel.h"
-#include "transmit/transmit_session.h"
-#include "app/ui_text.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
+#include "core/transmit/transmit_session.h"
+#include "gui/widgets/ui_text.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -1,7 +1,7 @@
 // The transmit session over a real pseudo-terminal, without a window: the session writes to
 // a port opened on the slave, the test is the device on the master side and records what
 // the session asks the user to see.
-#include "transmit/transmit_session.h"
+#include "core/transmit/transmit_session.h"
 
 #include <gtest/gtest.h>
 

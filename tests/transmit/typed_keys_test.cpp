@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/receive_view.h"
+#include "gui/widgets/receive_view.h"
 #include "transmit/open_terminal.h"
 
 void TypedKeysTest::arrowKeysAreSentAndSwallowed() {

@@ -1,4 +1,0 @@
-// The program: a small main over the window library.
-#include "app/start.h"
-
-int main(int argc, char** argv) { return RunApplication(argc, argv); }

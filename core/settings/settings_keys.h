@@ -1,0 +1,110 @@
+#pragma once
+// Every key of the settings file, described once: its section, its name, its default (the
+// value when the file lacks the key), its limits and the member it maps to. Loading and
+// saving both walk these descriptions, so a key cannot be read one way and written another.
+//
+// DescribeSettingsKeys hands the keys, in the order the file has them, to `keys`, which
+// offers one call per kind of value:
+//   Section(name)                               the keys that follow belong to this section
+//   Bytes(key, default, maxBytes, member[, e])  text kept as bytes (port names, GBK texts)
+//   Text(key, default, maxBytes, member[, e])   text shown by a field: GBK in the file, UTF-8
+//                                               in the member
+//   Number(key, default, member)                a 32-bit number
+//   Byte(key, default, member)                  a number of which the low 8 bits are kept
+//   Flag(key, default, member)                  a check mark: written 1 or 0, any non-zero
+//                                               number reads as set
+//   ByteField(key, default, number, text)       a number a field shows: read as a Byte (the
+//                                               field then shows it in decimal), written as
+//                                               the field's text
+//   FrequencyField(key, default, maxBytes, khz, text)
+//                                               a frequency text in MHz: read as text; when it
+//                                               is a frequency it sets `khz`, else the field
+//                                               shows `khz` as it was; written as the text
+// maxBytes cuts a value read (never inside a GBK character); an over-long value that nobody
+// changed is still saved whole. `e` is EmptyValue::kKeepsMember for texts whose empty value
+// in the file leaves the member as it was.
+#include <cstddef>
+#include <string>
+
+#include "core/module/frequency_text.h"
+#include "core/settings/module_page_settings.h"
+#include "core/settings/terminal_settings.h"
+
+enum class EmptyValue { kIsAValue, kKeepsMember };
+
+// Device paths on Linux run longer than the other OS's 19-character port names
+// (/dev/serial/by-id/..., a virtual port's link); keep them whole.
+inline constexpr size_t kPortNameMaxBytes = 1023;
+inline constexpr size_t kLongTextMaxBytes = 1022;
+inline constexpr size_t kIntervalTextMaxBytes = 127;
+
+// Both sections name their page's port with this key.
+inline constexpr const char* kPortKey = "Serial Port";
+
+// The text of preset row 0..31 on a first run.
+inline const char* PresetDefaultText(int row) {
+  return row == 0 ? "12 00 FF 88" : row == 1 ? "output string" : "";
+}
+
+// `Settings` is TerminalSettings or const TerminalSettings (for saving).
+template <class Keys, class Settings>
+void DescribeTerminalKeys(Keys& keys, Settings& s) {
+  keys.Bytes(kPortKey, "COM0", kPortNameMaxBytes, s.PortName);
+  keys.Number("Baud Rate", 9600, s.BaudRate);
+  keys.Byte("Data Bits", 8, s.DataBits);
+  keys.Byte("Stop Bits", 0, s.StopBits);
+  keys.Byte("Parity", 0, s.Parity);
+  keys.Byte("Flow Control", 0, s.FlowControl);
+  keys.Flag("DTR", false, s.Dtr);
+  keys.Flag("RTS", false, s.Rts);
+  keys.Flag("Auto Transmit", false, s.AutoTransmit);
+  keys.Text("Auto Transmit Time", "1000", kIntervalTextMaxBytes, s.AutoTransmitTime);
+  keys.Flag("Transmit Hex", true, s.TransmitHex);
+  keys.Flag("Transmit New Line", false, s.TransmitNewLine);
+  keys.Flag("Transmit CR", false, s.TransmitCr);
+  keys.Bytes("Transmit Data Char", "abcdefg", kLongTextMaxBytes, s.TransmitDataChar, EmptyValue::kKeepsMember);
+  keys.Bytes("Transmit Data Hex", "12 FF 00 30", kLongTextMaxBytes, s.TransmitDataHex, EmptyValue::kKeepsMember);
+  keys.Flag("Hex Display", true, s.HexDisplay);
+  for (int row = 0; row < kPresetRowCount; ++row) {
+    const std::string number = std::to_string(row + 1);
+    keys.Flag("Hex" + number, row == 0, s.Presets[row].Hex);
+    keys.Text("String" + number, PresetDefaultText(row), kLongTextMaxBytes, s.Presets[row].Text,
+              EmptyValue::kKeepsMember);
+  }
+}
+
+// `Settings` is ModulePageSettings or const ModulePageSettings (for saving).
+template <class Keys, class Settings>
+void DescribeModuleKeys(Keys& keys, Settings& s) {
+  auto& m = s.Module;
+  keys.Bytes(kPortKey, "COM0", kPortNameMaxBytes, s.PortName);
+  keys.FrequencyField("RF Freq", "433.920", kFrequencyTextLimit, m.RfFreq, s.RfFreqText);
+  keys.Byte("RF Baud Rate", 0, m.RfBaudRate);
+  keys.Byte("RF Power", 7, m.RfPower);
+  keys.Byte("ZEL Serial Baud Rate", 3, m.SerialBaudRate);
+  keys.Byte("Serial Parity", 0, m.SerialParity);
+  keys.Byte("Wake Up Time", 5, m.WakeUpTime);
+  keys.ByteField("Delay Time", 0, m.DelayTime, s.DelayTimeText);
+  keys.Flag("FEC Enable", true, m.FecEnable);
+  keys.ByteField("Local Address", 58, m.LocalAddress, s.LocalAddressText);
+  keys.ByteField("Target Address", 58, m.TargetAddress, s.TargetAddressText);
+  keys.Byte("Pack Length", 5, m.PackLength);
+  keys.Flag("Pack Complete", true, m.PackComplete);
+}
+
+// Both pages' settings: everything the file holds of this program.
+struct AllSettings {
+  TerminalSettings Terminal;
+  ModulePageSettings Module;
+
+  bool operator==(const AllSettings&) const = default;
+};
+
+// `Settings` is AllSettings or const AllSettings.
+template <class Keys, class Settings>
+void DescribeSettingsKeys(Keys& keys, Settings& all) {
+  keys.Section("VornicSPCommTool_USART");
+  DescribeTerminalKeys(keys, all.Terminal);
+  keys.Section("VornicSPCommTool_ZEL");
+  DescribeModuleKeys(keys, all.Module);
+}

@@ -1,0 +1,56 @@
+// Devices plugged in or pulled out while the program runs: one caption per plug or pull,
+// and when the configuration page's port has gone after a module answered on it, the page
+// forgets the module's model and version. Nothing else reacts: no list is rebuilt, no port
+// opened or closed.
+#include <QComboBox>
+#include <QLabel>
+
+#include "gui/widgets/controls.h"
+#include "gui/window/main_window.h"
+#include "core/terminal/messages.h"
+#include "devices/device_events.h"
+#include "core/module/module_exchange.h"
+#include "serial/port_source.h"
+
+namespace {
+
+const char* const kDeviceArrived = " - 发现新设备！";
+const char* const kModuleDeviceRemoved = " - ZEL设备被移除！";
+const char* const kDeviceRemoved = " - 设备被移除！";
+
+uintptr_t DeviceChangeEvent(DeviceEvent::Kind kind) {
+  return kind == DeviceEvent::Arrival ? win::DBT_DEVICEARRIVAL : win::DBT_DEVICEREMOVECOMPLETE;
+}
+
+}  // namespace
+
+void TVornicSPComm::ReadDeviceEvents() {
+  if (!Environment.devices) return;
+  // The source already gives one event per plug or pull; each goes through the message map
+  // as the system's device-change message would.
+  for (const DeviceEvent& event : Environment.devices->ReadEvents()) {
+    DispatchMessage(win::WM_DEVICECHANGE, DeviceChangeEvent(event.kind), 0);
+  }
+}
+
+void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
+  if (event == win::DBT_DEVICEARRIVAL) {
+    ShowStatusCaption(QString::fromUtf8(kDeviceArrived));
+    return;
+  }
+  if (event != win::DBT_DEVICEREMOVECOMPLETE || !Environment.ports) return;
+  // An empty selection counts as present; a port list that cannot be read tells nothing,
+  // and the removal is then not reported at all.
+  const std::string selected = CB_ZELCOMx->currentText().toStdString();
+  const std::optional<bool> listed = PortPresent(*Environment.ports, selected);
+  if (!listed) return;
+  const bool modulePortPresent = selected.empty() || *listed;
+  if (modulePortPresent || !Exchange->ModuleSeen()) {
+    ShowStatusCaption(QString::fromUtf8(kDeviceRemoved));
+    return;
+  }
+  Exchange->SetModuleSeen(false);
+  L_Model->clear();
+  L_Version->clear();
+  ShowStatusCaption(QString::fromUtf8(kModuleDeviceRemoved));
+}

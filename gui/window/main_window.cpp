@@ -1,0 +1,205 @@
+#include "gui/window/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <new>
+#include <thread>
+
+#include "core/text/maker.h"
+#include "gui/widgets/message_box.h"
+#include "core/terminal/messages.h"
+#include "core/receive/receive_store.h"
+#include "core/terminal/sleeping_worker.h"
+#include "core/terminal/thread_handoff.h"
+#include "gui/terminal/transmit_host.h"
+#include "devices/device_events.h"
+#include "core/module/module_exchange.h"
+#include "core/module/module_settings.h"
+#include "serial/serial_port.h"
+#include "gui/terminal/preset_panel.h"
+#include "gui/terminal/transmit_panel.h"
+
+namespace {
+
+// A window message carried through Qt's thread-safe event queue.
+class WindowMessageEvent : public QEvent {
+ public:
+  WindowMessageEvent(uint32_t message, uintptr_t wParam, intptr_t lParam)
+      : QEvent(EventType()), message(message), wParam(wParam), lParam(lParam) {}
+  static QEvent::Type EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  const uint32_t message;
+  const uintptr_t wParam;
+  const intptr_t lParam;
+};
+
+// The module exchange's time as the page lives it: the identify-to-read pause holds the
+// user-interface thread, so that the page cannot react until the read request is out, and
+// the reply delay is DelayThread's, ending in WM_MODULE_DELAYED.
+class DelayThreadClock final : public ExchangeClock {
+ public:
+  explicit DelayThreadClock(TVornicSPComm& window) : window_(window) {}
+  void Pause(std::chrono::milliseconds length) override { std::this_thread::sleep_for(length); }
+  void StartReplyDelay(ExchangeKind kind) override { window_.RequestReplyDelay(kind == ExchangeKind::Read); }
+
+ private:
+  TVornicSPComm& window_;
+};
+
+}  // namespace
+
+TVornicSPComm::TVornicSPComm(WindowEnvironment environment, QWidget* parent)
+    : QWidget(parent), Environment(std::move(environment)) {
+  setObjectName("TVornicSPComm");
+  BuildWindow();
+  FormCreate();
+}
+
+TVornicSPComm::~TVornicSPComm() {
+  if (!Closed) FormClose();
+  // The panels talk to the transmit session, which goes with the members, before the page's
+  // controls: they go first.
+  delete Transmitter;
+  delete Presets;
+}
+
+void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  auto* event = new WindowMessageEvent(message, wParam, lParam);
+  AnnounceHandOff(event);
+  QCoreApplication::postEvent(this, event);
+}
+
+bool TVornicSPComm::event(QEvent* e) {
+  AcceptHandOff(e);  // before the first read: a window message was filled on another thread
+  if (e->type() != WindowMessageEvent::EventType()) return QWidget::event(e);
+  const auto* m = static_cast<WindowMessageEvent*>(e);
+  DispatchMessage(m->message, m->wParam, m->lParam);
+  return true;
+}
+
+void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t /*lParam*/) {
+  if (Closed) return;
+  switch (message) {
+    case win::WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
+    case win::WM_PORT_EVENT:
+      WakeReceiveThread(wParam);
+      if ((wParam >> 16) & win::CE_IOE) TerminalPortLost(wParam);
+      break;
+    case win::WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
+    case win::WM_RECEIVE_SHOW: ShowPendingReceive(); break;
+    case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
+    case win::WM_MODULE_DELAYED: EvaluateModuleReply(); break;
+    default: break;
+  }
+}
+
+QString TVornicSPComm::BaseCaption() const {
+  return QString::fromUtf8(kCaptionPrefix) + QString::fromUtf8(kMakerWebAddress);
+}
+
+void TVornicSPComm::ShowStatusCaption(const QString& suffix) {
+  setWindowTitle(BaseCaption() + suffix);
+  Workers.CountdownSeconds.fetch_add(1);
+  CountdownThread->Resume();
+}
+
+void TVornicSPComm::RequestReplyDelay(bool read) {
+  (read ? Workers.ReadDelayRequest : Workers.WriteDelayRequest).store(true);
+  DelayThread->Resume();
+}
+
+void TVornicSPComm::RestoreBaseCaption() { setWindowTitle(BaseCaption()); }
+
+void TVornicSPComm::WakeReceiveThread(uintptr_t wParam) {
+  if (wParam & win::EV_RXCHAR) ReceiveThread->Resume();
+}
+
+void TVornicSPComm::BuildWindow() {
+  setWindowTitle(BaseCaption());
+  resize(816, 564);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName("PageControl");
+  TabSheet1 = new QWidget;
+  TabSheet1->setObjectName("TabSheet1");
+  TabSheet2 = new QWidget;
+  TabSheet2->setObjectName("TabSheet2");
+  PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
+  PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
+  layout->addWidget(PageControl);
+  TransmitHost = std::make_unique<WindowTransmitHost>(*this);
+  Transmit = std::make_unique<TransmitSession>(*TransmitHost, *TransmitHost);
+  BuildTerminalPage();
+  BuildConfigPage();
+  PageControl->setCurrentWidget(TabSheet2);
+}
+
+void TVornicSPComm::StartWorkers() {
+  // Created suspended, in this order; each sleeps until its users wake it.
+  DelayThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunDelayLoop(self, Workers, *this); }, Workers.StopWorkers);
+  CountdownThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunCountdownLoop(self, Workers, *this); }, Workers.StopWorkers);
+  ReceiveThread = std::make_unique<SleepingWorker>(
+      [this](SleepingWorker& self) { RunReceiveLoop(self, Workers, Terminal->Port(), *Receive, *this); },
+      Workers.StopWorkers);
+}
+
+void TVornicSPComm::FormCreate() {
+  Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
+  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
+  StartWorkers();
+  LoadSettings();
+  Receive = ReceiveStore::Create();
+  if (!Receive) {
+    ShowMessageBox(this, QString::fromUtf8(kWarningTitle), QString::fromUtf8("内存分配失败，应用程序将关闭！"));
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    return;
+  }
+  if (Environment.devices && Environment.devices->fd() >= 0) {
+    DeviceNotifier = new QSocketNotifier(Environment.devices->fd(), QSocketNotifier::Read, this);
+    connect(DeviceNotifier, &QSocketNotifier::activated, this, [this] { ReadDeviceEvents(); });
+  }
+  // Quiet at start: a saved port that is gone or refuses its settings leaves the page closed.
+  if (!Terminal->Open()) SetPortLook(true);
+}
+
+void TVornicSPComm::closeEvent(QCloseEvent* e) {
+  if (!Closed) FormClose();
+  e->accept();
+}
+
+void TVornicSPComm::FormClose() {
+  Closed = true;
+  Workers.StopWorkers.store(true, std::memory_order_release);
+  Transmitter->Timer->stop();
+  Presets->Timer1->stop();
+  Transmitter->E_TransmitDataExit();
+  Terminal->Close();
+  Exchange->ClosePort();
+  const QString settingsNotSaved = SaveSettings();
+  StopAndJoinWorkers();
+  Receive.reset();  // ReceiveThread has ended: nobody writes the buffers any more
+  // Last, when nothing runs any more: the box waits for the user.
+  if (!settingsNotSaved.isEmpty()) ShowMessageBox(this, QString::fromUtf8(kWarningTitle), settingsNotSaved);
+}
+
+void TVornicSPComm::StopAndJoinWorkers() {
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+    if (worker) worker->Resume();
+  }
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+    if (worker) worker->Join();
+  }
+}
