@@ -54,20 +54,20 @@ class Drain {
 void FillPresets(TVornicSPComm& w) {
   for (int n = 0; n < kPresets; ++n) {
     QString text(kPresetLength, QChar(u'A' + n % 26));
-    w.Presets->Edits[n]->setText(text);
-    w.Presets->CheckBoxes[n]->setChecked(false);
+    w.TabSheet1->Presets->Edits[n]->setText(text);
+    w.TabSheet1->Presets->CheckBoxes[n]->setChecked(false);
   }
-  w.Transmitter->CB_TransmitNewLine->setChecked(false);
-  w.Transmitter->CB_TransmitCR->setChecked(false);
-  w.Presets->E_ExpandTime->setText("0");  // no ticks of its own: the bench makes the passes
-  w.Presets->CB_SendAutoCycle->setChecked(true);
+  w.TabSheet1->Transmitter->CB_TransmitNewLine->setChecked(false);
+  w.TabSheet1->Transmitter->CB_TransmitCR->setChecked(false);
+  w.TabSheet1->Presets->E_ExpandTime->setText("0");  // no ticks of its own: the bench makes the passes
+  w.TabSheet1->Presets->CB_SendAutoCycle->setChecked(true);
 }
 
 bool RunRate(uint32_t rate) {
   WindowHarness harness;
   PtyPair pty;
   TVornicSPComm& w = harness.w();
-  if (!w.Terminal->SetBaudRate(rate) && !w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
+  if (!w.Terminal->SetBaudRate(rate) && !w.Terminal->Switch(pty.path())) w.TabSheet1->B_OpenPortClick();
   if (!pty.ok() || !w.Terminal->IsOpen()) {
     std::printf("%u bit/s: the pseudo-terminal could not be opened\n", rate);
     return false;
@@ -83,7 +83,7 @@ bool RunRate(uint32_t rate) {
     Drain drain(pty, passBytes);
     QElapsedTimer clock;
     clock.start();
-    w.Presets->Timer1Timer();
+    w.TabSheet1->Presets->Timer1Timer();
     times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     const size_t arrived = drain.Wait();
     const auto counted = static_cast<size_t>(w.Transmit->TransmittedCount() - before);

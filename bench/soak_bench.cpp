@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/text/gbk_codec.h"
+#include "core/terminal/receive_pipeline.h"
 #include "gui/window/main_window.h"
 #include "core/receive/receive_store.h"
 #include "gui/widgets/receive_view.h"
@@ -107,25 +108,25 @@ void PrintLoad(const SoakTexts& t) {
 bool OpenOnPty(TVornicSPComm& w, const PtyPair& pty) {
   w.show();
   w.PageControl->setCurrentWidget(w.TabSheet1);
-  w.Presets->B_ExpandClick();
-  w.CB_HexDisplay->setChecked(false);
-  w.CB_Baudrate->setCurrentIndex(w.CB_Baudrate->findText(QString::number(kBaudRate)));
-  w.CB_BaudrateChange();
-  if (w.Terminal->IsOpen()) w.B_OpenPortClick();
-  if (!w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
+  w.TabSheet1->Presets->B_ExpandClick();
+  w.TabSheet1->CB_HexDisplay->setChecked(false);
+  w.TabSheet1->CB_Baudrate->setCurrentIndex(w.TabSheet1->CB_Baudrate->findText(QString::number(kBaudRate)));
+  w.TabSheet1->CB_BaudrateChange();
+  if (w.Terminal->IsOpen()) w.TabSheet1->B_OpenPortClick();
+  if (!w.Terminal->Switch(pty.path())) w.TabSheet1->B_OpenPortClick();
   return pty.ok() && w.Terminal->IsOpen() && w.Terminal->Line().BaudRate == kBaudRate;
 }
 
 void SetUpSenders(TVornicSPComm& w, const SoakTexts& t) {
-  w.Transmitter->CB_TransmitHex->setChecked(false);
-  w.Transmitter->CB_TransmitNewLine->setChecked(true);
-  w.Transmitter->E_TransmitData->setText(t.timed);
-  w.Transmitter->E_AutoTransmitTime->setText(QString::number(kTimedIntervalMs));
+  w.TabSheet1->Transmitter->CB_TransmitHex->setChecked(false);
+  w.TabSheet1->Transmitter->CB_TransmitNewLine->setChecked(true);
+  w.TabSheet1->Transmitter->E_TransmitData->setText(t.timed);
+  w.TabSheet1->Transmitter->E_AutoTransmitTime->setText(QString::number(kTimedIntervalMs));
   for (int n = 0; n < 32; ++n) {
-    w.Presets->Edits[n]->setText(t.presets[n]);
-    w.Presets->CheckBoxes[n]->setChecked(n == 0);
+    w.TabSheet1->Presets->Edits[n]->setText(t.presets[n]);
+    w.TabSheet1->Presets->CheckBoxes[n]->setChecked(n == 0);
   }
-  w.Presets->E_ExpandTime->setText(QString::number(kCycleIntervalMs));
+  w.TabSheet1->Presets->E_ExpandTime->setText(QString::number(kCycleIntervalMs));
 }
 
 // The number behind the prefix of a status panel ("接收：1234").
@@ -143,8 +144,8 @@ class ShownStream {
   explicit ShownStream(uint64_t expectedBytes) : digest_(expectedBytes) {}
 
   void Take(const TVornicSPComm& w) {
-    const std::string& content = w.M_ReceiverData->Content();
-    const auto end = static_cast<uint64_t>(PanelCount(w.StatusPanels[2]));
+    const std::string& content = w.TabSheet1->M_ReceiverData->Content();
+    const auto end = static_cast<uint64_t>(PanelCount(w.TabSheet1->StatusPanels[2]));
     if (end < content.size()) return;
     const uint64_t start = end - content.size();
     if (start > taken_) {
@@ -234,7 +235,7 @@ class Soak {
     clock_.start();
     cpuStart_ = CpuSeconds();
     probe_.Start();
-    w_.Transmitter->CB_AutoTransmit->setChecked(true);
+    w_.TabSheet1->Transmitter->CB_AutoTransmit->setChecked(true);
     QTimer phase, follow, sample;
     Every(phase, options_.phaseSeconds * 1000, [this] { SwitchSender(); });
     Every(follow, kFollowMs, [this] { Follow(); });
@@ -246,8 +247,8 @@ class Soak {
 
   // Stops both senders, lets the echo come back, then stops the peer.
   void StopAndDrain() {
-    w_.Transmitter->CB_AutoTransmit->setChecked(false);  // first, or unchecking the cycle would restart it
-    w_.Presets->CB_SendAutoCycle->setChecked(false);
+    w_.TabSheet1->Transmitter->CB_AutoTransmit->setChecked(false);  // first, or unchecking the cycle would restart it
+    w_.TabSheet1->Presets->CB_SendAutoCycle->setChecked(false);
     sendSeconds_ = clock_.elapsed() / 1000.0;
     sent_ = static_cast<uint32_t>(w_.Transmit->TransmittedCount());
     drained_ = WindowHarness::WaitUntil(
@@ -281,14 +282,14 @@ class Soak {
 
   // "定时发送" stays checked; checking the cycle holds it, unchecking lets it go on.
   void SwitchSender() {
-    const bool cycle = !w_.Presets->CB_SendAutoCycle->isChecked();
+    const bool cycle = !w_.TabSheet1->Presets->CB_SendAutoCycle->isChecked();
     if (cycle) ++cycleTurns_;
-    w_.Presets->CB_SendAutoCycle->setChecked(cycle);
+    w_.TabSheet1->Presets->CB_SendAutoCycle->setChecked(cycle);
   }
 
   void Follow() {
     shown_.Take(w_);
-    if (w_.StatusPanels[1]->text().contains(QString::fromUtf8("线路阻塞"))) ++blockedNotes_;
+    if (w_.TabSheet1->StatusPanels[1]->text().contains(QString::fromUtf8("线路阻塞"))) ++blockedNotes_;
   }
 
   void Sample() {
@@ -313,11 +314,11 @@ class Soak {
     std::printf("\nafter %.1f s of sending and %.2f s of draining (%s):\n", sendSeconds_, drainSeconds_,
                 drained_ ? "drained" : "NOT DRAINED");
     std::printf("sent, counted by the window:       %llu bytes (panel \"%s\")\n", Ull(sent_),
-                w_.StatusPanels[1]->text().toUtf8().constData());
+                w_.TabSheet1->StatusPanels[1]->text().toUtf8().constData());
     std::printf("read by the peer:                  %llu bytes\n", Ull(peer_->Received()));
     std::printf("echoed by the peer:                %llu bytes\n", Ull(peer_->Echoed()));
     std::printf("received, counted by the window:   %llu bytes (panel \"%s\")\n", Ull(WindowReceived()),
-                w_.StatusPanels[2]->text().toUtf8().constData());
+                w_.TabSheet1->StatusPanels[2]->text().toUtf8().constData());
     std::printf("received, followed in the window:  %llu bytes, %llu bytes dropped before they were followed\n",
                 Ull(shown_.Taken()), Ull(shown_.GapBytes()));
     std::printf("sent stream: %llu timed messages + %llu preset passes = %llu bytes, %llu errors, %s; %d cycle turns\n",

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/terminal/receive_pipeline.h"
 #include "gui/window/main_window.h"
 #include "gui/widgets/receive_view.h"
 #include "bench_support.h"
@@ -30,10 +31,10 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex) {
   PtyPair pty;
   TVornicSPComm window;
   window.show();
-  window.CB_HexDisplay->setChecked(hex);
+  window.TabSheet1->CB_HexDisplay->setChecked(hex);
   if (window.Terminal->PortName() != pty.path() || !window.Terminal->IsOpen()) {  // a reused pty number opens at start
-    if (window.Terminal->IsOpen()) window.B_OpenPortClick();
-    if (!window.Terminal->Switch(pty.path())) window.B_OpenPortClick();
+    if (window.Terminal->IsOpen()) window.TabSheet1->B_OpenPortClick();
+    if (!window.Terminal->Switch(pty.path())) window.TabSheet1->B_OpenPortClick();
   }
   const size_t expected = hex ? bytes.size() * 3 : bytes.size();
 
@@ -44,14 +45,14 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex) {
   wall.start();
   probe.Start();
   std::thread writer([&] { WriteAll(pty.master(), bytes); });
-  while (window.M_ReceiverData->Content().size() < expected && wall.elapsed() < 20000)
+  while (window.TabSheet1->M_ReceiverData->Content().size() < expected && wall.elapsed() < 20000)
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   figures.cpu = CpuSeconds() - start;
   if (std::getenv("BENCH_DEBUG"))
-    std::printf("shown %zu of %zu, received %lld\n", window.M_ReceiverData->Content().size(), expected,
+    std::printf("shown %zu of %zu, received %lld\n", window.TabSheet1->M_ReceiverData->Content().size(), expected,
                 static_cast<long long>(window.Receive->ReceivedCount()));
   figures.wall = wall.elapsed() / 1000.0;
-  figures.complete = window.M_ReceiverData->Content().size() == expected;
+  figures.complete = window.TabSheet1->M_ReceiverData->Content().size() == expected;
   probe.Stop();
   figures.worstBlockMs = probe.WorstBlockMs();
   writer.join();

@@ -18,6 +18,10 @@ TerminalSession::TerminalSession(MessageTarget& window, uint32_t message)
 
 TerminalSession::~TerminalSession() = default;
 
+LineFrame TerminalSession::Frame() const {
+  return LineFrame{line_.BaudRate, line_.DataBits, line_.Parity, line_.StopBits};
+}
+
 TerminalOutcome TerminalSession::Fault(PortStep step) const { return TerminalFault{step, SerialPort::LastFailure()}; }
 
 TerminalOutcome TerminalSession::Open() {

@@ -9,10 +9,11 @@
 #include <string>
 
 #include "core/terminal/port_step.h"
+#include "core/transmit/transmit_session.h"
 #include "serial/port_error.h"
+#include "serial/serial_port.h"
 
 class MessageTarget;
-class WindowSerialPort;
 
 // The line the page gives its device. Codes are the control block's (parity 0 none .. 4
 // space; stop bits 0 one, 1 one and a half, 2 two; flow 0 none, 1 hardware, 2 XON/XOFF).
@@ -35,11 +36,12 @@ struct TerminalFault {
 // Empty: the operation got through.
 using TerminalOutcome = std::optional<TerminalFault>;
 
-class TerminalSession {
+// It is also the line the transmit side writes to.
+class TerminalSession final : public TransmitLine {
  public:
   // The device's events go to `window` as `message`.
   TerminalSession(MessageTarget& window, uint32_t message);
-  ~TerminalSession();
+  ~TerminalSession() override;
   TerminalSession(const TerminalSession&) = delete;
   TerminalSession& operator=(const TerminalSession&) = delete;
 
@@ -76,7 +78,9 @@ class TerminalSession {
   const std::string& PortName() const { return name_; }
   const LineSettings& Line() const { return line_; }
   // The device itself, for the receive and transmit sides.
-  WindowSerialPort& Port() { return *port_; }
+  WindowSerialPort& Port() override { return *port_; }
+  // How the line frames a byte now, which bounds each write of the transmit side.
+  LineFrame Frame() const override;
 
  private:
   TerminalOutcome Reopen();

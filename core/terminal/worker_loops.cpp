@@ -45,10 +45,10 @@ void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& w
   }
 }
 
-void RunReceiveLoop(SleepingWorker& self, WorkerState& state, SerialPort& port, ReceiveStore& store,
+void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
                     MessageTarget& window) {
   uint8_t chunk[kReceiveChunkBytes];
-  while (!Stopped(state)) {
+  while (!stop.load(std::memory_order_acquire)) {
     uint32_t count = 0;
     port.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
     if (count == 0) {

@@ -1,5 +1,5 @@
 #pragma once
-// Bodies of the main window's three worker threads. They never touch the window: they post
+// Bodies of the window's three worker threads (the receive one runs in ReceivePipeline). They never touch the window: they post
 // messages to it and work on the shared state below.
 #include <atomic>
 #include <cstdint>
@@ -27,5 +27,5 @@ void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& windo
 void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
 // Reads the port in chunks into the store, posting WM_RECEIVE_SHOW per chunk; sleeps when
 // the port's queue is empty.
-void RunReceiveLoop(SleepingWorker& self, WorkerState& state, SerialPort& port, ReceiveStore& store,
+void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
                     MessageTarget& window);

@@ -33,7 +33,7 @@ class TransmitSession::Action {
   }
 
   void ShowCount(bool withColon) {
-    session_.listener_.CountChanged(CountNote{session_.count_, withColon, writer_.Blocked(), substituted_});
+    session_.listener_->CountChanged(CountNote{session_.count_, withColon, writer_.Blocked(), substituted_});
   }
 
  private:
@@ -52,8 +52,24 @@ std::string_view ArrowKeySequence(ArrowKey key) {
   return std::string_view("\x1b[D", 3);
 }
 
+namespace {
+
+class NoListener final : public TransmitListener {
+ public:
+  void PortNotOpen() override {}
+  void CountChanged(const CountNote&) override {}
+};
+
+NoListener noListener;
+
+}  // namespace
+
 TransmitSession::TransmitSession(TransmitLine& line, TransmitListener& listener)
-    : line_(line), listener_(listener) {}
+    : line_(line), listener_(&listener) {}
+
+TransmitSession::TransmitSession(TransmitLine& line) : TransmitSession(line, noListener) {}
+
+void TransmitSession::SetListener(TransmitListener* listener) { listener_ = listener ? listener : &noListener; }
 
 // ---- the transmit field ----
 
@@ -61,7 +77,7 @@ void TransmitSession::SendFieldAs(std::string_view utf8, SendTrigger trigger) {
   Action action(*this, trigger);
   SerialPort& port = line_.Port();
   if (!port.IsOpen()) {
-    listener_.PortNotOpen();
+    listener_->PortNotOpen();
   } else if (hex_) {
     // Characters GBK lacks can never be hex digits; they are passed over like any other.
     const GbkEncoded gbk = EncodeGbk(utf8);
@@ -110,7 +126,7 @@ void TransmitSession::SendPresetIn(Action& action, const Preset& preset) {
   if (preset.text.empty()) return;
   SerialPort& port = line_.Port();
   if (!port.IsOpen()) {
-    listener_.PortNotOpen();
+    listener_->PortNotOpen();
   } else {
     // Characters GBK lacks cannot be hex digits, so they are only noted for character text.
     // The line-end marks count even while the field's hex mode has the boxes disabled.
@@ -196,5 +212,5 @@ void TransmitSession::KeysTyped(std::string_view utf8) {
 
 void TransmitSession::ClearCount() {
   count_ = 0;
-  listener_.CountChanged(CountNote{0, true, false, 0});  // also drops an old note
+  listener_->CountChanged(CountNote{0, true, false, 0});  // also drops an old note
 }

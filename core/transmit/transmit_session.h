@@ -71,6 +71,10 @@ struct LineEndBoxes {
 class TransmitSession {
  public:
   TransmitSession(TransmitLine& line, TransmitListener& listener);
+  // Without a listener yet: notices go nowhere until the page that shows them attaches.
+  explicit TransmitSession(TransmitLine& line);
+  // The page that shows the notices; null detaches it (a page going away).
+  void SetListener(TransmitListener* listener);
   TransmitSession(const TransmitSession&) = delete;
   TransmitSession& operator=(const TransmitSession&) = delete;
 
@@ -133,7 +137,7 @@ class TransmitSession {
   void SendPresetIn(Action& action, const Preset& preset);
 
   TransmitLine& line_;
-  TransmitListener& listener_;
+  TransmitListener* listener_;
   int32_t count_ = 0;
   int actionsRunning_ = 0;  // actions (and their notices) in progress
   bool hex_ = true;

@@ -61,15 +61,12 @@ QCheckBox* CaptionLeftCheckBox(const char* name, const char* caption) {
 // Any mouse button pressed on the watched widget opens the maker's address.
 class PressOpensMakerAddress : public QObject {
  public:
-  PressOpensMakerAddress(QObject* watched, TVornicSPComm* window) : QObject(watched), window_(window) {}
+  explicit PressOpensMakerAddress(QObject* watched) : QObject(watched) {}
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() != QEvent::MouseButtonPress) return false;
-    window_->OpenMakerAddress();
+    OpenMakerWebsite();
     return true;
   }
-
- private:
-  TVornicSPComm* window_;
 };
 
 QWidget* BuildPackLengthChoices(TVornicSPComm& w) {
@@ -144,7 +141,7 @@ QWidget* BuildAboutGroup(TVornicSPComm& w) {
   palette.setColor(QPalette::Base, palette.color(QPalette::Window));
   w.M_About->setPalette(palette);
   w.M_About->viewport()->setCursor(Qt::PointingHandCursor);
-  w.M_About->viewport()->installEventFilter(new PressOpensMakerAddress(w.M_About->viewport(), &w));
+  w.M_About->viewport()->installEventFilter(new PressOpensMakerAddress(w.M_About->viewport()));
   column->addWidget(w.M_About);
   return group;
 }

@@ -1,11 +1,12 @@
 // Port choice, open/close, line settings and the control lines of the terminal page: each
 // handler hands the choice to the terminal session and shows what came of it.
+#include "gui/terminal/terminal_page.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
 #include "gui/widgets/controls.h"
-#include "gui/window/main_window.h"
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/port_failure_text.h"
 #include "gui/widgets/port_list_control.h"
@@ -19,49 +20,31 @@ constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9
                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr uint8_t kDataBits[] = {5, 6, 7, 8};
 
-void Warn(QWidget* window, const TerminalFault& fault) {
-  ShowMessageBox(window, QString::fromUtf8(kWarningTitle),
-                 QString::fromUtf8(PortFailureText(fault.step, fault.failure)));
-}
-
 }  // namespace
 
-void TVornicSPComm::ConnectPortSettings() {
-  connect(CB_Port, &DropDownComboBox::droppedDown, this, [this] { CB_PortDropDown(); });
-  connect(CB_Port, &QComboBox::activated, this, [this] { CB_PortChange(); });
-  connect(B_OpenPort, &QPushButton::clicked, this, [this] { B_OpenPortClick(); });
-  connect(CB_Baudrate, &QComboBox::activated, this, [this] { CB_BaudrateChange(); });
-  connect(CB_Data, &QComboBox::activated, this, [this] { CB_DataChange(); });
-  connect(CB_Stop, &QComboBox::activated, this, [this] { CB_StopChange(); });
-  connect(CB_Check, &QComboBox::activated, this, [this] { CB_CheckChange(); });
-  connect(CB_FlowControl, &QComboBox::activated, this, [this] { CB_FlowControlChange(); });
-  connect(CB_DTR, &QCheckBox::toggled, this, [this] { CB_DTRClick(); });
-  connect(CB_RTS, &QCheckBox::toggled, this, [this] { CB_RTSClick(); });
+void TerminalPage::CB_PortDropDown() {
+  RefillPortList(CB_Port, ports_.get(),
+                 terminal_.IsOpen() ? std::optional(terminal_.PortName()) : std::nullopt);
 }
 
-void TVornicSPComm::CB_PortDropDown() {
-  RefillPortList(CB_Port, Environment.ports.get(),
-                 Terminal->IsOpen() ? std::optional(Terminal->PortName()) : std::nullopt);
-}
-
-void TVornicSPComm::CB_PortChange() {
-  const bool wasOpen = Terminal->IsOpen();
-  if (const TerminalOutcome fault = Terminal->Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
-    Warn(this, *fault);
+void TerminalPage::CB_PortChange() {
+  const bool wasOpen = terminal_.IsOpen();
+  if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
+    Warn(*fault);
     GiveUpTerminalPort();
     return;
   }
   if (wasOpen) SetPortLook(true);
 }
 
-void TVornicSPComm::B_OpenPortClick() {
-  if (Terminal->IsOpen()) {
-    Terminal->Close();
+void TerminalPage::B_OpenPortClick() {
+  if (terminal_.IsOpen()) {
+    terminal_.Close();
     SetPortLook(false);
     return;
   }
-  if (const TerminalOutcome fault = Terminal->Open()) {
-    Warn(this, *fault);
+  if (const TerminalOutcome fault = terminal_.Open()) {
+    Warn(*fault);
     // A device that refused its settings stays open; the next press closes it first.
     if (fault->step != PortStep::Open) Shape->setColor(Qt::white);
     return;
@@ -69,56 +52,61 @@ void TVornicSPComm::B_OpenPortClick() {
   SetPortLook(true);
 }
 
-void TVornicSPComm::SetPortLook(bool open) {
+void TerminalPage::Warn(const TerminalFault& fault) {
+  ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
+                 QString::fromUtf8(PortFailureText(fault.step, fault.failure)));
+}
+
+void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
   B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
 }
 
-void TVornicSPComm::GiveUpTerminalPort() {
+void TerminalPage::GiveUpTerminalPort() {
   SetPortLook(false);
   Transmitter->StopTimedSend();
 }
 
 // A setting the open device refused: the session is closed already, the page follows.
-void TVornicSPComm::ShowLineOutcome(const TerminalOutcome& outcome) {
+void TerminalPage::ShowLineOutcome(const TerminalOutcome& outcome) {
   if (!outcome) return;
-  Warn(this, *outcome);
+  Warn(*outcome);
   GiveUpTerminalPort();
 }
 
-void TVornicSPComm::CB_BaudrateChange() {
-  if (const int i = CB_Baudrate->currentIndex(); i >= 0) ShowLineOutcome(Terminal->SetBaudRate(kBaudRates[i]));
+void TerminalPage::CB_BaudrateChange() {
+  if (const int i = CB_Baudrate->currentIndex(); i >= 0) ShowLineOutcome(terminal_.SetBaudRate(kBaudRates[i]));
 }
 
-void TVornicSPComm::CB_DataChange() {
-  if (const int i = CB_Data->currentIndex(); i >= 0) ShowLineOutcome(Terminal->SetDataBits(kDataBits[i]));
+void TerminalPage::CB_DataChange() {
+  if (const int i = CB_Data->currentIndex(); i >= 0) ShowLineOutcome(terminal_.SetDataBits(kDataBits[i]));
 }
 
-void TVornicSPComm::CB_StopChange() {
-  if (const int i = CB_Stop->currentIndex(); i >= 0) ShowLineOutcome(Terminal->SetStopBits(static_cast<uint8_t>(i)));
+void TerminalPage::CB_StopChange() {
+  if (const int i = CB_Stop->currentIndex(); i >= 0) ShowLineOutcome(terminal_.SetStopBits(static_cast<uint8_t>(i)));
 }
 
-void TVornicSPComm::CB_CheckChange() {
-  if (const int i = CB_Check->currentIndex(); i >= 0) ShowLineOutcome(Terminal->SetParity(static_cast<uint8_t>(i)));
+void TerminalPage::CB_CheckChange() {
+  if (const int i = CB_Check->currentIndex(); i >= 0) ShowLineOutcome(terminal_.SetParity(static_cast<uint8_t>(i)));
 }
 
-void TVornicSPComm::CB_FlowControlChange() {
+void TerminalPage::CB_FlowControlChange() {
   if (const int i = CB_FlowControl->currentIndex(); i >= 0)
-    ShowLineOutcome(Terminal->SetFlowControl(static_cast<uint8_t>(i)));
+    ShowLineOutcome(terminal_.SetFlowControl(static_cast<uint8_t>(i)));
 }
 
-void TVornicSPComm::CB_DTRClick() { ShowLineOutcome(Terminal->SetDtr(CB_DTR->isChecked())); }
+void TerminalPage::CB_DTRClick() { ShowLineOutcome(terminal_.SetDtr(CB_DTR->isChecked())); }
 
-void TVornicSPComm::CB_RTSClick() {
+void TerminalPage::CB_RTSClick() {
   // A failed RTS change only dims the lamp: the port stays in use.
-  if (const TerminalOutcome fault = Terminal->SetRts(CB_RTS->isChecked())) {
-    Warn(this, *fault);
+  if (const TerminalOutcome fault = terminal_.SetRts(CB_RTS->isChecked())) {
+    Warn(*fault);
     Shape->setColor(Qt::white);
   }
 }
 
-void TVornicSPComm::TerminalPortLost(uintptr_t) {
+void TerminalPage::TerminalPortLost() {
   // The device is gone (unplugged, hung up): release it so that one click opens it again
   // once it is back. The timed send keeps its state and resumes with the port.
-  if (Terminal->DeviceLost()) SetPortLook(false);
+  if (terminal_.DeviceLost()) SetPortLook(false);
 }

@@ -1,17 +1,16 @@
 // The receive display: shows what ReceiveThread has already formatted, toggles between the
 // text and hex renderings, clears, and saves the kept rendering to a time-stamped file.
+#include "gui/terminal/terminal_page.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <cstring>
 #include <ctime>
 
-#include "gui/window/main_window.h"
 #include "gui/widgets/message_box.h"
-#include "core/receive/receive_store.h"
+#include "core/terminal/receive_pipeline.h"
 #include "gui/widgets/receive_view.h"
-#include "core/settings/file_io.h"
-#include "core/transmit/transmit_session.h"
 
 namespace {
 
@@ -32,16 +31,8 @@ std::string SaveFileName() {
 
 }  // namespace
 
-void TVornicSPComm::ConnectReceiveDisplay() {
-  connect(CB_HexDisplay, &QCheckBox::toggled, this, [this] { CB_HexDisplayClick(); });
-  connect(B_Clear, &QPushButton::clicked, this, [this] { B_ClearClick(); });
-  connect(B_SaveReceiverData, &QPushButton::clicked, this, [this] { B_SaveReceiverDataClick(); });
-  CB_HexDisplayClick();  // the empty window takes the wrap of the rendering the box starts with
-}
-
-void TVornicSPComm::ShowPendingReceive() {
-  ReceiveUpdate& update = PendingUpdate;
-  Receive->TakePending(CB_HexDisplay->isChecked(), update);
+void TerminalPage::ShowPendingReceive() {
+  const ReceiveUpdate& update = receive_.TakePending(CB_HexDisplay->isChecked());
   if (update.Reset) {
     M_ReceiverData->SetContent(update.Bytes);
     M_ReceiverData->ScrollToBottom();
@@ -52,27 +43,26 @@ void TVornicSPComm::ShowPendingReceive() {
   StatusPanels[2]->setText(CountText("接收：", update.ReceivedCount));
 }
 
-void TVornicSPComm::CB_HexDisplayClick() {
+void TerminalPage::CB_HexDisplayClick() {
   const bool hex = CB_HexDisplay->isChecked();
   std::string content;
-  // The settings set the box before the buffers exist: nothing to show yet but the wrap.
-  if (Receive) Receive->SnapshotForReset(hex, content);
+  receive_.SnapshotForReset(hex, content);
   M_ReceiverData->SetContent(content, RenderingWrap(hex));
 }
 
-void TVornicSPComm::B_ClearClick() {
+void TerminalPage::B_ClearClick() {
   M_ReceiverData->Clear();
-  Transmit->ClearCount();
+  transmit_.ClearCount();
   StatusPanels[2]->setText(CountText("接收：", 0));
-  Receive->Clear();
+  receive_.Clear();
 }
 
-void TVornicSPComm::B_SaveReceiverDataClick() {
+void TerminalPage::B_SaveReceiverDataClick() {
   const std::string name = SaveFileName();
   // Written beside and renamed into place: a full disk leaves no cut file behind (nor takes
   // the last free space from the settings save at close), and a file of the same name stays
   // as it was when the save fails.
-  const int error = WriteFileAtomically(name, Receive->Snapshot(CB_HexDisplay->isChecked()), 0666);
+  const int error = receive_.Save(name, CB_HexDisplay->isChecked());
   if (error != 0) {
     ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
                    QString::fromUtf8("窗口内容保存失败：") + QString::fromStdString(name) + QString::fromUtf8("（") +

@@ -1,5 +1,7 @@
-// Layout of the terminal page: receive window with the preset panel at its right, a
+// The terminal page's layout and wiring: receive window with the preset panel at its right, a
 // two-row strip of buttons, the line settings / transmit / links strip, and the status bar.
+#include "gui/terminal/terminal_page.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -14,7 +16,8 @@
 
 #include "gui/widgets/controls.h"
 #include "gui/widgets/default_button.h"
-#include "gui/window/main_window.h"
+#include "gui/widgets/message_box.h"
+#include "gui/terminal/count_panel.h"
 #include "core/text/maker.h"
 #include "gui/widgets/receive_view.h"
 #include "gui/terminal/preset_panel.h"
@@ -55,21 +58,37 @@ QFont FittingFont(QFont font, const QString& text, int width, int largest) {
 
 }  // namespace
 
-void TVornicSPComm::BuildTerminalPage() {
-  auto* page = new QVBoxLayout(TabSheet1);
+TerminalPage::TerminalPage(TerminalSession& terminal, ReceivePipeline& receive, TransmitSession& transmit,
+                           std::shared_ptr<PortSource> ports, QWidget* parent)
+    : QWidget(parent), terminal_(terminal), receive_(receive), transmit_(transmit), ports_(std::move(ports)) {
+  setObjectName("this");
+  transmit_.SetListener(this);
+  Build();
+  ConnectControls();
+}
+
+TerminalPage::~TerminalPage() {
+  transmit_.SetListener(nullptr);
+  // The panels talk to the transmit session while they go: before the other controls.
+  delete Transmitter;
+  delete Presets;
+}
+
+void TerminalPage::Build() {
+  auto* page = new QVBoxLayout(this);
   page->setContentsMargins(2, 2, 2, 0);
   page->setSpacing(2);
 
   // Receive window and the (hidden) preset panel at its right.
   auto* upper = new QHBoxLayout;
-  M_ReceiverData = Named(new ReceiveView(TabSheet1), "M_ReceiverData");
-  Presets = new PresetPanel(*Transmit, TabSheet1);
+  M_ReceiverData = Named(new ReceiveView(this), "M_ReceiverData");
+  Presets = new PresetPanel(transmit_, this);
   upper->addWidget(M_ReceiverData, 1);
   upper->addWidget(Presets);
   page->addLayout(upper, 1);
 
   // Two rows: file controls and display buttons; port choice and open button.
-  auto* strip = new QWidget(TabSheet1);
+  auto* strip = new QWidget(this);
   strip->setFixedHeight(55);
   auto* rows = new QGridLayout(strip);
   rows->setContentsMargins(0, 0, 0, 0);
@@ -107,7 +126,7 @@ void TVornicSPComm::BuildTerminalPage() {
   page->addWidget(strip);
 
   // Line settings column, control lines with the transmit panel, and the links panel.
-  auto* lower = new QWidget(TabSheet1);
+  auto* lower = new QWidget(this);
   lower->setFixedHeight(138);
   auto* lowerRow = new QHBoxLayout(lower);
   lowerRow->setContentsMargins(0, 0, 0, 0);
@@ -141,7 +160,7 @@ void TVornicSPComm::BuildTerminalPage() {
   lines->addWidget(CB_RTS);
   lines->addStretch();
   middle->addLayout(lines);
-  Transmitter = new TransmitPanel(*Transmit, lower);
+  Transmitter = new TransmitPanel(transmit_, lower);
   middle->addWidget(Transmitter, 1);
   lowerRow->addLayout(middle, 1);
 
@@ -164,8 +183,11 @@ void TVornicSPComm::BuildTerminalPage() {
   }
   lowerRow->addWidget(links);
   page->addWidget(lower);
+  BuildStatusBar();
+}
 
-  StatusBar = Named(new QStatusBar(TabSheet1), "StatusBar");
+void TerminalPage::BuildStatusBar() {
+  StatusBar = Named(new QStatusBar(this), "StatusBar");
   StatusBar->setFixedHeight(19);
   StatusBar->setSizeGripEnabled(false);
   const char* panelTexts[] = {kMakerWebAddress, "发送：0", "接收：0"};
@@ -182,21 +204,51 @@ void TVornicSPComm::BuildTerminalPage() {
     StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[0]->setAlignment(Qt::AlignCenter);
-  page->addWidget(StatusBar);
-
-  ConnectTransmitSide();
-  ConnectPortSettings();
-  ConnectReceiveDisplay();
-  ConnectHelpLinks();
+  layout()->addWidget(StatusBar);
 }
 
-void TVornicSPComm::ConnectTransmitSide() {
+void TerminalPage::ConnectControls() {
+  connect(CB_Port, &DropDownComboBox::droppedDown, this, [this] { CB_PortDropDown(); });
+  connect(CB_Port, &QComboBox::activated, this, [this] { CB_PortChange(); });
+  connect(B_OpenPort, &QPushButton::clicked, this, [this] { B_OpenPortClick(); });
+  connect(CB_Baudrate, &QComboBox::activated, this, [this] { CB_BaudrateChange(); });
+  connect(CB_Data, &QComboBox::activated, this, [this] { CB_DataChange(); });
+  connect(CB_Stop, &QComboBox::activated, this, [this] { CB_StopChange(); });
+  connect(CB_Check, &QComboBox::activated, this, [this] { CB_CheckChange(); });
+  connect(CB_FlowControl, &QComboBox::activated, this, [this] { CB_FlowControlChange(); });
+  connect(CB_DTR, &QCheckBox::toggled, this, [this] { CB_DTRClick(); });
+  connect(CB_RTS, &QCheckBox::toggled, this, [this] { CB_RTSClick(); });
+  connect(CB_HexDisplay, &QCheckBox::toggled, this, [this] { CB_HexDisplayClick(); });
+  connect(B_Clear, &QPushButton::clicked, this, [this] { B_ClearClick(); });
+  connect(B_SaveReceiverData, &QPushButton::clicked, this, [this] { B_SaveReceiverDataClick(); });
+  CB_HexDisplayClick();  // the empty window takes the wrap of the rendering the box starts with
+  connect(B_Help, &QPushButton::clicked, this, [this] { B_HelpClick(); });
+  connect(Label23, &LinkLabel::pressed, this, [this] { OpenMakerAddress(); });
+  connect(Label24, &LinkLabel::pressed, this, [this] { OpenMakerAddress(); });
+
   // Enter in the transmit field, an interval field or a check box of the page presses "发送"
   // (once); in a preset row Enter sends that row.
-  InstallDefaultButton(TabSheet1, [this](QWidget* focus) -> QAbstractButton* {
+  InstallDefaultButton(this, [this](QWidget* focus) -> QAbstractButton* {
     if (QAbstractButton* row = Presets->RowButtonOf(focus)) return row;
     return Transmitter->B_Transmit;
   });
   connect(Presets, &PresetPanel::CycleSwitched, Transmitter, &TransmitPanel::ShowTimedState);
   ConnectReceiveKeys(*M_ReceiverData, *Transmitter);
 }
+
+void TerminalPage::OpenQuietly() {
+  if (!terminal_.Open()) SetPortLook(true);
+}
+
+void TerminalPage::Closing() {
+  Transmitter->Timer->stop();
+  Presets->Timer1->stop();
+  Transmitter->E_TransmitDataExit();
+  terminal_.Close();
+}
+
+void TerminalPage::PortNotOpen() {
+  ShowMessageBox(this, QString::fromUtf8(kNoticeTitle), QString::fromUtf8(kPortNotOpen));
+}
+
+void TerminalPage::CountChanged(const CountNote& note) { ShowCountNote(StatusPanels[1], note); }

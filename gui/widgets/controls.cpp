@@ -1,7 +1,11 @@
 #include "gui/widgets/controls.h"
 
+#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
+
+#include "core/text/maker.h"
 
 void DropDownComboBox::showPopup() {
   emit droppedDown();
@@ -28,3 +32,5 @@ void LinkLabel::mousePressEvent(QMouseEvent* e) {
   e->accept();
   emit pressed();
 }
+
+void OpenMakerWebsite() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerUrl))); }

@@ -67,22 +67,22 @@ void DemoScript::SendLine() {
   print_("Terminal page: sending a line on " + port);
   if (!w_.Terminal->IsOpen()) return Fail("the terminal port " + port + " is not open");
   // Text in, text out: the line goes as typed and the receive window shows it as text.
-  w_.Transmitter->CB_TransmitHex->setChecked(false);
-  w_.Transmitter->CB_TransmitNewLine->setChecked(false);
-  w_.Transmitter->CB_TransmitCR->setChecked(false);
-  w_.CB_HexDisplay->setChecked(false);
-  w_.B_ClearClick();
-  w_.Transmitter->E_TransmitData->setText(QString::fromUtf8(kDemoLine));
+  w_.TabSheet1->Transmitter->CB_TransmitHex->setChecked(false);
+  w_.TabSheet1->Transmitter->CB_TransmitNewLine->setChecked(false);
+  w_.TabSheet1->Transmitter->CB_TransmitCR->setChecked(false);
+  w_.TabSheet1->CB_HexDisplay->setChecked(false);
+  w_.TabSheet1->B_ClearClick();
+  w_.TabSheet1->Transmitter->E_TransmitData->setText(QString::fromUtf8(kDemoLine));
   sentBytes_ = EncodeGbk(kDemoLine).bytes;
-  w_.Transmitter->B_TransmitClick();
+  w_.TabSheet1->Transmitter->B_TransmitClick();
   if (!messages_.isEmpty()) return Fail("the send failed: " + messages_.join("; "));
   print_("  sent      " + BytesLine(sentBytes_));
-  WaitFor([this] { return w_.M_ReceiverData->Content().find(sentBytes_) != std::string::npos; },
+  WaitFor([this] { return w_.TabSheet1->M_ReceiverData->Content().find(sentBytes_) != std::string::npos; },
           "the line to come back", [this] { ShowEcho(); });
 }
 
 void DemoScript::ShowEcho() {
-  print_("  received  " + BytesLine(w_.M_ReceiverData->Content()));
+  print_("  received  " + BytesLine(w_.TabSheet1->M_ReceiverData->Content()));
   if (!SavePicture("terminal.png")) return;
   Finish();
 }

@@ -16,16 +16,13 @@
 #include "core/text/maker.h"
 #include "gui/widgets/message_box.h"
 #include "core/terminal/messages.h"
-#include "core/receive/receive_store.h"
+#include "core/terminal/receive_pipeline.h"
 #include "core/terminal/sleeping_worker.h"
 #include "core/terminal/thread_handoff.h"
-#include "gui/terminal/transmit_host.h"
 #include "devices/device_events.h"
 #include "core/module/module_exchange.h"
 #include "core/module/module_settings.h"
 #include "serial/serial_port.h"
-#include "gui/terminal/preset_panel.h"
-#include "gui/terminal/transmit_panel.h"
 
 namespace {
 
@@ -61,16 +58,15 @@ class DelayThreadClock final : public ExchangeClock {
 TVornicSPComm::TVornicSPComm(WindowEnvironment environment, QWidget* parent)
     : QWidget(parent), Environment(std::move(environment)) {
   setObjectName("TVornicSPComm");
+  CreateSessions();
   BuildWindow();
   FormCreate();
 }
 
 TVornicSPComm::~TVornicSPComm() {
   if (!Closed) FormClose();
-  // The panels talk to the transmit session, which goes with the members, before the page's
-  // controls: they go first.
-  delete Transmitter;
-  delete Presets;
+  // The pages talk to the sessions while they go, and the sessions are members: pages first.
+  delete PageControl;
 }
 
 void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -92,11 +88,11 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
   switch (message) {
     case win::WM_DEVICECHANGE: HandleDeviceChange(wParam); break;
     case win::WM_PORT_EVENT:
-      WakeReceiveThread(wParam);
-      if ((wParam >> 16) & win::CE_IOE) TerminalPortLost(wParam);
+      if (wParam & win::EV_RXCHAR) Receive->BytesArrived();
+      if ((wParam >> 16) & win::CE_IOE) TabSheet1->TerminalPortLost();
       break;
     case win::WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
-    case win::WM_RECEIVE_SHOW: ShowPendingReceive(); break;
+    case win::WM_RECEIVE_SHOW: TabSheet1->ShowPendingReceive(); break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
     case win::WM_MODULE_DELAYED: EvaluateModuleReply(); break;
     default: break;
@@ -120,10 +116,6 @@ void TVornicSPComm::RequestReplyDelay(bool read) {
 
 void TVornicSPComm::RestoreBaseCaption() { setWindowTitle(BaseCaption()); }
 
-void TVornicSPComm::WakeReceiveThread(uintptr_t wParam) {
-  if (wParam & win::EV_RXCHAR) ReceiveThread->Resume();
-}
-
 void TVornicSPComm::BuildWindow() {
   setWindowTitle(BaseCaption());
   resize(816, 564);
@@ -131,16 +123,12 @@ void TVornicSPComm::BuildWindow() {
   layout->setContentsMargins(0, 0, 0, 0);
   PageControl = new QTabWidget(this);
   PageControl->setObjectName("PageControl");
-  TabSheet1 = new QWidget;
-  TabSheet1->setObjectName("TabSheet1");
+  TabSheet1 = new TerminalPage(*Terminal, *Receive, *Transmit, Environment.ports);
   TabSheet2 = new QWidget;
   TabSheet2->setObjectName("TabSheet2");
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
   layout->addWidget(PageControl);
-  TransmitHost = std::make_unique<WindowTransmitHost>(*this);
-  Transmit = std::make_unique<TransmitSession>(*TransmitHost, *TransmitHost);
-  BuildTerminalPage();
   BuildConfigPage();
   PageControl->setCurrentWidget(TabSheet2);
 }
@@ -151,18 +139,19 @@ void TVornicSPComm::StartWorkers() {
       [this](SleepingWorker& self) { RunDelayLoop(self, Workers, *this); }, Workers.StopWorkers);
   CountdownThread = std::make_unique<SleepingWorker>(
       [this](SleepingWorker& self) { RunCountdownLoop(self, Workers, *this); }, Workers.StopWorkers);
-  ReceiveThread = std::make_unique<SleepingWorker>(
-      [this](SleepingWorker& self) { RunReceiveLoop(self, Workers, Terminal->Port(), *Receive, *this); },
-      Workers.StopWorkers);
+}
+
+void TVornicSPComm::CreateSessions() {
+  Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
+  Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this);
+  Transmit = std::make_unique<TransmitSession>(*Terminal);
+  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
 }
 
 void TVornicSPComm::FormCreate() {
-  Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
-  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
   StartWorkers();
   LoadSettings();
-  Receive = ReceiveStore::Create();
-  if (!Receive) {
+  if (!Receive->Ready()) {
     ShowMessageBox(this, QString::fromUtf8(kWarningTitle), QString::fromUtf8("内存分配失败，应用程序将关闭！"));
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return;
@@ -171,8 +160,7 @@ void TVornicSPComm::FormCreate() {
     DeviceNotifier = new QSocketNotifier(Environment.devices->fd(), QSocketNotifier::Read, this);
     connect(DeviceNotifier, &QSocketNotifier::activated, this, [this] { ReadDeviceEvents(); });
   }
-  // Quiet at start: a saved port that is gone or refuses its settings leaves the page closed.
-  if (!Terminal->Open()) SetPortLook(true);
+  TabSheet1->OpenQuietly();
 }
 
 void TVornicSPComm::closeEvent(QCloseEvent* e) {
@@ -183,23 +171,20 @@ void TVornicSPComm::closeEvent(QCloseEvent* e) {
 void TVornicSPComm::FormClose() {
   Closed = true;
   Workers.StopWorkers.store(true, std::memory_order_release);
-  Transmitter->Timer->stop();
-  Presets->Timer1->stop();
-  Transmitter->E_TransmitDataExit();
-  Terminal->Close();
+  TabSheet1->Closing();
   Exchange->ClosePort();
   const QString settingsNotSaved = SaveSettings();
   StopAndJoinWorkers();
-  Receive.reset();  // ReceiveThread has ended: nobody writes the buffers any more
   // Last, when nothing runs any more: the box waits for the user.
   if (!settingsNotSaved.isEmpty()) ShowMessageBox(this, QString::fromUtf8(kWarningTitle), settingsNotSaved);
 }
 
 void TVornicSPComm::StopAndJoinWorkers() {
-  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get()}) {
     if (worker) worker->Resume();
   }
-  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get(), ReceiveThread.get()}) {
+  for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get()}) {
     if (worker) worker->Join();
   }
+  Receive->Stop();
 }

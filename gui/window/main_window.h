@@ -19,10 +19,10 @@
 #include <memory>
 #include <string>
 
-#include "core/receive/receive_store.h"
 #include "core/terminal/terminal_session.h"
 #include "core/terminal/worker_loops.h"
 #include "serial/comm_types.h"
+#include "gui/terminal/terminal_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,22 +32,15 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QStatusBar;
 class QTabWidget;
 class QSocketNotifier;
 class DeviceEventSource;
 class DropDownComboBox;
-class LampWidget;
-class LinkLabel;
 class ModuleExchange;
 class PortSource;
-class PresetPanel;
-class ReceiveStore;
-class ReceiveView;
+class ReceivePipeline;
 class SleepingWorker;
-class TransmitPanel;
 class TransmitSession;
-class WindowTransmitHost;
 struct ModuleSettings;
 
 // What the window needs from the outside world; tests inject their own.
@@ -78,44 +71,21 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   SleepingWorker& CountdownWorkerForTesting() { return *CountdownThread; }
 
   // ---- process-wide state ----
+  // ---- sessions ----
   // The terminal page's port: its device, name, line settings and whether the page has it open.
   std::unique_ptr<TerminalSession> Terminal;
-  WorkerState Workers;
-  std::unique_ptr<ReceiveStore> Receive;
-  std::unique_ptr<WindowTransmitHost> TransmitHost;  // the port and notices of the session
-  std::unique_ptr<TransmitSession> Transmit;
+  std::unique_ptr<ReceivePipeline> Receive;  // what the terminal port brings in
+  std::unique_ptr<TransmitSession> Transmit;  // what goes out on it
+  WorkerState Workers;  // the flags and counters of DelayThread and CountdownThread
   std::unique_ptr<ModuleSettings> Module;
   // The configuration page's exchanges with a module: its port (ModulePort), the port's
   // name, the reply buffer, the exchange that waits for its verdict, and ModuleSeen.
   std::unique_ptr<ModuleExchange> Exchange;
 
-  // ---- controls: window ----
+  // ---- pages ----
   QTabWidget* PageControl = nullptr;
-  QWidget* TabSheet1 = nullptr;
+  TerminalPage* TabSheet1 = nullptr;
   QWidget* TabSheet2 = nullptr;
-  QStatusBar* StatusBar = nullptr;
-  std::array<QLabel*, 3> StatusPanels{};
-
-  // ---- controls: terminal page (port, line settings, receive, links) ----
-  ReceiveView* M_ReceiverData = nullptr;
-  LampWidget* Shape = nullptr;
-  QPushButton* B_OpenPort = nullptr;
-  QPushButton* B_Help = nullptr;
-  DropDownComboBox* CB_Port = nullptr;
-  QComboBox* CB_Baudrate = nullptr;
-  QComboBox* CB_Data = nullptr;
-  QComboBox* CB_Stop = nullptr;
-  QComboBox* CB_Check = nullptr;
-  QComboBox* CB_FlowControl = nullptr;
-  QCheckBox* CB_DTR = nullptr;
-  QCheckBox* CB_RTS = nullptr;
-  QCheckBox* CB_HexDisplay = nullptr;
-  QPushButton* B_Clear = nullptr;
-  QPushButton* B_SaveReceiverData = nullptr;
-  LinkLabel* Label23 = nullptr;
-  LinkLabel* Label24 = nullptr;
-  TransmitPanel* Transmitter = nullptr;  // transmit field, line ends, timed send, typed keys
-  PresetPanel* Presets = nullptr;        // P_Expand: the 32 presets and their cycle; B_Expand
 
   // ---- controls: configuration page ----
   DropDownComboBox* CB_ZELCOMx = nullptr;
@@ -143,32 +113,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void FormClose();
   void WakeReceiveThread(uintptr_t wParam);
   void RestoreBaseCaption();
-
-  // ---- port choice and line settings (gui/terminal/port_settings.cpp) ----
-  void CB_PortDropDown();
-  void CB_PortChange();
-  void B_OpenPortClick();
-  void CB_BaudrateChange();
-  void CB_DataChange();
-  void CB_StopChange();
-  void CB_CheckChange();
-  void CB_FlowControlChange();
-  void CB_DTRClick();
-  void CB_RTSClick();
-  void SetPortLook(bool open);        // lamp + button caption
-  void GiveUpTerminalPort();          // closed look, Timer stopped
-  void ShowLineOutcome(const TerminalOutcome& outcome);  // a refusal: message, then given up
-  void TerminalPortLost(uintptr_t wParam);
-
-  // ---- receive display (gui/terminal/receive_display.cpp) ----
-  void ShowPendingReceive();
-  void CB_HexDisplayClick();
-  void B_ClearClick();
-  void B_SaveReceiverDataClick();
-
-  // ---- help and links (gui/terminal/help_links.cpp) ----
-  void B_HelpClick();
-  void OpenMakerAddress();
 
   // ---- settings file (gui/window/settings_io.cpp) ----
   void LoadSettings();
@@ -210,19 +154,13 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  void CreateSessions();
   void BuildWindow();
-  void BuildTerminalPage();
-  void ConnectTransmitSide();
-  void ConnectPortSettings();
-  void ConnectReceiveDisplay();
-  void ConnectHelpLinks();
   void StartWorkers();
   void StopAndJoinWorkers();
 
-  ReceiveUpdate PendingUpdate;  // reused by every display update: no allocation per update
   std::unique_ptr<SleepingWorker> DelayThread;
   std::unique_ptr<SleepingWorker> CountdownThread;
-  std::unique_ptr<SleepingWorker> ReceiveThread;
   QSocketNotifier* DeviceNotifier = nullptr;
   bool Closed = false;
 };

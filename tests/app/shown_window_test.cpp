@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "gui/widgets/controls.h"
-#include "core/receive/receive_store.h"
+#include "core/terminal/receive_pipeline.h"
 #include "gui/widgets/receive_view.h"
 #include "support/pty_pair.h"
 #include "support/window_harness.h"
@@ -26,11 +26,11 @@ class LayoutRequestCounter : public QObject {
 };
 
 
-std::string Shown(TVornicSPComm& w) { return w.M_ReceiverData->Content(); }
+std::string Shown(TVornicSPComm& w) { return w.TabSheet1->M_ReceiverData->Content(); }
 
 void OpenPty(WindowHarness& h, const PtyPair& pty) {
   QVERIFY(!h.w().Terminal->Switch(pty.path()));
-  h.w().B_OpenPortClick();
+  h.w().TabSheet1->B_OpenPortClick();
 }
 
 // The terminal page in sight, so that the receive window has its real size.
@@ -54,16 +54,16 @@ class ShownWindowTest : public QObject {
     h.w().PageControl->setCurrentWidget(h.w().TabSheet1);
     h.w().show();
     QVERIFY(!h.w().Terminal->Switch(pty.path()));
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->B_OpenPortClick();
     WindowHarness::WaitUntil([] { return false; }, 200);  // the first layout of the shown page
     LayoutRequestCounter counter;
     for (QWidget* watched : {static_cast<QWidget*>(&h.w()), static_cast<QWidget*>(h.w().PageControl),
-                             h.w().StatusPanels[2]->parentWidget()})
+                             h.w().TabSheet1->StatusPanels[2]->parentWidget()})
       watched->installEventFilter(&counter);
     for (int n = 1; n <= 20; ++n) {
       QVERIFY(pty.Send(std::string("x")));
-      QVERIFY(WindowHarness::WaitUntil([&] { return h.w().StatusPanels[2]->text() == QString::fromUtf8("接收：%1").arg(n); }));
-      h.w().Transmitter->B_TransmitClick();
+      QVERIFY(WindowHarness::WaitUntil([&] { return h.w().TabSheet1->StatusPanels[2]->text() == QString::fromUtf8("接收：%1").arg(n); }));
+      h.w().TabSheet1->Transmitter->B_TransmitClick();
     }
     QCoreApplication::processEvents();
     QCOMPARE(counter.count, 0);
@@ -79,7 +79,7 @@ class ShownWindowTest : public QObject {
     for (int i = 0; i < 300; ++i) sent += static_cast<char>(i * 37);
     pty.Send(sent);
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 3 * sent.size(); }));
-    ReceiveView& view = *h.w().M_ReceiverData;
+    ReceiveView& view = *h.w().TabSheet1->M_ReceiverData;
     for (int step = 0; step < 3; ++step) {
       const size_t columns = view.Columns();
       h.w().resize(h.w().width() + static_cast<int>(view.CellWidth()), h.w().height());
@@ -95,17 +95,17 @@ class ShownWindowTest : public QObject {
     WindowHarness h;
     ShowTerminalPage(h);
     OpenPty(h, pty);
-    ReceiveView& view = *h.w().M_ReceiverData;
+    ReceiveView& view = *h.w().TabSheet1->M_ReceiverData;
     pty.Send(std::string(4000, 'r'));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 12000; }));
     QVERIFY(view.IsAtBottom());
-    h.w().CB_HexDisplay->setChecked(false);
-    h.w().CB_HexDisplay->setChecked(true);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(true);
     QCOMPARE(view.FirstVisibleLine(), size_t(0));
     pty.Send("s");
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() == 12003; }));
     QVERIFY(view.IsAtBottom());
-    h.w().B_HelpClick();
+    h.w().TabSheet1->B_HelpClick();
     QCOMPARE(view.FirstVisibleLine(), size_t(0));
     QVERIFY(!view.IsAtBottom());
     pty.Send("t");
@@ -120,8 +120,8 @@ class ShownWindowTest : public QObject {
     WindowHarness h;
     ShowTerminalPage(h);
     OpenPty(h, pty);
-    h.w().CB_HexDisplay->setChecked(false);
-    ReceiveView& view = *h.w().M_ReceiverData;
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
+    ReceiveView& view = *h.w().TabSheet1->M_ReceiverData;
     pty.Send("A\xC4");
     QVERIFY(WindowHarness::WaitUntil([&] { return view.VisibleText().text == QString::fromUtf8("A\uFFFD"); }));
     QCOMPARE(Shown(h.w()), std::string("A\xC4"));

@@ -29,19 +29,19 @@
 namespace {
 
 bool OpenLook(TVornicSPComm& w) {
-  return w.Terminal->IsOpen() && w.B_OpenPort->text() == U("关闭串口") && w.Shape->color() == QColor(255, 0, 0);
+  return w.Terminal->IsOpen() && w.TabSheet1->B_OpenPort->text() == U("关闭串口") && w.TabSheet1->Shape->color() == QColor(255, 0, 0);
 }
 
 bool ClosedLook(TVornicSPComm& w) {
-  return !w.Terminal->IsOpen() && w.B_OpenPort->text() == U("打开串口") && w.Shape->color() == QColor(Qt::white);
+  return !w.Terminal->IsOpen() && w.TabSheet1->B_OpenPort->text() == U("打开串口") && w.TabSheet1->Shape->color() == QColor(Qt::white);
 }
 
 void OpenPty(WindowHarness& h, const PtyPair& pty) {
   QVERIFY(!h.w().Terminal->Switch(pty.path()));
-  h.w().B_OpenPortClick();
+  h.w().TabSheet1->B_OpenPortClick();
 }
 
-uint64_t ReceivedCount(TVornicSPComm& w) { return w.StatusPanels[2]->text().section(U("："), 1).toULongLong(); }
+uint64_t ReceivedCount(TVornicSPComm& w) { return w.TabSheet1->StatusPanels[2]->text().section(U("："), 1).toULongLong(); }
 
 // Plays a device that streams `total` bytes (or until stopped or the line is gone) and
 // reads whatever the window sends, so that the window's writes never wait for the line.
@@ -139,7 +139,7 @@ class WindowFaultsTest : public QObject {
       // Chunks the old device delivered before it went may still be on their way to the
       // window; they count too, so only the new device's bytes at the end are certain.
       QVERIFY(WindowHarness::WaitUntil([&] {
-        return h.w().M_ReceiverData->Content().ends_with("61 66 74 65 72 ");  // "after" in hex
+        return h.w().TabSheet1->M_ReceiverData->Content().ends_with("61 66 74 65 72 ");  // "after" in hex
       }));
       QVERIFY(ReceivedCount(h.w()) >= before + 5);
       QVERIFY(h.messages.empty());
@@ -152,7 +152,7 @@ class WindowFaultsTest : public QObject {
     const auto cycle = [&] {
       OpenPty(h, pty);
       QVERIFY(OpenLook(h.w()));
-      h.w().B_OpenPortClick();
+      h.w().TabSheet1->B_OpenPortClick();
       QVERIFY(ClosedLook(h.w()));
       QCoreApplication::processEvents();
     };
@@ -185,15 +185,15 @@ class WindowFaultsTest : public QObject {
     OpenPty(*h, pty);
     QVERIFY(OpenLook(w));
     StreamingPeer peer(pty, 1 << 20, true);
-    w.Transmitter->CB_TransmitHex->setChecked(false);
-    w.Transmitter->E_TransmitData->setText("timed");
-    w.Transmitter->E_AutoTransmitTime->setText("1");
-    w.Transmitter->CB_AutoTransmit->setChecked(true);
+    w.TabSheet1->Transmitter->CB_TransmitHex->setChecked(false);
+    w.TabSheet1->Transmitter->E_TransmitData->setText("timed");
+    w.TabSheet1->Transmitter->E_AutoTransmitTime->setText("1");
+    w.TabSheet1->Transmitter->CB_AutoTransmit->setChecked(true);
     QVERIFY(WindowHarness::WaitUntil([&] { return peer.Drained() >= 50; }));
-    for (int row = 0; row < 32; ++row) w.Presets->Edits[row]->setText(QString("preset %1").arg(row + 1));
-    w.Presets->CheckBoxes[0]->setChecked(false);
-    w.Presets->E_ExpandTime->setText("1");
-    w.Presets->CB_SendAutoCycle->setChecked(true);
+    for (int row = 0; row < 32; ++row) w.TabSheet1->Presets->Edits[row]->setText(QString("preset %1").arg(row + 1));
+    w.TabSheet1->Presets->CheckBoxes[0]->setChecked(false);
+    w.TabSheet1->Presets->E_ExpandTime->setText("1");
+    w.TabSheet1->Presets->CB_SendAutoCycle->setChecked(true);
     const size_t beforeCycle = peer.Drained();
     QVERIFY(WindowHarness::WaitUntil([&] { return peer.Drained() > beforeCycle + 32 * 9; }));
     peer.Release();

@@ -26,21 +26,21 @@
 namespace {
 
 bool OpenLook(TVornicSPComm& w) {
-  return w.Terminal->IsOpen() && w.B_OpenPort->text() == QString::fromUtf8("关闭串口") &&
-         w.Shape->color() == QColor(255, 0, 0);
+  return w.Terminal->IsOpen() && w.TabSheet1->B_OpenPort->text() == QString::fromUtf8("关闭串口") &&
+         w.TabSheet1->Shape->color() == QColor(255, 0, 0);
 }
 
 bool ClosedLook(TVornicSPComm& w) {
-  return !w.Terminal->IsOpen() && w.B_OpenPort->text() == QString::fromUtf8("打开串口") &&
-         w.Shape->color() == QColor(Qt::white);
+  return !w.Terminal->IsOpen() && w.TabSheet1->B_OpenPort->text() == QString::fromUtf8("打开串口") &&
+         w.TabSheet1->Shape->color() == QColor(Qt::white);
 }
 
 void OpenPty(WindowHarness& h, const PtyPair& pty) {
   QVERIFY(!h.w().Terminal->Switch(pty.path()));
-  h.w().B_OpenPortClick();
+  h.w().TabSheet1->B_OpenPortClick();
 }
 
-std::string Shown(TVornicSPComm& w) { return w.M_ReceiverData->Content(); }
+std::string Shown(TVornicSPComm& w) { return w.TabSheet1->M_ReceiverData->Content(); }
 
 // The line as the device side sees it. A pseudo-terminal always reports 8 data bits without
 // parity, so those two are read back through the port instead.
@@ -59,11 +59,11 @@ void Pick(QComboBox* list, const QString& text) {
 
 // 115200 baud, 7 data bits, even parity, 2 stop bits, hardware flow control.
 void PickUncommonLine(TVornicSPComm& w) {
-  Pick(w.CB_Baudrate, "115200");
-  Pick(w.CB_Data, "7");
-  Pick(w.CB_Check, "Even");
-  Pick(w.CB_Stop, "2");
-  Pick(w.CB_FlowControl, "Hardware");
+  Pick(w.TabSheet1->CB_Baudrate, "115200");
+  Pick(w.TabSheet1->CB_Data, "7");
+  Pick(w.TabSheet1->CB_Check, "Even");
+  Pick(w.TabSheet1->CB_Stop, "2");
+  Pick(w.TabSheet1->CB_FlowControl, "Hardware");
 }
 
 bool HasUncommonLine(TVornicSPComm& w, const PtyPair& pty) {
@@ -98,8 +98,8 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.w().PageControl->currentWidget(), h.w().TabSheet2);
     QVERIFY(h.messages.empty());
     QCOMPARE(h.w().width(), 816);
-    QCOMPARE(h.w().StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
-    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
+    QCOMPARE(h.w().TabSheet1->StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
+    QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
   }
 
   void openAndCloseByButton() {
@@ -109,7 +109,7 @@ class WindowTerminalTest : public QObject {
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
     QVERIFY(h.w().Terminal->Port().IsOpen());
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->B_OpenPortClick();
     QVERIFY(ClosedLook(h.w()));
     QVERIFY(!h.w().Terminal->Port().IsOpen());
   }
@@ -117,7 +117,7 @@ class WindowTerminalTest : public QObject {
   void openFailuresShowTheirMessageAndStayClosed() {
     WindowHarness h;
     QVERIFY(!h.w().Terminal->Switch("/dev/nonexistent-port"));
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->B_OpenPortClick();
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("该串口不存在或串口被占用！"));
@@ -136,14 +136,14 @@ class WindowTerminalTest : public QObject {
     WindowHarness h;
     OpenPty(h, pty);
     QVERIFY(OpenLook(h.w()));
-    h.w().CB_Stop->setCurrentIndex(1);  // 1.5 stop bits with 8 data bits: no line can do it
-    h.w().CB_StopChange();
+    h.w().TabSheet1->CB_Stop->setCurrentIndex(1);  // 1.5 stop bits with 8 data bits: no line can do it
+    h.w().TabSheet1->CB_StopChange();
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
     QVERIFY(ClosedLook(h.w()));
-    h.w().CB_Stop->setCurrentIndex(0);
-    h.w().CB_StopChange();
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->CB_Stop->setCurrentIndex(0);
+    h.w().TabSheet1->CB_StopChange();
+    h.w().TabSheet1->B_OpenPortClick();
     QCOMPARE(h.messages.size(), size_t(1));
     QVERIFY(OpenLook(h.w()));
   }
@@ -156,7 +156,7 @@ class WindowTerminalTest : public QObject {
     const LineSettings& line = h.w().Terminal->Line();
     QCOMPARE(line.BaudRate, 115200u);
     QVERIFY(line.DataBits == 7 && line.Parity == 2 && line.StopBits == 2 && line.FlowControl == 1);
-    h.w().CB_DTR->setChecked(true);
+    h.w().TabSheet1->CB_DTR->setChecked(true);
     QVERIFY(line.Dtr && !line.Rts);
     QVERIFY(h.messages.empty());
     OpenPty(h, pty);
@@ -171,23 +171,23 @@ class WindowTerminalTest : public QObject {
     WindowHarness h;
     h.ports->SetPorts({first.path(), second.path()});
     OpenPty(h, first);
-    h.w().CB_Port->showPopup();
-    h.w().CB_Port->hidePopup();
-    Pick(h.w().CB_Port, QString::fromStdString(second.path()));
+    h.w().TabSheet1->CB_Port->showPopup();
+    h.w().TabSheet1->CB_Port->hidePopup();
+    Pick(h.w().TabSheet1->CB_Port, QString::fromStdString(second.path()));
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
     QCOMPARE(h.w().Terminal->PortName(), second.path());
 
-    h.w().Transmitter->CB_AutoTransmit->setChecked(true);
-    QVERIFY(h.w().Transmitter->Timer->isActive());
+    h.w().TabSheet1->Transmitter->CB_AutoTransmit->setChecked(true);
+    QVERIFY(h.w().TabSheet1->Transmitter->Timer->isActive());
     LineSettings refused = h.w().Terminal->Line();
     refused.StopBits = 1;  // 1.5 stop bits with 8 data bits: no device takes that line
     h.w().Terminal->Restore(second.path(), refused);
-    Pick(h.w().CB_Port, QString::fromStdString(first.path()));
+    Pick(h.w().TabSheet1->CB_Port, QString::fromStdString(first.path()));
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].text, QString::fromUtf8("串口参数设置有误，请检查并重新设置！"));
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(!h.w().Transmitter->Timer->isActive());
+    QVERIFY(!h.w().TabSheet1->Transmitter->Timer->isActive());
   }
 
   // Refused control lines as the page shows them: RTS only dims the lamp, DTR gives the page
@@ -196,38 +196,38 @@ class WindowTerminalTest : public QObject {
     auto pty = std::make_unique<PtyPair>();
     WindowHarness h;
     OpenPty(h, *pty);
-    h.w().Transmitter->CB_AutoTransmit->setChecked(true);
+    h.w().TabSheet1->Transmitter->CB_AutoTransmit->setChecked(true);
     pty->CloseSlave();
     pty->CloseMaster();
-    h.w().CB_RTS->setChecked(true);
+    h.w().TabSheet1->CB_RTS->setChecked(true);
     QCOMPARE(h.messages.size(), size_t(1));
-    QVERIFY(h.w().Terminal->IsOpen() && h.w().B_OpenPort->text() == QString::fromUtf8("关闭串口"));
-    QCOMPARE(h.w().Shape->color(), QColor(Qt::white));
-    QVERIFY(h.w().Transmitter->Timer->isActive());
-    h.w().CB_DTR->setChecked(true);
+    QVERIFY(h.w().Terminal->IsOpen() && h.w().TabSheet1->B_OpenPort->text() == QString::fromUtf8("关闭串口"));
+    QCOMPARE(h.w().TabSheet1->Shape->color(), QColor(Qt::white));
+    QVERIFY(h.w().TabSheet1->Transmitter->Timer->isActive());
+    h.w().TabSheet1->CB_DTR->setChecked(true);
     QCOMPARE(h.messages.size(), size_t(2));
     QCOMPARE(h.messages[1].text, h.messages[0].text);
     QVERIFY(ClosedLook(h.w()));
-    QVERIFY(!h.w().Transmitter->Timer->isActive());
+    QVERIFY(!h.w().TabSheet1->Transmitter->Timer->isActive());
   }
 
   void portListSortedAndRestoredByPosition() {
     WindowHarness h;
     h.ports->SetPorts({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0"});
-    h.w().CB_PortDropDown();
-    QCOMPARE(h.w().CB_Port->count(), 3);
-    QCOMPARE(h.w().CB_Port->itemText(0), QString("/dev/ttyACM0"));
-    QCOMPARE(h.w().CB_Port->itemText(2), QString("/dev/ttyUSB10"));
-    h.w().CB_Port->setCurrentIndex(2);
-    h.w().CB_PortChange();
+    h.w().TabSheet1->CB_PortDropDown();
+    QCOMPARE(h.w().TabSheet1->CB_Port->count(), 3);
+    QCOMPARE(h.w().TabSheet1->CB_Port->itemText(0), QString("/dev/ttyACM0"));
+    QCOMPARE(h.w().TabSheet1->CB_Port->itemText(2), QString("/dev/ttyUSB10"));
+    h.w().TabSheet1->CB_Port->setCurrentIndex(2);
+    h.w().TabSheet1->CB_PortChange();
     QCOMPARE(h.w().Terminal->PortName(), std::string("/dev/ttyUSB10"));
     h.ports->SetPorts({"/dev/ttyUSB2"});
-    h.w().CB_PortDropDown();
-    QCOMPARE(h.w().CB_Port->currentIndex(), -1);
+    h.w().TabSheet1->CB_PortDropDown();
+    QCOMPARE(h.w().TabSheet1->CB_Port->currentIndex(), -1);
     QCOMPARE(h.w().Terminal->PortName(), std::string("/dev/ttyUSB10"));
     h.ports->SetUnreadable();
-    h.w().CB_PortDropDown();
-    QCOMPARE(h.w().CB_Port->count(), 0);
+    h.w().TabSheet1->CB_PortDropDown();
+    QCOMPARE(h.w().TabSheet1->CB_Port->count(), 0);
   }
 
   // While a port is open, a rebuilt list shows that port wherever it now stands, and no
@@ -237,16 +237,16 @@ class WindowTerminalTest : public QObject {
     WindowHarness h;
     const QString open = QString::fromStdString(pty.path());
     h.ports->SetPorts({pty.path(), "/dev/ttyUSB3"});
-    h.w().CB_PortDropDown();
-    Pick(h.w().CB_Port, open);
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->CB_PortDropDown();
+    Pick(h.w().TabSheet1->CB_Port, open);
+    h.w().TabSheet1->B_OpenPortClick();
     QVERIFY(OpenLook(h.w()));
     h.ports->SetPorts({"/dev/modem0", pty.path(), "/dev/ttyUSB3"});  // a port sorted before it came
-    h.w().CB_PortDropDown();
-    QCOMPARE(h.w().CB_Port->currentText(), open);
+    h.w().TabSheet1->CB_PortDropDown();
+    QCOMPARE(h.w().TabSheet1->CB_Port->currentText(), open);
     h.ports->SetPorts({"/dev/modem0", "/dev/ttyUSB3"});
-    h.w().CB_PortDropDown();
-    QCOMPARE(h.w().CB_Port->currentIndex(), -1);
+    h.w().TabSheet1->CB_PortDropDown();
+    QCOMPARE(h.w().TabSheet1->CB_Port->currentIndex(), -1);
     QCOMPARE(h.w().Terminal->PortName(), pty.path());
     QVERIFY(OpenLook(h.w()));
   }
@@ -257,13 +257,13 @@ class WindowTerminalTest : public QObject {
     OpenPty(h, pty);
     pty.Send(std::string("A\0B", 3));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "41 00 42 "; }));
-    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：3"));
-    h.w().CB_HexDisplay->setChecked(false);
+    QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：3"));
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
     QCOMPARE(Shown(h.w()), std::string("AB"));
     pty.Send(std::string("c\x08", 2));
-    QVERIFY(WindowHarness::WaitUntil([&] { return h.w().StatusPanels[2]->text() == QString::fromUtf8("接收：5"); }));
+    QVERIFY(WindowHarness::WaitUntil([&] { return h.w().TabSheet1->StatusPanels[2]->text() == QString::fromUtf8("接收：5"); }));
     QCOMPARE(Shown(h.w()), std::string("AB"));  // the backspace took the c back
-    h.w().CB_HexDisplay->setChecked(true);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(true);
     QCOMPARE(Shown(h.w()), std::string("41 00 42 63 08 "));
   }
 
@@ -271,13 +271,13 @@ class WindowTerminalTest : public QObject {
     PtyPair pty;
     WindowHarness h;
     OpenPty(h, pty);
-    h.w().CB_HexDisplay->setChecked(false);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
     std::string sent;
     for (int i = 0; i < 20000; ++i) sent += static_cast<char>('a' + i % 26);
     SendWhileWindowReads(pty, sent);
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()).size() >= sent.size(); }, 10000));
     QCOMPARE(Shown(h.w()), sent);
-    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：20000"));
+    QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：20000"));
   }
 
   void clearResetsWindowCountersAndBuffers() {
@@ -286,13 +286,13 @@ class WindowTerminalTest : public QObject {
     OpenPty(h, pty);
     pty.Send(std::string("xyz"));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "78 79 7A "; }));
-    h.w().B_ClearClick();
+    h.w().TabSheet1->B_ClearClick();
     QCOMPARE(Shown(h.w()), std::string());
-    QCOMPARE(h.w().StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
-    QCOMPARE(h.w().StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
+    QCOMPARE(h.w().TabSheet1->StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
+    QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
     pty.Send(std::string("1"));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "31 "; }));
-    h.w().CB_HexDisplay->setChecked(false);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
     QCOMPARE(Shown(h.w()), std::string("1"));
   }
 
@@ -305,8 +305,8 @@ class WindowTerminalTest : public QObject {
     OpenPty(h, pty);
     pty.Send(std::string("hi"));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "68 69 "; }));
-    h.w().B_HelpClick();  // the help text is shown but never saved
-    h.w().B_SaveReceiverDataClick();
+    h.w().TabSheet1->B_HelpClick();  // the help text is shown but never saved
+    h.w().TabSheet1->B_SaveReceiverDataClick();
     const QStringList files = QDir(cwd.path()).entryList({"SAVE*.txt"});
     QDir::setCurrent(before);
     QCOMPARE(files.size(), 1);
@@ -323,7 +323,7 @@ class WindowTerminalTest : public QObject {
     QTemporaryDir cwd;
     QDir::setCurrent(cwd.path());
     QDir().rmdir(cwd.path());  // the current directory is gone: nothing can be created in it
-    h.w().B_SaveReceiverDataClick();
+    h.w().TabSheet1->B_SaveReceiverDataClick();
     QDir::setCurrent(before);
     QCOMPARE(h.messages.size(), size_t(1));
     QCOMPARE(h.messages[0].title, QString::fromUtf8("警告"));
@@ -347,7 +347,7 @@ class WindowTerminalTest : public QObject {
     small.rlim_cur = 1024;  // the hex rendering holds 3000 bytes
     const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    h.w().B_SaveReceiverDataClick();
+    h.w().TabSheet1->B_SaveReceiverDataClick();
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldHandler);
     const QStringList left = QDir(cwd.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -364,12 +364,12 @@ class WindowTerminalTest : public QObject {
     OpenPty(h, pty);
     pty.Send(std::string("Z"));
     QVERIFY(WindowHarness::WaitUntil([&] { return Shown(h.w()) == "5A "; }));
-    h.w().B_HelpClick();
-    h.w().B_HelpClick();
+    h.w().TabSheet1->B_HelpClick();
+    h.w().TabSheet1->B_HelpClick();
     const std::string help = Shown(h.w());
     QCOMPARE(std::count(help.begin(), help.end(), '\n'), 78L);
-    h.w().CB_HexDisplay->setChecked(false);
-    h.w().CB_HexDisplay->setChecked(true);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(false);
+    h.w().TabSheet1->CB_HexDisplay->setChecked(true);
     QCOMPARE(Shown(h.w()), std::string("5A "));
   }
 
@@ -399,7 +399,7 @@ class WindowTerminalTest : public QObject {
         if (write(pty.master(), block.data(), block.size()) < 0) usleep(1000);
       }
     });
-    QVERIFY(WindowHarness::WaitUntil([&] { return h->w().StatusPanels[2]->text() != QString::fromUtf8("接收：0"); }));
+    QVERIFY(WindowHarness::WaitUntil([&] { return h->w().TabSheet1->StatusPanels[2]->text() != QString::fromUtf8("接收：0"); }));
     h.reset();
     stop = true;
     writer.join();
@@ -415,16 +415,16 @@ class WindowTerminalTest : public QObject {
     for (const std::string& name : names) QCOMPARE(symlink(pty.path().c_str(), name.c_str()), 0);
     WindowHarness h;
     h.ports->SetPorts(names);
-    h.w().CB_PortDropDown();
+    h.w().TabSheet1->CB_PortDropDown();
     h.w().CB_ZELCOMxDropDown();
-    for (QComboBox* list : {static_cast<QComboBox*>(h.w().CB_Port), static_cast<QComboBox*>(h.w().CB_ZELCOMx)}) {
+    for (QComboBox* list : {static_cast<QComboBox*>(h.w().TabSheet1->CB_Port), static_cast<QComboBox*>(h.w().CB_ZELCOMx)}) {
       QCOMPARE(list->count(), 1);
       QCOMPARE(list->itemText(0), QString::fromStdString(names[2]));
     }
-    h.w().CB_Port->setCurrentIndex(0);
-    h.w().CB_PortChange();
+    h.w().TabSheet1->CB_Port->setCurrentIndex(0);
+    h.w().TabSheet1->CB_PortChange();
     QCOMPARE(h.w().Terminal->PortName(), names[2]);
-    h.w().B_OpenPortClick();
+    h.w().TabSheet1->B_OpenPortClick();
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
   }

@@ -8,10 +8,12 @@
 
 #include "core/terminal/messages.h"
 #include "core/receive/receive_store.h"
+#include "core/terminal/receive_pipeline.h"
 #include "core/terminal/sleeping_worker.h"
 #include "core/terminal/worker_loops.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -140,33 +142,43 @@ TEST(WorkerLoops, CountdownAddsASecondPerStatusText) {
   EXPECT_EQ(state.CountdownSeconds.load(), 0);
 }
 
-TEST(WorkerLoops, ReceiveReadsEveryByteInOrderAndSleepsWhenIdle) {
+// The receive worker inside its pipeline, against a real port: every byte in order, a
+// wake-up after an idle spell, and the save of what was kept.
+TEST(ReceivePipeline, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  WorkerState state;
   MessageQueue window;
-  auto store = ReceiveStore::Create();
   WindowSerialPort port;
   ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
-  Worker receive(state, [&](SleepingWorker& self) { RunReceiveLoop(self, state, port, *store, window); });
+  ReceivePipeline receive(port, window);
+  ASSERT_TRUE(receive.Ready());
   std::string sent;
   for (int i = 0; i < 3000; ++i) sent += static_cast<char>('A' + i % 26);
   pty.Send(sent);
-  receive.thread.Resume();
+  receive.BytesArrived();
   std::string shown;
   while (shown.size() < sent.size()) {
     ASSERT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
-    shown += store->TakePending(false).Bytes;
+    const ReceiveUpdate& update = receive.TakePending(false);
+    shown += update.Bytes;
+    EXPECT_EQ(update.ReceivedCount, static_cast<int64_t>(shown.size()));
   }
   EXPECT_EQ(shown, sent);
-  EXPECT_EQ(store->ReceivedCount(), 3000);
-  // Idle now; bytes that arrive later are read once the thread is woken again.
+  // Idle now; bytes that arrive later are read once the worker is woken again.
   pty.Send(std::string("!"));
-  receive.thread.Resume();
+  receive.BytesArrived();
   std::string later;
   while (later.empty()) {  // messages of chunks already shown may still be queued
     ASSERT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
-    later = store->TakePending(false).Bytes;
+    later = receive.TakePending(false).Bytes;
   }
   EXPECT_EQ(later, "!");
+  receive.Stop();
+  receive.Stop();  // a second stop (the destructor's) finds nothing to do
+
+  TempDir dir;
+  const std::string path = dir.File("SAVE.txt");
+  ASSERT_EQ(receive.Save(path, true), 0);
+  EXPECT_EQ(ReadTestFile(path).substr(0, 9), "41 42 43 ");
+  EXPECT_NE(receive.Save(dir.File("missing/SAVE.txt"), false), 0);  // the errno, no file
 }

@@ -118,7 +118,7 @@ class DemoScriptTest : public QObject {
 
     // The line went out as GBK and came back whole, shown as text.
     const std::string line = EncodeGbk(kDemoLine).bytes;
-    QCOMPARE(h.w().M_ReceiverData->Content(), line);
+    QCOMPARE(h.w().TabSheet1->M_ReceiverData->Content(), line);
     QCOMPARE(run.printed.filter("sent      " + Hex(line)).size(), 1);
     QCOMPARE(run.printed.filter("received  " + Hex(line)).size(), 1);
     QVERIFY(run.Printed().contains(QString::fromUtf8(kDemoLine)));

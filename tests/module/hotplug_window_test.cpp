@@ -140,16 +140,16 @@ class HotplugWindowTest : public QObject {
       QVERIFY(v.h);
       TVornicSPComm& w = v.h->w();
       const auto gate = CountdownGate::Install(w);
-      DropDown(w.CB_Port);
-      Pick(w.CB_Port, 0);
-      w.B_OpenPortClick();
+      DropDown(w.TabSheet1->CB_Port);
+      Pick(w.TabSheet1->CB_Port, 0);
+      w.TabSheet1->B_OpenPortClick();
       QVERIFY(w.Terminal->IsOpen());
       CaptionLog log(w);
       v.ProgramDies();
       QVERIFY(log.WaitForStatus(kRemoved));
       QVERIFY(WindowHarness::WaitUntil([&] { return !w.Terminal->IsOpen(); }));
-      DropDown(w.CB_Port);
-      QCOMPARE(w.CB_Port->count(), 0);
+      DropDown(w.TabSheet1->CB_Port);
+      QCOMPARE(w.TabSheet1->CB_Port->count(), 0);
       QVERIFY(v.h->messages.empty());
     }
   }

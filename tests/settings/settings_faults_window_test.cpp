@@ -48,9 +48,9 @@ std::unique_ptr<WindowHarness> Start(bool withFile, mode_t mode, mode_t director
 
 // Changes something the close would save, so that a save has real work to do.
 void ChangeSomething(TVornicSPComm& w) {
-  w.CB_Baudrate->setCurrentText("57600");
-  w.CB_BaudrateChange();
-  w.Presets->Edits[2]->setText("changed preset");
+  w.TabSheet1->CB_Baudrate->setCurrentText("57600");
+  w.TabSheet1->CB_BaudrateChange();
+  w.TabSheet1->Presets->Edits[2]->setText("changed preset");
 }
 
 // The close told the user once, in a warning that names the file.
@@ -74,8 +74,8 @@ class SettingsFaultsWindowTest : public QObject {
     WithoutFilePrivileges asUser;
     auto h = Start(true, 0000, 0700);
     if (!ReadFile(h->settingsPath()).isEmpty()) QSKIP("this user reads files whatever their mode");
-    QCOMPARE(h->w().CB_Baudrate->currentText(), QString("9600"));
-    QCOMPARE(h->w().Presets->Edits[2]->text(), QString());
+    QCOMPARE(h->w().TabSheet1->CB_Baudrate->currentText(), QString("9600"));
+    QCOMPARE(h->w().TabSheet1->Presets->Edits[2]->text(), QString());
     ChangeSomething(h->w());
     h->Close();
     QCOMPARE(h->w().LastSettingsSaveError, EACCES);
@@ -90,7 +90,7 @@ class SettingsFaultsWindowTest : public QObject {
       WithoutFilePrivileges asUser;
       auto h = Start(withFile, 0600, 0500);
       const QString baud = withFile ? "115200" : "9600";
-      QCOMPARE(h->w().CB_Baudrate->currentText(), baud);
+      QCOMPARE(h->w().TabSheet1->CB_Baudrate->currentText(), baud);
       ChangeSomething(h->w());
       h->Close();
       QCOMPARE(h->w().LastSettingsSaveError, EACCES);
@@ -104,8 +104,8 @@ class SettingsFaultsWindowTest : public QObject {
   // The file size limit makes the kernel refuse the write part-way, as a full disk does.
   void saveThatRunsOutOfSpaceKeepsTheOldFile() {
     auto h = Start(true, 0600, 0700);
-    QCOMPARE(h->w().CB_Baudrate->currentText(), QString("115200"));
-    QCOMPARE(h->w().Presets->Edits[2]->text(), QString("kept preset"));
+    QCOMPARE(h->w().TabSheet1->CB_Baudrate->currentText(), QString("115200"));
+    QCOMPARE(h->w().TabSheet1->Presets->Edits[2]->text(), QString("kept preset"));
     ChangeSomething(h->w());
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);

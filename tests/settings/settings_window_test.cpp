@@ -59,18 +59,18 @@ class SettingsWindowTest : public QObject {
   void firstRunShowsDefaultsAndCreatesBothSections() {
     WindowHarness h;
     TVornicSPComm& w = h.w();
-    QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
-    QCOMPARE(w.CB_Data->currentText(), QString("8"));
-    QCOMPARE(w.CB_Stop->currentText(), QString("1"));
-    QCOMPARE(w.CB_Check->currentText(), QString("None"));
-    QCOMPARE(w.CB_FlowControl->currentText(), QString("None"));
-    QVERIFY(!w.CB_DTR->isChecked() && !w.CB_RTS->isChecked() && !w.Transmitter->CB_AutoTransmit->isChecked());
-    QCOMPARE(w.Transmitter->E_AutoTransmitTime->text(), QString("1000"));
-    QVERIFY(w.Transmitter->CB_TransmitHex->isChecked() && w.CB_HexDisplay->isChecked());
-    QCOMPARE(w.Transmitter->E_TransmitData->text(), QString("12 FF 00 30"));
-    QCOMPARE(w.Presets->Edits[0]->text(), QString("12 00 FF 88"));
-    QVERIFY(w.Presets->CheckBoxes[0]->isChecked());
-    QCOMPARE(w.Presets->Edits[1]->text(), QString("output string"));
+    QCOMPARE(w.TabSheet1->CB_Baudrate->currentText(), QString("9600"));
+    QCOMPARE(w.TabSheet1->CB_Data->currentText(), QString("8"));
+    QCOMPARE(w.TabSheet1->CB_Stop->currentText(), QString("1"));
+    QCOMPARE(w.TabSheet1->CB_Check->currentText(), QString("None"));
+    QCOMPARE(w.TabSheet1->CB_FlowControl->currentText(), QString("None"));
+    QVERIFY(!w.TabSheet1->CB_DTR->isChecked() && !w.TabSheet1->CB_RTS->isChecked() && !w.TabSheet1->Transmitter->CB_AutoTransmit->isChecked());
+    QCOMPARE(w.TabSheet1->Transmitter->E_AutoTransmitTime->text(), QString("1000"));
+    QVERIFY(w.TabSheet1->Transmitter->CB_TransmitHex->isChecked() && w.TabSheet1->CB_HexDisplay->isChecked());
+    QCOMPARE(w.TabSheet1->Transmitter->E_TransmitData->text(), QString("12 FF 00 30"));
+    QCOMPARE(w.TabSheet1->Presets->Edits[0]->text(), QString("12 00 FF 88"));
+    QVERIFY(w.TabSheet1->Presets->CheckBoxes[0]->isChecked());
+    QCOMPARE(w.TabSheet1->Presets->Edits[1]->text(), QString("output string"));
     QCOMPARE(w.E_RFFreq->text(), QString("433.920"));
     QCOMPARE(w.CB_RFBaudrate->currentText(), QString("1Kbps"));
     QCOMPARE(w.CB_Power->currentText(), QString("7(MAX)"));
@@ -84,7 +84,7 @@ class SettingsWindowTest : public QObject {
     QVERIFY(w.RB_PackLength[4]->isChecked());
     QCOMPARE(w.Terminal->PortName(), std::string("COM0"));
     QCOMPARE(w.Exchange->PortName(), std::string("COM0"));
-    QCOMPARE(w.CB_Port->count(), 0);
+    QCOMPARE(w.TabSheet1->CB_Port->count(), 0);
     QCOMPARE(w.CB_ZELCOMx->count(), 0);
     QVERIFY(!QFile::exists(h.settingsPath()));
     h.Close();
@@ -102,10 +102,10 @@ class SettingsWindowTest : public QObject {
         "[VornicSPCommTool_ZEL]\r\nZEL Serial Baud Rate=12\r\nLocal Address=300\r\nRF Freq=433.925\r\n");
     TVornicSPComm& w = h->w();
     QCOMPARE(w.Terminal->Line().BaudRate, 12345u);
-    QCOMPARE(w.CB_Baudrate->currentText(), QString("9600"));
+    QCOMPARE(w.TabSheet1->CB_Baudrate->currentText(), QString("9600"));
     QCOMPARE(int(w.Terminal->Line().DataBits), 9);
-    QCOMPARE(w.CB_Data->currentText(), QString("8"));
-    QCOMPARE(w.Presets->Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
+    QCOMPARE(w.TabSheet1->CB_Data->currentText(), QString("8"));
+    QCOMPARE(w.TabSheet1->Presets->Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
     QCOMPARE(int(w.Module->SerialBaudRate), 12);
     QCOMPARE(w.CB_RFCOMBaudRate->currentIndex(), -1);
     QCOMPARE(w.E_LocalAddr->text(), QString("44"));
@@ -129,12 +129,12 @@ class SettingsWindowTest : public QObject {
     termios line{};
     QCOMPARE(tcgetattr(pty.slave(), &line), 0);
     QVERIFY((line.c_iflag & IXON) && (line.c_iflag & IXOFF));  // the saved flow control is in force
-    QCOMPARE(h->w().CB_Port->count(), 1);
-    QCOMPARE(h->w().CB_Port->currentText(), QString::fromStdString(pty.path()));
+    QCOMPARE(h->w().TabSheet1->CB_Port->count(), 1);
+    QCOMPARE(h->w().TabSheet1->CB_Port->currentText(), QString::fromStdString(pty.path()));
     h.reset();
     auto com0 = StartWith("[VornicSPCommTool_USART]\nSerial Port=COM0\n");
     QVERIFY(!com0->w().Terminal->IsOpen());
-    QCOMPARE(com0->w().CB_Port->count(), 0);
+    QCOMPARE(com0->w().TabSheet1->CB_Port->count(), 0);
     QVERIFY(com0->messages.empty());
   }
 
@@ -152,15 +152,15 @@ class SettingsWindowTest : public QObject {
     QVERIFY(!w.Terminal->IsOpen());
     QVERIFY(!w.Terminal->Port().IsOpen());
     QVERIFY(h->messages.empty());  // start-up fails silently, as for a missing port
-    w.Transmitter->TimerTimer();
-    w.Transmitter->B_TransmitClick();
+    w.TabSheet1->Transmitter->TimerTimer();
+    w.TabSheet1->Transmitter->B_TransmitClick();
     QCOMPARE(h->messages.size(), size_t{1});
     QCOMPARE(h->messages[0].text, QString::fromUtf8("串口还未打开！"));
-    w.B_OpenPortClick();
+    w.TabSheet1->B_OpenPortClick();
     QCOMPARE(h->messages.size(), size_t{2});
     QCOMPARE(h->messages[1].text, QString::fromUtf8("该串口不存在或串口被占用！"));
     QVERIFY(!w.Terminal->Port().IsOpen());
-    w.Transmitter->TimerTimer();
+    w.TabSheet1->Transmitter->TimerTimer();
     h->Close();
     QCOMPARE(ReadFile(notes), QByteArray("keep me\n"));
     struct stat st{};
@@ -178,7 +178,7 @@ class SettingsWindowTest : public QObject {
     auto h = StartWith("[VornicSPCommTool_USART]\nSerial Port=" + link + "\n[VornicSPCommTool_ZEL]\nSerial Port=" +
                        link + "\n");
     QVERIFY(h->w().Terminal->IsOpen());
-    QCOMPARE(h->w().CB_Port->count(), 0);
+    QCOMPARE(h->w().TabSheet1->CB_Port->count(), 0);
     QCOMPARE(h->w().CB_ZELCOMx->count(), 0);
     QCOMPARE(h->w().Exchange->PortName(), link.toStdString());
     h->Close();
@@ -196,7 +196,7 @@ class SettingsWindowTest : public QObject {
 
   void hexModeFieldIsSavedUnderTransmitDataHex() {
     WindowHarness h;
-    h.w().Transmitter->E_TransmitData->setText("AA BB");
+    h.w().TabSheet1->Transmitter->E_TransmitData->setText("AA BB");
     h.w().Transmit->TransmitDataChar = "chars";
     h.Close();
     const IniDocument saved = SavedDocument(h);
@@ -220,18 +220,18 @@ class SettingsWindowTest : public QObject {
     {
       WindowHarness h([&](const QString& dir) { QFile::copy(iniPath, dir + "/VornicSPCommTool.ini"); });
       TVornicSPComm& w = h.w();
-      w.CB_Baudrate->setCurrentIndex(12);
-      w.CB_BaudrateChange();
-      w.CB_Check->setCurrentIndex(3);
-      w.CB_CheckChange();
-      w.CB_DTR->setChecked(true);
-      w.Transmitter->CB_TransmitHex->setChecked(false);
-      w.Transmitter->E_TransmitData->setText(QString::fromUtf8(" 发送 \"quoted\" = ; "));
+      w.TabSheet1->CB_Baudrate->setCurrentIndex(12);
+      w.TabSheet1->CB_BaudrateChange();
+      w.TabSheet1->CB_Check->setCurrentIndex(3);
+      w.TabSheet1->CB_CheckChange();
+      w.TabSheet1->CB_DTR->setChecked(true);
+      w.TabSheet1->Transmitter->CB_TransmitHex->setChecked(false);
+      w.TabSheet1->Transmitter->E_TransmitData->setText(QString::fromUtf8(" 发送 \"quoted\" = ; "));
       for (int row = 0; row < 32; ++row) {
         presets.push_back(randomText(random.bounded(1, 40)));
         hexMarks.push_back(random.bounded(2) == 1);
-        w.Presets->Edits[row]->setText(presets.back());
-        w.Presets->CheckBoxes[row]->setChecked(hexMarks.back());
+        w.TabSheet1->Presets->Edits[row]->setText(presets.back());
+        w.TabSheet1->Presets->CheckBoxes[row]->setChecked(hexMarks.back());
       }
       w.E_RFFreq->setText("390.001");
       w.E_RFFreqExit();
@@ -246,14 +246,14 @@ class SettingsWindowTest : public QObject {
     }
     WindowHarness again([&](const QString& dir) { QFile::copy(iniPath, dir + "/VornicSPCommTool.ini"); });
     TVornicSPComm& w = again.w();
-    QCOMPARE(w.CB_Baudrate->currentText(), QString("115200"));
-    QCOMPARE(w.CB_Check->currentText(), QString("Mark"));
-    QVERIFY(w.CB_DTR->isChecked());
-    QVERIFY(!w.Transmitter->CB_TransmitHex->isChecked());
-    QCOMPARE(w.Transmitter->E_TransmitData->text(), QString::fromUtf8(" 发送 \"quoted\" = ; "));
+    QCOMPARE(w.TabSheet1->CB_Baudrate->currentText(), QString("115200"));
+    QCOMPARE(w.TabSheet1->CB_Check->currentText(), QString("Mark"));
+    QVERIFY(w.TabSheet1->CB_DTR->isChecked());
+    QVERIFY(!w.TabSheet1->Transmitter->CB_TransmitHex->isChecked());
+    QCOMPARE(w.TabSheet1->Transmitter->E_TransmitData->text(), QString::fromUtf8(" 发送 \"quoted\" = ; "));
     for (int row = 0; row < 32; ++row) {
-      QCOMPARE(w.Presets->Edits[row]->text(), presets[row]);
-      QCOMPARE(w.Presets->CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
+      QCOMPARE(w.TabSheet1->Presets->Edits[row]->text(), presets[row]);
+      QCOMPARE(w.TabSheet1->Presets->CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
     }
     QCOMPARE(w.Module->RfFreq, 390001u);
     QCOMPARE(int(w.Module->RfPower), 2);
@@ -295,7 +295,7 @@ class SettingsWindowTest : public QObject {
   // must still go back into the file as it was.
   void transmitTextNobodyEditedKeepsItsBytes() {
     auto h = StartWith("[VornicSPCommTool_USART]\nTransmit Data Hex=12 \x81\x20\xFF\n");
-    QVERIFY(h->w().Transmitter->E_TransmitData->text().contains(QChar(0xFFFD)));
+    QVERIFY(h->w().TabSheet1->Transmitter->E_TransmitData->text().contains(QChar(0xFFFD)));
     h->Close();
     QVERIFY(ReadFile(h->settingsPath()).contains("\nTransmit Data Hex=12 \x81\x20\xFF\n"));
   }

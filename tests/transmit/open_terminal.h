@@ -22,16 +22,16 @@ class OpenTerminal {
   // open = false leaves the port closed (the window then has no device at all).
   explicit OpenTerminal(bool open = true) : w(harness.w()) {
     if (!open) return;
-    if (!w.Terminal->Switch(pty.path())) w.B_OpenPortClick();
+    if (!w.Terminal->Switch(pty.path())) w.TabSheet1->B_OpenPortClick();
   }
 
   bool Ready() const { return pty.ok() && w.Terminal->IsOpen() && harness.messages.empty(); }
-  QString Status() const { return w.StatusPanels[1]->text(); }
+  QString Status() const { return w.TabSheet1->StatusPanels[1]->text(); }
   int32_t Count() const { return w.Transmit->TransmittedCount(); }
   Bytes Sent(size_t count) const { return pty.Receive(count); }
   // Presses "发送" and reads what it sent (expecting `count` bytes).
   Bytes Transmit(size_t count) {
-    w.Transmitter->B_TransmitClick();
+    w.TabSheet1->Transmitter->B_TransmitClick();
     return Sent(count);
   }
   // What else the window sent; empty when it sent nothing more.

@@ -13,7 +13,7 @@
 
 void PresetPanelTest::rowsStandAtTheirPlaces() {
   OpenTerminal t(false);
-  QWidget* panel = t.w.Presets;
+  QWidget* panel = t.w.TabSheet1->Presets;
   QVERIFY(panel->isHidden());
   QCOMPARE(panel->width(), 223);
   for (int n : {1, 2, 17, 32}) {
@@ -22,25 +22,25 @@ void PresetPanelTest::rowsStandAtTheirPlaces() {
     auto* edit = panel->findChild<QLineEdit*>(QString("Edit%1").arg(n));
     auto* button = panel->findChild<QPushButton*>(QString("Button%1").arg(n));
     QVERIFY(box && edit && button);
-    QCOMPARE(box, t.w.Presets->CheckBoxes[n - 1]);
+    QCOMPARE(box, t.w.TabSheet1->Presets->CheckBoxes[n - 1]);
     QCOMPARE(QRect(box->mapTo(panel, QPoint()), box->size()), QRect(0, y, 17, 17));
     QCOMPARE(QRect(edit->mapTo(panel, QPoint()), edit->size()), QRect(16, y, 169, 17));
     QCOMPARE(QRect(button->mapTo(panel, QPoint()), button->size()), QRect(182, y, 35, 17));
     QCOMPARE(button->text(), QString::number(n));
   }
-  QCOMPARE(t.w.Presets->Edits[0]->text(), QString("12 00 FF 88"));
-  QVERIFY(t.w.Presets->CheckBoxes[0]->isChecked());
-  QCOMPARE(t.w.Presets->Edits[1]->text(), QString("output string"));
-  QVERIFY(!t.w.Presets->CheckBoxes[1]->isChecked());
-  QCOMPARE(t.w.Presets->CB_SendAutoCycle->text(), U("自动循环发送，间隔："));
-  QCOMPARE(t.w.Presets->E_ExpandTime->text(), QString("1000"));
+  QCOMPARE(t.w.TabSheet1->Presets->Edits[0]->text(), QString("12 00 FF 88"));
+  QVERIFY(t.w.TabSheet1->Presets->CheckBoxes[0]->isChecked());
+  QCOMPARE(t.w.TabSheet1->Presets->Edits[1]->text(), QString("output string"));
+  QVERIFY(!t.w.TabSheet1->Presets->CheckBoxes[1]->isChecked());
+  QCOMPARE(t.w.TabSheet1->Presets->CB_SendAutoCycle->text(), U("自动循环发送，间隔："));
+  QCOMPARE(t.w.TabSheet1->Presets->E_ExpandTime->text(), QString("1000"));
   // The cycle strip stays along the panel's bottom whatever its height.
-  t.w.Presets->B_ExpandClick();
+  t.w.TabSheet1->Presets->B_ExpandClick();
   t.w.resize(900, 700);
   t.w.PageControl->setCurrentWidget(t.w.TabSheet1);
   t.w.show();
   QTRY_VERIFY(panel->isVisible());
-  QCOMPARE(t.w.Presets->CB_SendAutoCycle->parentWidget()->mapTo(panel, QPoint()).y(), panel->height() - 23);
+  QCOMPARE(t.w.TabSheet1->Presets->CB_SendAutoCycle->parentWidget()->mapTo(panel, QPoint()).y(), panel->height() - 23);
   // Every caption of the panel can be read whole ("HEX" is wider than its column).
   const QList<QLabel*> labels = panel->findChildren<QLabel*>();
   QVERIFY(labels.size() >= 4);
@@ -54,9 +54,9 @@ void PresetPanelTest::rowsStandAtTheirPlaces() {
 void PresetPanelTest::cycleTicksSendThePresets() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  PresetPanel& p = *t.w.Presets;
-  t.w.Transmitter->CB_TransmitNewLine->setChecked(false);
-  t.w.Transmitter->CB_TransmitCR->setChecked(false);
+  PresetPanel& p = *t.w.TabSheet1->Presets;
+  t.w.TabSheet1->Transmitter->CB_TransmitNewLine->setChecked(false);
+  t.w.TabSheet1->Transmitter->CB_TransmitCR->setChecked(false);
   p.E_ExpandTime->setText("1");
   p.CB_SendAutoCycle->setChecked(true);
   QVERIFY(p.Timer1->isActive());
@@ -74,7 +74,7 @@ void PresetPanelTest::cycleTicksSendThePresets() {
 void PresetPanelTest::eachButtonSendsItsOwnRow() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  PresetPanel& p = *t.w.Presets;
+  PresetPanel& p = *t.w.TabSheet1->Presets;
   p.Edits[2]->setText("ABC");
   p.CheckBoxes[2]->setChecked(true);
   p.Edits[31]->setText(U("末行"));
@@ -84,7 +84,7 @@ void PresetPanelTest::eachButtonSendsItsOwnRow() {
   QCOMPARE(t.Status(), U("发送：6"));
 
   // On a closed port each click of a non-empty row gives one notice.
-  t.w.B_OpenPortClick();
+  t.w.TabSheet1->B_OpenPortClick();
   QVERIFY(!t.w.Terminal->Port().IsOpen());
   QTest::mouseClick(p.Buttons[4], Qt::LeftButton);
   QVERIFY(t.harness.messages.empty());
@@ -96,8 +96,8 @@ void PresetPanelTest::eachButtonSendsItsOwnRow() {
 
 void PresetPanelTest::cycleHoldsTheTimedSendAndBringsItBack() {
   OpenTerminal t(false);
-  TransmitPanel& transmit = *t.w.Transmitter;
-  PresetPanel& p = *t.w.Presets;
+  TransmitPanel& transmit = *t.w.TabSheet1->Transmitter;
+  PresetPanel& p = *t.w.TabSheet1->Presets;
   transmit.E_AutoTransmitTime->setText("500");
   transmit.CB_AutoTransmit->setChecked(true);
   QVERIFY(transmit.Timer->isActive());
@@ -134,16 +134,16 @@ void PresetPanelTest::expandButtonShowsAndHidesThePanel() {
   auto& w = t.w;
   w.PageControl->setCurrentWidget(w.TabSheet1);
   w.show();
-  QCOMPARE(w.Presets->B_Expand->text(), U("扩展"));
-  QTest::mouseClick(w.Presets->B_Expand, Qt::LeftButton);
-  QVERIFY(w.Presets->ExpandShown);
-  QVERIFY(w.Presets->isVisible());
-  QCOMPARE(w.Presets->B_Expand->text(), U("隐藏"));
-  w.Presets->E_ExpandTime->setText("400");
-  w.Presets->CB_SendAutoCycle->setChecked(true);
-  QTest::mouseClick(w.Presets->B_Expand, Qt::LeftButton);
-  QVERIFY(!w.Presets->ExpandShown);
-  QVERIFY(w.Presets->isHidden());
-  QCOMPARE(w.Presets->B_Expand->text(), U("扩展"));
-  QVERIFY(w.Presets->Timer1->isActive());  // hiding the panel does not stop the cycle
+  QCOMPARE(w.TabSheet1->Presets->B_Expand->text(), U("扩展"));
+  QTest::mouseClick(w.TabSheet1->Presets->B_Expand, Qt::LeftButton);
+  QVERIFY(w.TabSheet1->Presets->ExpandShown);
+  QVERIFY(w.TabSheet1->Presets->isVisible());
+  QCOMPARE(w.TabSheet1->Presets->B_Expand->text(), U("隐藏"));
+  w.TabSheet1->Presets->E_ExpandTime->setText("400");
+  w.TabSheet1->Presets->CB_SendAutoCycle->setChecked(true);
+  QTest::mouseClick(w.TabSheet1->Presets->B_Expand, Qt::LeftButton);
+  QVERIFY(!w.TabSheet1->Presets->ExpandShown);
+  QVERIFY(w.TabSheet1->Presets->isHidden());
+  QCOMPARE(w.TabSheet1->Presets->B_Expand->text(), U("扩展"));
+  QVERIFY(w.TabSheet1->Presets->Timer1->isActive());  // hiding the panel does not stop the cycle
 }

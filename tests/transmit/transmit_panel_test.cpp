@@ -18,13 +18,13 @@
 namespace {
 
 void SetMode(TVornicSPComm& w, bool hex, const QString& text) {
-  w.Transmitter->CB_TransmitHex->setChecked(hex);
-  w.Transmitter->E_TransmitData->setText(text);
+  w.TabSheet1->Transmitter->CB_TransmitHex->setChecked(hex);
+  w.TabSheet1->Transmitter->E_TransmitData->setText(text);
 }
 
 void SetLineEnds(TVornicSPComm& w, bool newLine, bool lineFeed) {
-  w.Transmitter->CB_TransmitNewLine->setChecked(newLine);
-  w.Transmitter->CB_TransmitCR->setChecked(lineFeed);
+  w.TabSheet1->Transmitter->CB_TransmitNewLine->setChecked(newLine);
+  w.TabSheet1->Transmitter->CB_TransmitCR->setChecked(lineFeed);
 }
 
 bool ActivateWindow(TVornicSPComm& w) {
@@ -39,7 +39,7 @@ bool ActivateWindow(TVornicSPComm& w) {
 void TransmitPanelTest::clickSendsTheFieldAndTheCountShows() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  TransmitPanel& p = *t.w.Transmitter;
+  TransmitPanel& p = *t.w.TabSheet1->Transmitter;
   SetMode(t.w, true, "12 00 FF 88");
   QTest::mouseClick(p.B_Transmit, Qt::LeftButton);
   QCOMPARE(t.Sent(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
@@ -50,16 +50,16 @@ void TransmitPanelTest::clickSendsTheFieldAndTheCountShows() {
   QCOMPARE(t.Transmit(4), (Bytes{'A', '?', 0x0D, 0x0A}));
   QVERIFY(t.Status().startsWith(U("发送：8")));
   QVERIFY(t.Status().contains('?'));  // the note, explained in the tool tip
-  QVERIFY(!t.w.StatusPanels[1]->toolTip().isEmpty());
+  QVERIFY(!t.w.TabSheet1->StatusPanels[1]->toolTip().isEmpty());
   // "清除窗口" clears the count and the note.
-  t.w.B_ClearClick();
+  t.w.TabSheet1->B_ClearClick();
   QCOMPARE(t.Status(), U("发送：0"));
-  QVERIFY(t.w.StatusPanels[1]->toolTip().isEmpty());
+  QVERIFY(t.w.TabSheet1->StatusPanels[1]->toolTip().isEmpty());
 }
 
 void TransmitPanelTest::lineEndBoxesFollowTheirMarks() {
   OpenTerminal t(false);
-  TransmitPanel& p = *t.w.Transmitter;
+  TransmitPanel& p = *t.w.TabSheet1->Transmitter;
   const auto enabled = [&p] { return std::pair{p.CB_TransmitNewLine->isEnabled(), p.CB_TransmitCR->isEnabled()}; };
   QCOMPARE(enabled(), std::pair(false, false));  // hex mode at creation
   SetMode(t.w, false, "");
@@ -79,19 +79,19 @@ void TransmitPanelTest::switchingModesRestoresEachTextExactly() {
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
   SetMode(w, false, "");
-  w.Transmitter->E_TransmitData->setFocus();
-  QTRY_VERIFY(w.Transmitter->E_TransmitData->hasFocus());
-  w.Transmitter->E_TransmitData->setText(U("  Hello, 世界 abc "));
-  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);  // the click takes the focus first
-  QVERIFY(w.Transmitter->CB_TransmitHex->isChecked());
-  w.Transmitter->E_TransmitData->setFocus();
-  QTRY_VERIFY(w.Transmitter->E_TransmitData->hasFocus());
-  w.Transmitter->E_TransmitData->setText("0A 0b ,, 7");
-  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);
-  QVERIFY(!w.Transmitter->CB_TransmitHex->isChecked());
-  QCOMPARE(w.Transmitter->E_TransmitData->text(), U("  Hello, 世界 abc "));
-  QTest::mouseClick(w.Transmitter->CB_TransmitHex, Qt::LeftButton);
-  QCOMPARE(w.Transmitter->E_TransmitData->text(), U("0A 0b ,, 7"));
+  w.TabSheet1->Transmitter->E_TransmitData->setFocus();
+  QTRY_VERIFY(w.TabSheet1->Transmitter->E_TransmitData->hasFocus());
+  w.TabSheet1->Transmitter->E_TransmitData->setText(U("  Hello, 世界 abc "));
+  QTest::mouseClick(w.TabSheet1->Transmitter->CB_TransmitHex, Qt::LeftButton);  // the click takes the focus first
+  QVERIFY(w.TabSheet1->Transmitter->CB_TransmitHex->isChecked());
+  w.TabSheet1->Transmitter->E_TransmitData->setFocus();
+  QTRY_VERIFY(w.TabSheet1->Transmitter->E_TransmitData->hasFocus());
+  w.TabSheet1->Transmitter->E_TransmitData->setText("0A 0b ,, 7");
+  QTest::mouseClick(w.TabSheet1->Transmitter->CB_TransmitHex, Qt::LeftButton);
+  QVERIFY(!w.TabSheet1->Transmitter->CB_TransmitHex->isChecked());
+  QCOMPARE(w.TabSheet1->Transmitter->E_TransmitData->text(), U("  Hello, 世界 abc "));
+  QTest::mouseClick(w.TabSheet1->Transmitter->CB_TransmitHex, Qt::LeftButton);
+  QCOMPARE(w.TabSheet1->Transmitter->E_TransmitData->text(), U("0A 0b ,, 7"));
   QVERIFY(t.harness.messages.empty());
 }
 
@@ -99,7 +99,7 @@ void TransmitPanelTest::hexModeFiltersTypedKeys() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  QLineEdit* field = w.Transmitter->E_TransmitData;
+  QLineEdit* field = w.TabSheet1->Transmitter->E_TransmitData;
   SetMode(w, true, "");
   field->setFocus();
   QTest::keyClicks(field, "a1g f,9Zb");
@@ -130,7 +130,7 @@ void TransmitPanelTest::enterInTheFieldSendsOnceInBothModes() {
   QVERIFY(t.Ready());
   QVERIFY(ActivateWindow(t.w));
   SetLineEnds(t.w, false, false);
-  QLineEdit* field = t.w.Transmitter->E_TransmitData;
+  QLineEdit* field = t.w.TabSheet1->Transmitter->E_TransmitData;
   field->setFocus();
   QTRY_VERIFY(field->hasFocus());
   SetMode(t.w, true, "5A");
@@ -149,7 +149,7 @@ void TransmitPanelTest::enterElsewhereOnThePagePressesSendOrTheRowsButton() {
   QVERIFY(t.Ready());
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.Presets->B_ExpandClick();
+  w.TabSheet1->Presets->B_ExpandClick();
   SetMode(w, true, "7E");
   const auto enterIn = [](QWidget* control) {
     control->setFocus();
@@ -158,21 +158,21 @@ void TransmitPanelTest::enterElsewhereOnThePagePressesSendOrTheRowsButton() {
     return true;
   };
   // Fields and check boxes of the page press "发送"; Enter does not toggle a box.
-  for (QWidget* control : std::initializer_list<QWidget*>{w.Transmitter->E_AutoTransmitTime, w.Transmitter->CB_TransmitHex,
-                                                         w.CB_DTR, w.Presets->E_ExpandTime, w.Presets->CB_SendAutoCycle}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{w.TabSheet1->Transmitter->E_AutoTransmitTime, w.TabSheet1->Transmitter->CB_TransmitHex,
+                                                         w.TabSheet1->CB_DTR, w.TabSheet1->Presets->E_ExpandTime, w.TabSheet1->Presets->CB_SendAutoCycle}) {
     QVERIFY2(enterIn(control), qPrintable(control->objectName()));
     QCOMPARE(t.Sent(1), Bytes{0x7E});
   }
-  QVERIFY(w.Transmitter->CB_TransmitHex->isChecked() && !w.CB_DTR->isChecked());
-  QVERIFY(!w.Presets->CB_SendAutoCycle->isChecked());
+  QVERIFY(w.TabSheet1->Transmitter->CB_TransmitHex->isChecked() && !w.TabSheet1->CB_DTR->isChecked());
+  QVERIFY(!w.TabSheet1->Presets->CB_SendAutoCycle->isChecked());
   // A preset row sends itself, from its field or its box.
-  QVERIFY(enterIn(w.Presets->Edits[1]));
+  QVERIFY(enterIn(w.TabSheet1->Presets->Edits[1]));
   QCOMPARE(t.Sent(13), Bytes(std::begin("output string"), std::end("output string") - 1));
-  QVERIFY(enterIn(w.Presets->CheckBoxes[0]));
+  QVERIFY(enterIn(w.TabSheet1->Presets->CheckBoxes[0]));
   QCOMPARE(t.Sent(4), (Bytes{0x12, 0x00, 0xFF, 0x88}));
   // A button with the focus presses itself.
-  QVERIFY(enterIn(w.Presets->B_Expand));
-  QVERIFY(!w.Presets->ExpandShown);
+  QVERIFY(enterIn(w.TabSheet1->Presets->B_Expand));
+  QVERIFY(!w.TabSheet1->Presets->ExpandShown);
   QVERIFY(t.More().empty());
   QVERIFY(t.harness.messages.empty());
 }
@@ -181,10 +181,10 @@ void TransmitPanelTest::tabAndShiftTabLeaveTheFilteredFields() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.Presets->B_ExpandClick();
+  w.TabSheet1->Presets->B_ExpandClick();
   SetMode(w, true, "12");
   for (QLineEdit* field :
-       {w.Transmitter->E_TransmitData, w.Transmitter->E_AutoTransmitTime, w.Presets->E_ExpandTime}) {
+       {w.TabSheet1->Transmitter->E_TransmitData, w.TabSheet1->Transmitter->E_AutoTransmitTime, w.TabSheet1->Presets->E_ExpandTime}) {
     const QString text = field->text();
     for (const auto& [key, modifiers] : {std::pair{Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}}) {
       field->setFocus();
@@ -199,7 +199,7 @@ void TransmitPanelTest::tabAndShiftTabLeaveTheFilteredFields() {
 
 void TransmitPanelTest::closedPortGivesOneNoticeAndSendsNothing() {
   OpenTerminal t(false);
-  t.w.Transmitter->B_TransmitClick();
+  t.w.TabSheet1->Transmitter->B_TransmitClick();
   QCOMPARE(t.harness.messages.size(), size_t(1));
   QCOMPARE(t.harness.messages[0].title, U("提示"));
   QCOMPARE(t.harness.messages[0].text, U("串口还未打开！"));
@@ -209,7 +209,7 @@ void TransmitPanelTest::closedPortGivesOneNoticeAndSendsNothing() {
 
 void TransmitPanelTest::repeatBoxDrivesTheTimer() {
   OpenTerminal t(false);
-  TransmitPanel& p = *t.w.Transmitter;
+  TransmitPanel& p = *t.w.TabSheet1->Transmitter;
   p.E_AutoTransmitTime->setText("250");
   p.CB_AutoTransmit->setChecked(true);
   QVERIFY(p.Timer->isActive());
@@ -234,10 +234,10 @@ void TransmitPanelTest::timerTicksSendTheField() {
   QVERIFY(t.Ready());
   SetMode(t.w, false, "T");
   SetLineEnds(t.w, false, false);
-  t.w.Transmitter->E_AutoTransmitTime->setText("1");
-  t.w.Transmitter->CB_AutoTransmit->setChecked(true);
+  t.w.TabSheet1->Transmitter->E_AutoTransmitTime->setText("1");
+  t.w.TabSheet1->Transmitter->CB_AutoTransmit->setChecked(true);
   QVERIFY(WindowHarness::WaitUntil([&] { return t.Count() >= 3; }));
-  t.w.Transmitter->CB_AutoTransmit->setChecked(false);
+  t.w.TabSheet1->Transmitter->CB_AutoTransmit->setChecked(false);
   const Bytes sent = t.More();
   QCOMPARE(sent, Bytes(size_t(t.Count()), 'T'));
   QCOMPARE(t.Status(), QString(U("发送：%1")).arg(t.Count()));
@@ -247,8 +247,8 @@ void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
   OpenTerminal t(false);
   auto& w = t.w;
   QVERIFY(ActivateWindow(w));
-  w.Presets->B_ExpandClick();  // shows E_ExpandTime, the other period field
-  QLineEdit* field = w.Transmitter->E_AutoTransmitTime;
+  w.TabSheet1->Presets->B_ExpandClick();  // shows E_ExpandTime, the other period field
+  QLineEdit* field = w.TabSheet1->Transmitter->E_AutoTransmitTime;
   field->clear();
   field->setFocus();
   QTRY_VERIFY(field->hasFocus());
@@ -259,8 +259,8 @@ void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
 
   // Leaving it empty for the other (also empty) period field: one warning, focus back here,
   // and no warning from the other field bouncing the focus back and forth.
-  w.Presets->E_ExpandTime->clear();
-  w.Presets->E_ExpandTime->setFocus(Qt::TabFocusReason);
+  w.TabSheet1->Presets->E_ExpandTime->clear();
+  w.TabSheet1->Presets->E_ExpandTime->setFocus(Qt::TabFocusReason);
   QTRY_VERIFY(field->hasFocus());
   QVERIFY(!WindowHarness::WaitUntil([&] { return t.harness.messages.size() > 1; }, 300));
   QCOMPARE(t.harness.messages.size(), size_t(1));
@@ -269,7 +269,7 @@ void TransmitPanelTest::intervalFieldTakesDigitsAndRefusesEmpty() {
 
   // "0" is not empty: it passes.
   QTest::keyClick(field, Qt::Key_0);
-  w.Transmitter->B_Transmit->setFocus(Qt::TabFocusReason);
-  QTRY_VERIFY(w.Transmitter->B_Transmit->hasFocus());
+  w.TabSheet1->Transmitter->B_Transmit->setFocus(Qt::TabFocusReason);
+  QTRY_VERIFY(w.TabSheet1->Transmitter->B_Transmit->hasFocus());
   QCOMPARE(t.harness.messages.size(), size_t(1));
 }

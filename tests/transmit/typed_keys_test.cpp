@@ -13,7 +13,7 @@
 void TypedKeysTest::arrowKeysAreSentAndSwallowed() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  ReceiveView* view = t.w.M_ReceiverData;
+  ReceiveView* view = t.w.TabSheet1->M_ReceiverData;
   view->SetContent(std::string(4000, '\n'));  // something to scroll, were the keys not swallowed
   view->verticalScrollBar()->setValue(10);
   QTest::keyClick(view, Qt::Key_Left);
@@ -25,7 +25,7 @@ void TypedKeysTest::arrowKeysAreSentAndSwallowed() {
   QCOMPARE(view->verticalScrollBar()->value(), 10);
   QCOMPARE(t.Status(), U("发送12"));
   // Any other key going down shows the count too, without the colon.
-  t.w.StatusPanels[1]->setText(QString());
+  t.w.TabSheet1->StatusPanels[1]->setText(QString());
   QTest::keyClick(view, Qt::Key_Shift);
   QCOMPARE(t.Status(), U("发送12"));
 }
@@ -33,7 +33,7 @@ void TypedKeysTest::arrowKeysAreSentAndSwallowed() {
 void TypedKeysTest::typedCharactersAndInputMethodTextGoOut() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  ReceiveView* view = t.w.M_ReceiverData;
+  ReceiveView* view = t.w.TabSheet1->M_ReceiverData;
   QTest::keyClick(view, Qt::Key_Return);
   QTest::keyClick(view, Qt::Key_Tab);
   QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
@@ -50,8 +50,8 @@ void TypedKeysTest::typedCharactersAndInputMethodTextGoOut() {
 void TypedKeysTest::onAClosedPortKeysActOnTheWindowAsUsual() {
   OpenTerminal t;
   QVERIFY(t.Ready());
-  t.w.B_OpenPortClick();  // closes
-  ReceiveView* view = t.w.M_ReceiverData;
+  t.w.TabSheet1->B_OpenPortClick();  // closes
+  ReceiveView* view = t.w.TabSheet1->M_ReceiverData;
   view->SetContent(std::string(4000, '\n'));
   view->verticalScrollBar()->setValue(10);
   QTest::keyClick(view, Qt::Key_Down);

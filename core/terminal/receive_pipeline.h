@@ -1,0 +1,53 @@
+#pragma once
+// The terminal port's way in, from the device to what the window shows: a worker that reads
+// the port in chunks into the receive store and tells the window that something is new, the
+// store with both renderings, and the hand-off of what is new to the user-interface thread.
+// It also writes the kept rendering to a file. Nothing here touches a widget.
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "core/receive/receive_store.h"
+
+class MessageTarget;
+class SerialPort;
+class SleepingWorker;
+
+class ReceivePipeline {
+ public:
+  // Reads `port` once woken and posts WM_RECEIVE_SHOW to `window` per chunk. The store's
+  // buffers are allocated at once; see Ready().
+  ReceivePipeline(SerialPort& port, MessageTarget& window,
+                  size_t keptBytes = ReceiveStore::kDefaultKeptBytes);
+  ~ReceivePipeline();  // stops the worker first
+  ReceivePipeline(const ReceivePipeline&) = delete;
+  ReceivePipeline& operator=(const ReceivePipeline&) = delete;
+
+  // False when the buffers could not be allocated: nothing is read, nothing is shown.
+  bool Ready() const { return store_ != nullptr; }
+
+  // The port reports received bytes: the worker reads until the port's queue is empty. A
+  // wake-up while it reads is kept, so no byte waits for the next one.
+  void BytesArrived();
+  // Ends the worker (it finishes the chunk it holds) and waits for it. Idempotent.
+  void Stop();
+
+  // User-interface thread: what to show in the chosen rendering since the last call. The
+  // update is reused from call to call, so showing a chunk allocates nothing.
+  const ReceiveUpdate& TakePending(bool hex);
+  // The whole kept rendering for re-setting the window; empties what is pending, since the
+  // copy holds it already.
+  void SnapshotForReset(bool hex, std::string& out);
+  std::string Snapshot(bool hex) const;
+  void Clear();
+  int64_t ReceivedCount() const { return store_ ? store_->ReceivedCount() : 0; }
+  // Writes the kept rendering to `path`, beside it first and then renamed into place, so a
+  // full disk leaves neither a cut file nor a damaged older one. 0, or the errno.
+  int Save(const std::string& path, bool hex) const;
+
+ private:
+  std::unique_ptr<ReceiveStore> store_;
+  std::atomic<bool> stop_{false};
+  std::unique_ptr<SleepingWorker> worker_;
+  ReceiveUpdate pending_;
+};
