@@ -33,3 +33,9 @@ void RefillPortList(QComboBox* list, PortSource* source, const std::optional<std
   }
   list->setCurrentIndex(remembered < list->count() ? remembered : -1);
 }
+
+void ShowSavedPort(QComboBox* list, const std::string& name) {
+  if (name.empty() || (name.size() >= 4 && name[3] == '0') || !CanListPortName(name)) return;
+  list->addItem(QString::fromStdString(name));
+  list->setCurrentIndex(0);
+}

@@ -1,6 +1,6 @@
 #pragma once
 // Rebuilding a port drop-down list from the port source, as both pages do when their list is
-// opened.
+// opened, and showing the port the settings file names.
 #include <optional>
 #include <string>
 
@@ -13,3 +13,8 @@ class PortSource;
 // position, not by name). When the source cannot be read the list stays empty. Names the
 // list cannot carry (see listable_port_name.h) are left out.
 void RefillPortList(QComboBox* list, PortSource* source, const std::optional<std::string>& openDevice = std::nullopt);
+
+// A saved port other than "COM0" becomes the only, selected entry of its list. A name the
+// list cannot carry is not shown: the port is still used under its saved name, where a
+// garbled entry would be taken for a port that does not exist.
+void ShowSavedPort(QComboBox* list, const std::string& name);

@@ -22,8 +22,8 @@
 #include "gui/terminal/transmit_host.h"
 #include "devices/device_events.h"
 #include "core/module/module_exchange.h"
-#include "core/module/module_settings.h"
 #include "serial/serial_port.h"
+#include "gui/module/config_page.h"
 #include "gui/terminal/preset_panel.h"
 #include "gui/terminal/transmit_panel.h"
 
@@ -71,6 +71,7 @@ TVornicSPComm::~TVornicSPComm() {
   // controls: they go first.
   delete Transmitter;
   delete Presets;
+  delete TabSheet2;  // holds the module exchange, which goes with the members
 }
 
 void TVornicSPComm::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -95,10 +96,10 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
       WakeReceiveThread(wParam);
       if ((wParam >> 16) & win::CE_IOE) TerminalPortLost(wParam);
       break;
-    case win::WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
+    case win::WM_MODULE_PORT_EVENT: Exchange->OnPortEvent(wParam); break;
     case win::WM_RECEIVE_SHOW: ShowPendingReceive(); break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
-    case win::WM_MODULE_DELAYED: EvaluateModuleReply(); break;
+    case win::WM_MODULE_DELAYED: TabSheet2->EvaluateModuleReply(); break;
     default: break;
   }
 }
@@ -133,15 +134,16 @@ void TVornicSPComm::BuildWindow() {
   PageControl->setObjectName("PageControl");
   TabSheet1 = new QWidget;
   TabSheet1->setObjectName("TabSheet1");
-  TabSheet2 = new QWidget;
-  TabSheet2->setObjectName("TabSheet2");
+  // The page runs its exchanges over the window's: it is there before the page.
+  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
+  TabSheet2 = new ConfigPage(*Exchange, Environment.ports);
+  connect(TabSheet2, &ConfigPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
   layout->addWidget(PageControl);
   TransmitHost = std::make_unique<WindowTransmitHost>(*this);
   Transmit = std::make_unique<TransmitSession>(*TransmitHost, *TransmitHost);
   BuildTerminalPage();
-  BuildConfigPage();
   PageControl->setCurrentWidget(TabSheet2);
 }
 
@@ -158,7 +160,6 @@ void TVornicSPComm::StartWorkers() {
 
 void TVornicSPComm::FormCreate() {
   Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
-  Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
   StartWorkers();
   LoadSettings();
   Receive = ReceiveStore::Create();

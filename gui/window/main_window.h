@@ -1,6 +1,6 @@
 #pragma once
 // The main window: one class, as thin as possible. It owns the process-wide state (ports,
-// workers, receive store, terminal session, module settings) and the controls; its
+// workers, receive store, terminal session, module exchange) and the controls; its
 // handlers are defined in the subsystem folders, one source file per page or panel:
 //   gui/window/main_window.cpp         creation, close, message map, caption, message boxes
 //   gui/terminal/terminal_page.cpp       terminal page layout
@@ -10,9 +10,8 @@
 //   gui/terminal/help_links.cpp          help text and the maker's links
 // The transmit side is a session of its own (core/transmit/transmit_session.h) with two panels that
 // own their controls (TransmitPanel, PresetPanel); gui/terminal/transmit_host.cpp gives it the port.
+// The configuration page is a widget of its own (ConfigPage, gui/module/config_page.h).
 //   gui/window/settings_io.cpp    LoadSettings / SaveSettings
-//   gui/module/config_page.cpp      configuration page controls and handlers
-//   gui/module/module_exchange_page.cpp  module read/write exchanges (over ModuleExchange)
 //   gui/window/hotplug.cpp          device arrival/removal
 #include <QWidget>
 #include <array>
@@ -26,15 +25,12 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QSocketNotifier;
+class ConfigPage;
 class DeviceEventSource;
 class DropDownComboBox;
 class LampWidget;
@@ -48,7 +44,6 @@ class SleepingWorker;
 class TransmitPanel;
 class TransmitSession;
 class WindowTransmitHost;
-struct ModuleSettings;
 
 // What the window needs from the outside world; tests inject their own.
 struct WindowEnvironment {
@@ -84,7 +79,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   std::unique_ptr<ReceiveStore> Receive;
   std::unique_ptr<WindowTransmitHost> TransmitHost;  // the port and notices of the session
   std::unique_ptr<TransmitSession> Transmit;
-  std::unique_ptr<ModuleSettings> Module;
   // The configuration page's exchanges with a module: its port (ModulePort), the port's
   // name, the reply buffer, the exchange that waits for its verdict, and ModuleSeen.
   std::unique_ptr<ModuleExchange> Exchange;
@@ -92,7 +86,7 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   // ---- controls: window ----
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet1 = nullptr;
-  QWidget* TabSheet2 = nullptr;
+  ConfigPage* TabSheet2 = nullptr;  // the configuration page, its controls and handlers
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 3> StatusPanels{};
 
@@ -116,27 +110,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   LinkLabel* Label24 = nullptr;
   TransmitPanel* Transmitter = nullptr;  // transmit field, line ends, timed send, typed keys
   PresetPanel* Presets = nullptr;        // P_Expand: the 32 presets and their cycle; B_Expand
-
-  // ---- controls: configuration page ----
-  DropDownComboBox* CB_ZELCOMx = nullptr;
-  QLabel* L_Model = nullptr;
-  QLabel* L_Version = nullptr;
-  QLineEdit* E_RFFreq = nullptr;
-  QComboBox* CB_RFBaudrate = nullptr;
-  QComboBox* CB_Power = nullptr;
-  QComboBox* CB_RFCOMBaudRate = nullptr;
-  QComboBox* CB_Parity = nullptr;
-  QComboBox* CB_RFWakeUpTime = nullptr;
-  QLineEdit* E_DelayTime = nullptr;
-  QCheckBox* CB_FECEnable = nullptr;
-  QLineEdit* E_LocalAddr = nullptr;
-  QLineEdit* E_TargetAddr = nullptr;
-  std::array<QRadioButton*, 6> RB_PackLength{};
-  QCheckBox* CB_PackComplete = nullptr;
-  QPushButton* B_ReadConfiguration = nullptr;
-  QPushButton* B_WriteConfiguration = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  QPlainTextEdit* M_About = nullptr;
 
   // ---- window lifecycle and message map (gui/window/main_window.cpp) ----
   void FormCreate();
@@ -175,29 +148,6 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   QString SaveSettings();  // empty, or what the user is to be told: the file and why it was not written
   int LastSettingsSaveError = 0;  // errno of the last save; 0 after a save that landed
   int SettingsLoadError = 0;      // errno (EFBIG: too large) of a file read at start but not used
-
-  // ---- configuration page (gui/module/config_page.cpp) ----
-  void BuildConfigPage();
-  void CB_ZELCOMxDropDown();
-  void CB_ZELCOMxChange();
-  void E_RFFreqExit();
-  void CB_RFBaudrateChange();
-  void CB_PowerChange();
-  void CB_RFCOMBaudRateChange();
-  void CB_ParityChange();
-  void CB_RFWakeUpTimeChange();
-  void E_DelayTimeExit();
-  void E_LocalAddrExit();
-  void E_TargetAddrExit();
-  void CB_FECEnableClick();
-  void CB_PackCompleteClick();
-  void RB_PackLengthClick(int index);  // RB_PackLength1Click .. RB_PackLength6Click
-
-  // ---- module exchange (gui/module/module_exchange_page.cpp) ----
-  void B_ReadConfigurationClick();
-  void B_WriteConfigurationClick();
-  void GatherModuleReply(uintptr_t wParam);
-  void EvaluateModuleReply();
 
   // ---- hot-plug (gui/window/hotplug.cpp) ----
   void HandleDeviceChange(uintptr_t event);

@@ -9,11 +9,9 @@
 #include <cstring>
 
 #include "gui/widgets/controls.h"
-#include "gui/widgets/listable_port_name.h"
+#include "gui/widgets/port_list_control.h"
 #include "gui/window/main_window.h"
 #include "gui/module/config_page.h"
-#include "core/module/module_exchange.h"
-#include "core/module/module_settings.h"
 #include "core/settings/profile_path.h"
 #include "core/settings/settings_file.h"
 #include "gui/terminal/preset_panel.h"
@@ -24,15 +22,6 @@ namespace {
 
 QString Shown(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string Typed(const QLineEdit* field) { return field->text().toStdString(); }
-
-// A saved port other than "COM0" becomes the only, selected entry of its list. A name the
-// list cannot carry is not shown: the port is still used under its saved name, where a
-// garbled entry would be taken for a port that does not exist.
-void ShowSavedPort(QComboBox* list, const std::string& name) {
-  if (name.empty() || (name.size() >= 4 && name[3] == '0') || !CanListPortName(name)) return;
-  list->addItem(QString::fromStdString(name));
-  list->setCurrentIndex(0);
-}
 
 // Selects the entry showing `text`; a value the list does not offer leaves it as it was.
 void SelectIfListed(QComboBox* list, const QString& text) {
@@ -96,30 +85,6 @@ void ShowTerminalSettings(TVornicSPComm& w, const TerminalSettings& s) {
   }
 }
 
-ModulePageSettings ReadModulePageSettings(const TVornicSPComm& w) {
-  ModulePageSettings s;
-  s.PortName = w.Exchange->PortName();
-  s.Module = *w.Module;
-  s.Module.FecEnable = w.CB_FECEnable->isChecked() ? 1 : 0;
-  s.Module.PackComplete = w.CB_PackComplete->isChecked() ? 1 : 0;
-  s.RfFreqText = Typed(w.E_RFFreq);
-  s.DelayTimeText = Typed(w.E_DelayTime);
-  s.LocalAddressText = Typed(w.E_LocalAddr);
-  s.TargetAddressText = Typed(w.E_TargetAddr);
-  return s;
-}
-
-void ShowModulePageSettings(TVornicSPComm& w, const ModulePageSettings& s) {
-  w.Exchange->SetPortName(s.PortName);
-  ShowSavedPort(w.CB_ZELCOMx, s.PortName);
-  *w.Module = s.Module;
-  ShowModuleSettings(w);
-  w.E_RFFreq->setText(Shown(s.RfFreqText));
-  w.E_DelayTime->setText(Shown(s.DelayTimeText));
-  w.E_LocalAddr->setText(Shown(s.LocalAddressText));
-  w.E_TargetAddr->setText(Shown(s.TargetAddressText));
-}
-
 // What the close tells the user when the settings could not be kept: the file and why.
 QString NotSavedText(const std::string& path, const SettingsSaveResult& result) {
   const QString why = result.unread && result.error == EFBIG ? QString::fromUtf8("文件过大")
@@ -134,16 +99,16 @@ void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
-  AllSettings settings{ReadTerminalSettings(*this), ReadModulePageSettings(*this)};
+  AllSettings settings{ReadTerminalSettings(*this), TabSheet2->ReadSettings()};
   SettingsLoadError = LoadSettingsFile(*path, settings);
   ShowTerminalSettings(*this, settings.Terminal);
-  ShowModulePageSettings(*this, settings.Module);
+  TabSheet2->ApplySettings(settings.Module);
 }
 
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
-  const AllSettings settings{ReadTerminalSettings(*this), ReadModulePageSettings(*this)};
+  const AllSettings settings{ReadTerminalSettings(*this), TabSheet2->ReadSettings()};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();
