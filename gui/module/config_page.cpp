@@ -57,8 +57,6 @@ void SelectCode(QComboBox* list, uint8_t code) {
 
 }  // namespace
 
-ConfigPage::~ConfigPage() { *alive_ = false; }
-
 void ConfigPage::ConnectHandlers() {
   connect(CB_ZELCOMx, &DropDownComboBox::droppedDown, this, [this] { CB_ZELCOMxDropDown(); });
   // activated: only the user's pick runs a change handler, never a selection made by code.
@@ -95,9 +93,8 @@ void ConfigPage::InstallFieldRules() {
       {E_TargetAddr, &ConfigPage::E_TargetAddrExit}};
   for (const auto& [field, onExit] : checkedFields) {
     if (field != frequency) InstallKeyFilter(field, DigitsAndBackspace);
-    // A field that has the focus while the page goes away loses it then: no check runs.
-    InstallExitHandler(field, [this, alive = alive_, onExit] {
-      if (*alive && !refocusing) (this->*onExit)();
+    InstallExitHandler(field, [this, onExit] {
+      if (!refocusing) (this->*onExit)();
     });
   }
 }

@@ -40,7 +40,6 @@ class ConfigPage : public QWidget {
  public:
   // `ports` lists the machine's ports for the port list; it may be null (an empty list).
   ConfigPage(ModuleExchange& exchange, std::shared_ptr<PortSource> ports, QWidget* parent = nullptr);
-  ~ConfigPage() override;
 
   // What the controls stand for, code by code; a write sends it.
   ModuleSettings Module;
@@ -118,7 +117,4 @@ class ConfigPage : public QWidget {
 
   ModuleExchange& exchange_;
   std::shared_ptr<PortSource> ports_;
-  // Shared with the fields' leave checks, which may outlive this object's own members while
-  // the page's children are destroyed: false from the start of the destructor on.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
