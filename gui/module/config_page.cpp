@@ -1,7 +1,5 @@
-// The ZEL configuration page's handlers: the input rules of its fields and the reactions
-// that keep ModuleSettings in step with the controls, so that a write sends the record as it
-// stands and never reads the controls. Layout: config_page_layout.cpp; exchanges:
-// module_exchange.cpp.
+// The configuration page's input rules and the change handlers that keep Module in step with
+// the controls.
 #include "gui/module/config_page.h"
 
 #include <QCheckBox>
@@ -12,14 +10,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "gui/widgets/controls.h"
-#include "gui/widgets/field_hooks.h"
-#include "gui/window/main_window.h"
-#include "gui/widgets/message_box.h"
-#include "gui/widgets/port_list_control.h"
 #include "core/module/frequency_text.h"
 #include "core/module/module_exchange.h"
-#include "core/module/module_settings.h"
+#include "gui/widgets/controls.h"
+#include "gui/widgets/field_hooks.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/port_list_control.h"
 #include "gui/widgets/ui_text.h"
 
 namespace {
@@ -33,8 +29,6 @@ std::optional<QChar> FrequencyKey(const QLineEdit* field, QChar typed) {
   return DigitsAndBackspace(typed);
 }
 
-void Notice(QWidget* window, const QString& text) { ShowMessageBox(window, U(kNoticeTitle), text); }
-
 // Set while the focus is on its way back into a refused field. The field that had taken the
 // focus loses it again on the way and is not checked then: two refused fields would
 // otherwise bounce the focus, and their messages, between them for ever.
@@ -42,30 +36,13 @@ bool refocusing = false;
 
 // Tells the user and puts the focus back into `field` once the focus change in progress has
 // finished (set from inside that change, it would be undone by it).
-void Refuse(QWidget* window, QLineEdit* field, const QString& text) {
-  Notice(window, text);
+void Refuse(QWidget* page, QLineEdit* field, const QString& text) {
+  ShowMessageBox(page, U(kNoticeTitle), text);
   refocusing = true;
   QTimer::singleShot(0, field, [field] {
     field->setFocus(Qt::OtherFocusReason);
     refocusing = false;
   });
-}
-
-// The common check of the three byte fields: empty means 0, above 255 is refused (the field
-// keeps the user's text and gets the focus back, the value stays).
-void LeaveByteField(TVornicSPComm& w, QLineEdit* field, uint8_t& value) {
-  if (field->text().isEmpty()) {
-    field->setText("0");
-    value = 0;
-    return;
-  }
-  bool isNumber = false;
-  const uint number = field->text().toUInt(&isNumber);
-  if (!isNumber || number > 255) {
-    Refuse(&w, field, U(kByteRange));
-    return;
-  }
-  value = static_cast<uint8_t>(number);
 }
 
 void StorePosition(const QComboBox* list, uint8_t& field) {
@@ -80,65 +57,58 @@ void SelectCode(QComboBox* list, uint8_t code) {
 
 }  // namespace
 
-static void ConnectHandlers(TVornicSPComm& w) {
-  QObject::connect(w.CB_ZELCOMx, &DropDownComboBox::droppedDown, &w, [&w] { w.CB_ZELCOMxDropDown(); });
+void ConfigPage::ConnectHandlers() {
+  connect(CB_ZELCOMx, &DropDownComboBox::droppedDown, this, [this] { CB_ZELCOMxDropDown(); });
   // activated: only the user's pick runs a change handler, never a selection made by code.
-  QObject::connect(w.CB_ZELCOMx, &QComboBox::activated, &w, [&w] { w.CB_ZELCOMxChange(); });
-  QObject::connect(w.CB_RFBaudrate, &QComboBox::activated, &w, [&w] { w.CB_RFBaudrateChange(); });
-  QObject::connect(w.CB_Power, &QComboBox::activated, &w, [&w] { w.CB_PowerChange(); });
-  QObject::connect(w.CB_RFCOMBaudRate, &QComboBox::activated, &w, [&w] { w.CB_RFCOMBaudRateChange(); });
-  QObject::connect(w.CB_Parity, &QComboBox::activated, &w, [&w] { w.CB_ParityChange(); });
-  QObject::connect(w.CB_RFWakeUpTime, &QComboBox::activated, &w, [&w] { w.CB_RFWakeUpTimeChange(); });
+  connect(CB_ZELCOMx, &QComboBox::activated, this, [this] { CB_ZELCOMxChange(); });
+  connect(CB_RFBaudrate, &QComboBox::activated, this, [this] { CB_RFBaudrateChange(); });
+  connect(CB_Power, &QComboBox::activated, this, [this] { CB_PowerChange(); });
+  connect(CB_RFCOMBaudRate, &QComboBox::activated, this, [this] { CB_RFCOMBaudRateChange(); });
+  connect(CB_Parity, &QComboBox::activated, this, [this] { CB_ParityChange(); });
+  connect(CB_RFWakeUpTime, &QComboBox::activated, this, [this] { CB_RFWakeUpTimeChange(); });
   // Check boxes and radio buttons store their value whenever their mark changes, also
   // when code sets it (a read reply, the settings at start).
-  QObject::connect(w.CB_FECEnable, &QCheckBox::toggled, &w, [&w] { w.CB_FECEnableClick(); });
-  QObject::connect(w.CB_PackComplete, &QCheckBox::toggled, &w, [&w] { w.CB_PackCompleteClick(); });
+  connect(CB_FECEnable, &QCheckBox::toggled, this, [this] { CB_FECEnableClick(); });
+  connect(CB_PackComplete, &QCheckBox::toggled, this, [this] { CB_PackCompleteClick(); });
   // A click on the button already checked stores too: after a read with a code that no
   // button stands for, that is how the user takes the shown choice.
-  for (int i = 0; i < static_cast<int>(w.RB_PackLength.size()); ++i) {
-    QRadioButton* button = w.RB_PackLength[static_cast<size_t>(i)];
-    QObject::connect(button, &QRadioButton::toggled, &w, [&w, i](bool checked) {
-      if (checked) w.RB_PackLengthClick(i);
+  for (int i = 0; i < static_cast<int>(RB_PackLength.size()); ++i) {
+    QRadioButton* button = RB_PackLength[static_cast<size_t>(i)];
+    connect(button, &QRadioButton::toggled, this, [this, i](bool checked) {
+      if (checked) RB_PackLengthClick(i);
     });
-    QObject::connect(button, &QRadioButton::clicked, &w, [&w, i] { w.RB_PackLengthClick(i); });
+    connect(button, &QRadioButton::clicked, this, [this, i] { RB_PackLengthClick(i); });
   }
-  QObject::connect(w.B_ReadConfiguration, &QPushButton::clicked, &w, [&w] { w.B_ReadConfigurationClick(); });
-  QObject::connect(w.B_WriteConfiguration, &QPushButton::clicked, &w, [&w] { w.B_WriteConfigurationClick(); });
+  connect(B_ReadConfiguration, &QPushButton::clicked, this, [this] { B_ReadConfigurationClick(); });
+  connect(B_WriteConfiguration, &QPushButton::clicked, this, [this] { B_WriteConfigurationClick(); });
 }
 
-static void InstallFieldRules(TVornicSPComm& w) {
-  QLineEdit* frequency = w.E_RFFreq;
+void ConfigPage::InstallFieldRules() {
+  QLineEdit* frequency = E_RFFreq;
   InstallKeyFilter(frequency, [frequency](QChar typed) { return FrequencyKey(frequency, typed); });
-  InstallExitHandler(frequency, [&w] {
-    if (!refocusing) w.E_RFFreqExit();
-  });
-  const std::pair<QLineEdit*, void (TVornicSPComm::*)()> byteFields[] = {
-      {w.E_DelayTime, &TVornicSPComm::E_DelayTimeExit},
-      {w.E_LocalAddr, &TVornicSPComm::E_LocalAddrExit},
-      {w.E_TargetAddr, &TVornicSPComm::E_TargetAddrExit}};
-  for (const auto& [field, onExit] : byteFields) {
-    InstallKeyFilter(field, DigitsAndBackspace);
-    InstallExitHandler(field, [&w, onExit] {
-      if (!refocusing) (w.*onExit)();
+  const std::pair<QLineEdit*, void (ConfigPage::*)()> checkedFields[] = {
+      {E_RFFreq, &ConfigPage::E_RFFreqExit},
+      {E_DelayTime, &ConfigPage::E_DelayTimeExit},
+      {E_LocalAddr, &ConfigPage::E_LocalAddrExit},
+      {E_TargetAddr, &ConfigPage::E_TargetAddrExit}};
+  for (const auto& [field, onExit] : checkedFields) {
+    if (field != frequency) InstallKeyFilter(field, DigitsAndBackspace);
+    InstallExitHandler(field, [this, onExit] {
+      if (!refocusing) (this->*onExit)();
     });
   }
-}
-
-void ConnectConfigPage(TVornicSPComm& w) {
-  ConnectHandlers(w);
-  InstallFieldRules(w);
 }
 
 // ---- handlers ----
 
-void TVornicSPComm::CB_ZELCOMxDropDown() { RefillPortList(CB_ZELCOMx, Environment.ports.get()); }
+void ConfigPage::CB_ZELCOMxDropDown() { RefillPortList(CB_ZELCOMx, ports_.get()); }
 
-void TVornicSPComm::CB_ZELCOMxChange() {
+void ConfigPage::CB_ZELCOMxChange() {
   // Kept whole: device paths are often longer than the 19 characters a COM name needs.
-  Exchange->SetPortName(CB_ZELCOMx->currentText().toStdString());
+  exchange_.SetPortName(CB_ZELCOMx->currentText().toStdString());
 }
 
-void TVornicSPComm::E_RFFreqExit() {
+void ConfigPage::E_RFFreqExit() {
   const QString text = E_RFFreq->text();
   const FrequencyParse parsed = ParseFrequencyText(text.toStdString());
   if (parsed.error == FrequencyTextError::NotANumber) {
@@ -146,44 +116,61 @@ void TVornicSPComm::E_RFFreqExit() {
   } else if (!parsed.ok() || !IsFrequencyInRange(parsed.khz)) {
     Refuse(this, E_RFFreq, U(kFrequencyRange));
   } else {
-    Module->RfFreq = parsed.khz;
+    Module.RfFreq = parsed.khz;
   }
 }
 
-void TVornicSPComm::E_DelayTimeExit() { LeaveByteField(*this, E_DelayTime, Module->DelayTime); }
-void TVornicSPComm::E_LocalAddrExit() { LeaveByteField(*this, E_LocalAddr, Module->LocalAddress); }
-void TVornicSPComm::E_TargetAddrExit() { LeaveByteField(*this, E_TargetAddr, Module->TargetAddress); }
-
-void TVornicSPComm::CB_RFBaudrateChange() { StorePosition(CB_RFBaudrate, Module->RfBaudRate); }
-void TVornicSPComm::CB_PowerChange() { StorePosition(CB_Power, Module->RfPower); }
-void TVornicSPComm::CB_ParityChange() { StorePosition(CB_Parity, Module->SerialParity); }
-void TVornicSPComm::CB_RFWakeUpTimeChange() { StorePosition(CB_RFWakeUpTime, Module->WakeUpTime); }
-
-void TVornicSPComm::CB_RFCOMBaudRateChange() {
-  if (const auto code = SerialRateCodeForPosition(CB_RFCOMBaudRate->currentIndex())) Module->SerialBaudRate = *code;
+// The common check of the three byte fields: empty means 0, above 255 is refused (the field
+// keeps the user's text and gets the focus back, the value stays).
+void ConfigPage::LeaveByteField(QLineEdit* field, uint8_t& value) {
+  if (field->text().isEmpty()) {
+    field->setText("0");
+    value = 0;
+    return;
+  }
+  bool isNumber = false;
+  const uint number = field->text().toUInt(&isNumber);
+  if (!isNumber || number > 255) {
+    Refuse(this, field, U(kByteRange));
+    return;
+  }
+  value = static_cast<uint8_t>(number);
 }
 
-void TVornicSPComm::CB_FECEnableClick() { Module->FecEnable = CB_FECEnable->isChecked() ? 1 : 0; }
-void TVornicSPComm::CB_PackCompleteClick() { Module->PackComplete = CB_PackComplete->isChecked() ? 1 : 0; }
+void ConfigPage::E_DelayTimeExit() { LeaveByteField(E_DelayTime, Module.DelayTime); }
+void ConfigPage::E_LocalAddrExit() { LeaveByteField(E_LocalAddr, Module.LocalAddress); }
+void ConfigPage::E_TargetAddrExit() { LeaveByteField(E_TargetAddr, Module.TargetAddress); }
+
+void ConfigPage::CB_RFBaudrateChange() { StorePosition(CB_RFBaudrate, Module.RfBaudRate); }
+void ConfigPage::CB_PowerChange() { StorePosition(CB_Power, Module.RfPower); }
+void ConfigPage::CB_ParityChange() { StorePosition(CB_Parity, Module.SerialParity); }
+void ConfigPage::CB_RFWakeUpTimeChange() { StorePosition(CB_RFWakeUpTime, Module.WakeUpTime); }
+
+void ConfigPage::CB_RFCOMBaudRateChange() {
+  if (const auto code = SerialRateCodeForPosition(CB_RFCOMBaudRate->currentIndex())) Module.SerialBaudRate = *code;
+}
+
+void ConfigPage::CB_FECEnableClick() { Module.FecEnable = CB_FECEnable->isChecked() ? 1 : 0; }
+void ConfigPage::CB_PackCompleteClick() { Module.PackComplete = CB_PackComplete->isChecked() ? 1 : 0; }
 
 // `index` 0..5 is the button RB_PackLength1..RB_PackLength6, standing for codes 1..6.
-void TVornicSPComm::RB_PackLengthClick(int index) { Module->PackLength = static_cast<uint8_t>(index + 1); }
+void ConfigPage::RB_PackLengthClick(int index) { Module.PackLength = static_cast<uint8_t>(index + 1); }
 
-void ShowModuleSettings(TVornicSPComm& w) {
-  const ModuleSettings shown = *w.Module;  // the check boxes store back into the record as they change
-  w.E_RFFreq->setText(QString::fromStdString(FrequencyText(shown.RfFreq)));
-  SelectCode(w.CB_RFBaudrate, shown.RfBaudRate);
-  SelectCode(w.CB_Power, shown.RfPower);
-  SelectPosition(w.CB_RFCOMBaudRate, SerialRatePositionForCode(shown.SerialBaudRate));
-  SelectCode(w.CB_Parity, shown.SerialParity);
-  SelectCode(w.CB_RFWakeUpTime, shown.WakeUpTime);
-  w.E_DelayTime->setText(QString::number(shown.DelayTime));
-  w.CB_FECEnable->setChecked(shown.FecEnable & 1);
-  w.E_LocalAddr->setText(QString::number(shown.LocalAddress));
-  w.E_TargetAddr->setText(QString::number(shown.TargetAddress));
+void ConfigPage::ShowModuleSettings() {
+  const ModuleSettings shown = Module;  // the check boxes store back into the record as they change
+  E_RFFreq->setText(QString::fromStdString(FrequencyText(shown.RfFreq)));
+  SelectCode(CB_RFBaudrate, shown.RfBaudRate);
+  SelectCode(CB_Power, shown.RfPower);
+  SelectPosition(CB_RFCOMBaudRate, SerialRatePositionForCode(shown.SerialBaudRate));
+  SelectCode(CB_Parity, shown.SerialParity);
+  SelectCode(CB_RFWakeUpTime, shown.WakeUpTime);
+  E_DelayTime->setText(QString::number(shown.DelayTime));
+  CB_FECEnable->setChecked(shown.FecEnable & 1);
+  E_LocalAddr->setText(QString::number(shown.LocalAddress));
+  E_TargetAddr->setText(QString::number(shown.TargetAddress));
   if (const auto choice = PackLengthChoiceForCode(shown.PackLength)) {
-    w.RB_PackLength[static_cast<size_t>(*choice)]->setChecked(true);
+    RB_PackLength[static_cast<size_t>(*choice)]->setChecked(true);
   }
-  w.CB_PackComplete->setChecked(shown.PackComplete & 1);
-  *w.Module = shown;
+  CB_PackComplete->setChecked(shown.PackComplete & 1);
+  Module = shown;
 }

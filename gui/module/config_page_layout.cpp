@@ -1,5 +1,7 @@
 // Layout of the ZEL configuration page: the parameter group at the left; the port list,
 // model and version, the two exchange buttons and the "关于我们" group at the right.
+#include "gui/module/config_page.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,11 +18,10 @@
 #include <span>
 #include <string_view>
 
-#include "gui/widgets/controls.h"
-#include "gui/window/main_window.h"
-#include "core/text/maker.h"
 #include "core/text/about_text.h"
-#include "gui/module/config_page.h"
+#include "core/text/maker.h"
+#include "gui/widgets/controls.h"
+#include "gui/widgets/maker_link.h"
 #include "core/module/frequency_text.h"
 #include "core/module/module_protocol.h"
 #include "core/module/module_settings.h"
@@ -64,35 +65,37 @@ class PressOpensMakerAddress : public QObject {
   explicit PressOpensMakerAddress(QObject* watched) : QObject(watched) {}
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() != QEvent::MouseButtonPress) return false;
-    OpenMakerWebsite();
+    OpenMakerWebAddress();
     return true;
   }
 };
 
-QWidget* BuildPackLengthChoices(TVornicSPComm& w) {
+}  // namespace
+
+QWidget* ConfigPage::BuildPackLengthChoices() {
   // One parent for the six buttons: they form one exclusive group.
   auto* choices = new QWidget;
   auto* row = new QHBoxLayout(choices);
   row->setContentsMargins(0, 0, 0, 0);
   static const char* const kNames[] = {"RB_PackLength1", "RB_PackLength2", "RB_PackLength3",
                                        "RB_PackLength4", "RB_PackLength5", "RB_PackLength6"};
-  for (size_t i = 0; i < w.RB_PackLength.size(); ++i) {
-    w.RB_PackLength[i] = Named(new QRadioButton(QString::number(PackLengthBytes[i]), choices), kNames[i]);
-    row->addWidget(w.RB_PackLength[i]);
+  for (size_t i = 0; i < RB_PackLength.size(); ++i) {
+    RB_PackLength[i] = Named(new QRadioButton(QString::number(PackLengthBytes[i]), choices), kNames[i]);
+    row->addWidget(RB_PackLength[i]);
   }
-  w.RB_PackLength[4]->setChecked(true);
+  RB_PackLength[4]->setChecked(true);
   row->addStretch();
   return choices;
 }
 
-void BuildParameterRows(TVornicSPComm& w) {
-  auto* grid = new QGridLayout(w.GroupBox1);
+void ConfigPage::BuildParameterRows() {
+  auto* grid = new QGridLayout(GroupBox1);
   grid->setVerticalSpacing(12);
   const std::pair<const char*, QWidget*> rows[] = {
-      {"射频工作频率：", w.E_RFFreq},    {"射频空中速率：", w.CB_RFBaudrate}, {"射频发射功率：", w.CB_Power},
-      {"串口波特率：", w.CB_RFCOMBaudRate}, {"串口奇偶校验：", w.CB_Parity},     {"唤醒时间间隔：", w.CB_RFWakeUpTime},
-      {"延时触发时间：", w.E_DelayTime},  {nullptr, w.CB_FECEnable},           {"本机地址：", w.E_LocalAddr},
-      {"目标地址：", w.E_TargetAddr},     {"包长设定：", nullptr},              {nullptr, w.CB_PackComplete}};
+      {"射频工作频率：", E_RFFreq},    {"射频空中速率：", CB_RFBaudrate}, {"射频发射功率：", CB_Power},
+      {"串口波特率：", CB_RFCOMBaudRate}, {"串口奇偶校验：", CB_Parity},     {"唤醒时间间隔：", CB_RFWakeUpTime},
+      {"延时触发时间：", E_DelayTime},  {nullptr, CB_FECEnable},           {"本机地址：", E_LocalAddr},
+      {"目标地址：", E_TargetAddr},     {"包长设定：", nullptr},              {nullptr, CB_PackComplete}};
   int row = 0;
   for (const auto& [label, control] : rows) {
     if (!label) {
@@ -106,89 +109,88 @@ void BuildParameterRows(TVornicSPComm& w) {
   }
   grid->addWidget(new QLabel("MHz"), 0, 2);
   grid->addWidget(new QLabel("ms"), 6, 2);
-  grid->addWidget(BuildPackLengthChoices(w), 10, 1, 1, 2);
+  grid->addWidget(BuildPackLengthChoices(), 10, 1, 1, 2);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(row, 1);
 }
 
-void CreateParameterControls(TVornicSPComm& w) {
-  w.GroupBox1 = Named(new QGroupBox(U("无线模块参数设置")), "GroupBox1");
-  w.E_RFFreq = NumberField("E_RFFreq", "433.92", static_cast<int>(kFrequencyTextLimit));
-  w.CB_RFBaudrate = CodeList("CB_RFBaudrate", RfBaudRateTexts, 0);
-  w.CB_Power = CodeList("CB_Power", RfPowerTexts, 7);
-  w.CB_RFCOMBaudRate = CodeList("CB_RFCOMBaudRate", SerialRateListTexts, 5);
-  w.CB_Parity = CodeList("CB_Parity", SerialParityTexts, 0);
-  w.CB_RFWakeUpTime = CodeList("CB_RFWakeUpTime", WakeUpTimeTexts, 5);
-  w.E_DelayTime = NumberField("E_DelayTime", "5", kByteFieldLimit);
-  w.CB_FECEnable = CaptionLeftCheckBox("CB_FECEnable", "纠错编码使能：");
-  w.E_LocalAddr = NumberField("E_LocalAddr", "0", kByteFieldLimit);
-  w.E_TargetAddr = NumberField("E_TargetAddr", "0", kByteFieldLimit);
-  w.CB_PackComplete = CaptionLeftCheckBox("CB_PackComplete", "包完整模式：");
+void ConfigPage::CreateParameterControls() {
+  GroupBox1 = Named(new QGroupBox(U("无线模块参数设置")), "GroupBox1");
+  E_RFFreq = NumberField("E_RFFreq", "433.92", static_cast<int>(kFrequencyTextLimit));
+  CB_RFBaudrate = CodeList("CB_RFBaudrate", RfBaudRateTexts, 0);
+  CB_Power = CodeList("CB_Power", RfPowerTexts, 7);
+  CB_RFCOMBaudRate = CodeList("CB_RFCOMBaudRate", SerialRateListTexts, 5);
+  CB_Parity = CodeList("CB_Parity", SerialParityTexts, 0);
+  CB_RFWakeUpTime = CodeList("CB_RFWakeUpTime", WakeUpTimeTexts, 5);
+  E_DelayTime = NumberField("E_DelayTime", "5", kByteFieldLimit);
+  CB_FECEnable = CaptionLeftCheckBox("CB_FECEnable", "纠错编码使能：");
+  E_LocalAddr = NumberField("E_LocalAddr", "0", kByteFieldLimit);
+  E_TargetAddr = NumberField("E_TargetAddr", "0", kByteFieldLimit);
+  CB_PackComplete = CaptionLeftCheckBox("CB_PackComplete", "包完整模式：");
 }
 
-QWidget* BuildAboutGroup(TVornicSPComm& w) {
+QWidget* ConfigPage::BuildAboutGroup() {
   auto* group = Named(new QGroupBox(U("关于我们")), "GroupBox2");
   auto* column = new QVBoxLayout(group);
-  w.M_About = Named(new QPlainTextEdit, "M_About");
-  w.M_About->setReadOnly(true);
-  w.M_About->setTextInteractionFlags(Qt::NoTextInteraction);
-  w.M_About->setFrameShape(QFrame::NoFrame);
-  w.M_About->setPlainText(U(kAboutText) + "\n" + U(kMakerWebAddress));
-  QFont font = w.M_About->font();
+  M_About = Named(new QPlainTextEdit, "M_About");
+  M_About->setReadOnly(true);
+  M_About->setTextInteractionFlags(Qt::NoTextInteraction);
+  M_About->setFrameShape(QFrame::NoFrame);
+  M_About->setPlainText(U(kAboutText) + "\n" + U(kMakerWebAddress));
+  QFont font = M_About->font();
   font.setPixelSize(kAboutFontPixels);
-  w.M_About->setFont(font);
-  QPalette palette = w.M_About->palette();
+  M_About->setFont(font);
+  QPalette palette = M_About->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-  w.M_About->setPalette(palette);
-  w.M_About->viewport()->setCursor(Qt::PointingHandCursor);
-  w.M_About->viewport()->installEventFilter(new PressOpensMakerAddress(w.M_About->viewport()));
-  column->addWidget(w.M_About);
+  M_About->setPalette(palette);
+  M_About->viewport()->setCursor(Qt::PointingHandCursor);
+  M_About->viewport()->installEventFilter(new PressOpensMakerAddress(M_About->viewport()));
+  column->addWidget(M_About);
   return group;
 }
 
-QWidget* BuildModuleColumn(TVornicSPComm& w) {
+QWidget* ConfigPage::BuildModuleColumn() {
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* grid = new QGridLayout;
-  w.CB_ZELCOMx = Named(new DropDownComboBox, "CB_ZELCOMx");
+  CB_ZELCOMx = Named(new DropDownComboBox, "CB_ZELCOMx");
   // Device paths are long: the list shows them whole when dropped down.
-  w.CB_ZELCOMx->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  w.CB_ZELCOMx->setMinimumContentsLength(16);
-  w.CB_ZELCOMx->view()->setMinimumWidth(320);
-  w.L_Model = Named(new QLabel, "L_Model");
-  w.L_Version = Named(new QLabel, "L_Version");
+  CB_ZELCOMx->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  CB_ZELCOMx->setMinimumContentsLength(16);
+  CB_ZELCOMx->view()->setMinimumWidth(320);
+  L_Model = Named(new QLabel, "L_Model");
+  L_Version = Named(new QLabel, "L_Version");
   grid->addWidget(new QLabel(U("选择电脑串口：")), 0, 0);
-  grid->addWidget(w.CB_ZELCOMx, 0, 1);
+  grid->addWidget(CB_ZELCOMx, 0, 1);
   grid->addWidget(new QLabel(U("无线模块型号：")), 1, 0);
-  grid->addWidget(w.L_Model, 1, 1);
+  grid->addWidget(L_Model, 1, 1);
   grid->addWidget(new QLabel(U("无线模块版本：")), 2, 0);
-  grid->addWidget(w.L_Version, 2, 1);
+  grid->addWidget(L_Version, 2, 1);
   grid->setColumnStretch(1, 1);
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
-  w.B_ReadConfiguration = Named(new QPushButton(U("读取配置")), "B_ReadConfiguration");
-  w.B_WriteConfiguration = Named(new QPushButton(U("写入配置")), "B_WriteConfiguration");
-  for (QPushButton* button : {w.B_ReadConfiguration, w.B_WriteConfiguration}) {
+  B_ReadConfiguration = Named(new QPushButton(U("读取配置")), "B_ReadConfiguration");
+  B_WriteConfiguration = Named(new QPushButton(U("写入配置")), "B_WriteConfiguration");
+  for (QPushButton* button : {B_ReadConfiguration, B_WriteConfiguration}) {
     button->setMinimumHeight(36);
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
-  layout->addWidget(BuildAboutGroup(w), 1);
+  layout->addWidget(BuildAboutGroup(), 1);
   return column;
 }
 
-}  // namespace
-
-void TVornicSPComm::BuildConfigPage() {
-  if (!Module) Module = std::make_unique<ModuleSettings>();
-  CreateParameterControls(*this);
-  BuildParameterRows(*this);
-  auto* page = new QHBoxLayout(TabSheet2);
+ConfigPage::ConfigPage(ModuleExchange& exchange, std::shared_ptr<PortSource> ports, QWidget* parent)
+    : QWidget(parent), exchange_(exchange), ports_(std::move(ports)) {
+  setObjectName("TabSheet2");
+  CreateParameterControls();
+  BuildParameterRows();
+  auto* page = new QHBoxLayout(this);
   page->setContentsMargins(8, 8, 8, 8);
   page->setSpacing(12);
   page->addWidget(GroupBox1, 5);
-  page->addWidget(BuildModuleColumn(*this), 6);
-  ConnectConfigPage(*this);
+  page->addWidget(BuildModuleColumn(), 6);
+  ConnectHandlers();
+  InstallFieldRules();
 }
-

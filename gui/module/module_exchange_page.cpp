@@ -1,13 +1,14 @@
 // The configuration page's side of the module exchanges: the two buttons start one on the
-// page's port, and its verdict reaches the labels, the controls and the caption.
+// page's port, and its verdict reaches the labels, the controls and the caption. When the
+// port a module answered on goes away, the page forgets the module.
 #include <QComboBox>
 #include <QLabel>
 
-#include "gui/widgets/controls.h"
-#include "gui/window/main_window.h"
-#include "gui/widgets/message_box.h"
-#include "gui/module/config_page.h"
 #include "core/module/module_exchange.h"
+#include "gui/module/config_page.h"
+#include "gui/widgets/controls.h"
+#include "gui/widgets/message_box.h"
+#include "serial/port_source.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ const char* const kWriteOk = " - 写入配置成功！";
 const char* const kExchangeFailed = " - 读取（写入）配置失败！";
 
 // Tells the user why an exchange did not start; nothing when it did.
-void ReportStart(TVornicSPComm& w, ExchangeStart start) {
+void ReportStart(QWidget* page, ExchangeStart start) {
   const char* text = nullptr;
   switch (start) {
     case ExchangeStart::Started: return;
@@ -24,17 +25,10 @@ void ReportStart(TVornicSPComm& w, ExchangeStart start) {
     case ExchangeStart::SettingsUnreadable: text = kPortSettingsReadFailed; break;
     case ExchangeStart::SettingsRefused: text = kPortSettingsWrong; break;
   }
-  ShowMessageBox(&w, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
+  ShowMessageBox(page, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
 }
 
-std::string PortEntry(const TVornicSPComm& w) { return w.CB_ZELCOMx->currentText().toStdString(); }
-
-void ShowReadReply(TVornicSPComm& w, const ExchangeVerdict& verdict) {
-  *w.Module = verdict.settings;
-  w.L_Model->setText(QString::fromStdString(verdict.model));
-  w.L_Version->setText(QString::fromStdString(verdict.version));
-  ShowModuleSettings(w);
-}
+std::string PortEntry(const ConfigPage& page) { return page.CB_ZELCOMx->currentText().toStdString(); }
 
 const char* StatusText(ReplyOutcome outcome) {
   switch (outcome) {
@@ -47,17 +41,32 @@ const char* StatusText(ReplyOutcome outcome) {
 
 }  // namespace
 
-void TVornicSPComm::B_ReadConfigurationClick() { ReportStart(*this, Exchange->StartRead(PortEntry(*this))); }
+void ConfigPage::B_ReadConfigurationClick() { ReportStart(this, exchange_.StartRead(PortEntry(*this))); }
 
-void TVornicSPComm::B_WriteConfigurationClick() {
-  ReportStart(*this, Exchange->StartWrite(PortEntry(*this), *Module));
+void ConfigPage::B_WriteConfigurationClick() { ReportStart(this, exchange_.StartWrite(PortEntry(*this), Module)); }
+
+void ConfigPage::EvaluateModuleReply() {
+  const std::optional<ExchangeVerdict> verdict = exchange_.DelayElapsed();
+  if (!verdict) return;  // no exchange waited for a verdict
+  if (verdict->outcome == ReplyOutcome::ReadOk) {
+    Module = verdict->settings;
+    L_Model->setText(QString::fromStdString(verdict->model));
+    L_Version->setText(QString::fromStdString(verdict->version));
+    ShowModuleSettings();
+  }
+  emit StatusCaption(QString::fromUtf8(StatusText(verdict->outcome)));
 }
 
-void TVornicSPComm::GatherModuleReply(uintptr_t wParam) { Exchange->OnPortEvent(wParam); }
-
-void TVornicSPComm::EvaluateModuleReply() {
-  const std::optional<ExchangeVerdict> verdict = Exchange->DelayElapsed();
-  if (!verdict) return;  // no exchange waited for a verdict
-  if (verdict->outcome == ReplyOutcome::ReadOk) ShowReadReply(*this, *verdict);
-  ShowStatusCaption(QString::fromUtf8(StatusText(verdict->outcome)));
+ModulePortRemoval ConfigPage::ModulePortRemoved() {
+  if (!ports_) return ModulePortRemoval::Unknown;
+  // An empty selection counts as present; a port list that cannot be read tells nothing.
+  const std::string selected = PortEntry(*this);
+  const std::optional<bool> listed = PortPresent(*ports_, selected);
+  if (!listed) return ModulePortRemoval::Unknown;
+  const bool modulePortPresent = selected.empty() || *listed;
+  if (modulePortPresent || !exchange_.ModuleSeen()) return ModulePortRemoval::OtherDevice;
+  exchange_.SetModuleSeen(false);
+  L_Model->clear();
+  L_Version->clear();
+  return ModulePortRemoval::ModuleGone;
 }

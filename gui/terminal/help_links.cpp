@@ -4,9 +4,9 @@
 #include <QPushButton>
 
 #include "core/text/help_text.h"
-#include "gui/widgets/controls.h"
+#include "gui/widgets/maker_link.h"
 #include "gui/widgets/receive_view.h"
 
 void TerminalPage::B_HelpClick() { M_ReceiverData->SetContent(HelpTextGbk()); }
 
-void TerminalPage::OpenMakerAddress() { OpenMakerWebsite(); }
+void TerminalPage::OpenMakerAddress() { OpenMakerWebAddress(); }

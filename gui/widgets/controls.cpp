@@ -1,11 +1,7 @@
 #include "gui/widgets/controls.h"
 
-#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QUrl>
-
-#include "core/text/maker.h"
 
 void DropDownComboBox::showPopup() {
   emit droppedDown();
@@ -32,5 +28,3 @@ void LinkLabel::mousePressEvent(QMouseEvent* e) {
   e->accept();
   emit pressed();
 }
-
-void OpenMakerWebsite() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kMakerUrl))); }

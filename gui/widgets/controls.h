@@ -42,6 +42,3 @@ class LinkLabel : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* e) override;
 };
-
-// Opens the maker's web address in the browser; nothing is shown when none opens.
-void OpenMakerWebsite();

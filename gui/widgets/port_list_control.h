@@ -1,6 +1,6 @@
 #pragma once
 // Rebuilding a port drop-down list from the port source, as both pages do when their list is
-// opened.
+// opened, and showing the port the settings file names.
 #include <optional>
 #include <string>
 

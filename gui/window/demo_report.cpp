@@ -9,6 +9,7 @@
 #include <span>
 
 #include "core/text/gbk_codec.h"
+#include "gui/module/config_page.h"
 #include "gui/window/main_window.h"
 #include "core/module/module_exchange.h"
 #include "core/text/hex_codec.h"
@@ -19,10 +20,10 @@ QString Hex(std::span<const uint8_t> bytes) { return QString::fromStdString(ToHe
 
 QString OnOff(const QCheckBox* box) { return box->isChecked() ? "on" : "off"; }
 
-QString CheckedPackLength(const TVornicSPComm& w) {
-  const auto chosen = std::find_if(w.RB_PackLength.begin(), w.RB_PackLength.end(),
+QString CheckedPackLength(const ConfigPage& page) {
+  const auto chosen = std::find_if(page.RB_PackLength.begin(), page.RB_PackLength.end(),
                                    [](const QRadioButton* b) { return b->isChecked(); });
-  return chosen == w.RB_PackLength.end() ? QString("-") : (*chosen)->text();
+  return chosen == page.RB_PackLength.end() ? QString("-") : (*chosen)->text();
 }
 
 }  // namespace
@@ -44,16 +45,16 @@ QStringList ModuleExchangeLines(const TVornicSPComm& w) {
           "received  " + Hex({reply.ReplyBuffer.data(), length}) + QString("  (%1 bytes)").arg(length)};
 }
 
-QStringList ModuleValueLines(const TVornicSPComm& w) {
+QStringList ModuleValueLines(const ConfigPage& page) {
   return {
-      QString("model %1, version %2").arg(w.L_Model->text(), w.L_Version->text()),
+      QString("model %1, version %2").arg(page.L_Model->text(), page.L_Version->text()),
       QString("frequency %1 MHz, air rate %2, power %3, wake-up %4")
-          .arg(w.E_RFFreq->text(), w.CB_RFBaudrate->currentText(), w.CB_Power->currentText(),
-               w.CB_RFWakeUpTime->currentText()),
+          .arg(page.E_RFFreq->text(), page.CB_RFBaudrate->currentText(), page.CB_Power->currentText(),
+               page.CB_RFWakeUpTime->currentText()),
       QString("serial %1, parity %2, delay %3 ms, error correction %4")
-          .arg(w.CB_RFCOMBaudRate->currentText(), w.CB_Parity->currentText(), w.E_DelayTime->text(),
-               OnOff(w.CB_FECEnable)),
+          .arg(page.CB_RFCOMBaudRate->currentText(), page.CB_Parity->currentText(), page.E_DelayTime->text(),
+               OnOff(page.CB_FECEnable)),
       QString("addresses %1 -> %2, packet length %3, packet complete %4")
-          .arg(w.E_LocalAddr->text(), w.E_TargetAddr->text(), CheckedPackLength(w), OnOff(w.CB_PackComplete)),
+          .arg(page.E_LocalAddr->text(), page.E_TargetAddr->text(), CheckedPackLength(page), OnOff(page.CB_PackComplete)),
   };
 }

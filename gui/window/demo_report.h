@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <string_view>
 
+class ConfigPage;
 class TVornicSPComm;
 
 // "<hex pairs>  \"<text>\"  (<n> bytes)" for GBK bytes; the text shows what the receive
@@ -15,4 +16,4 @@ QString BytesLine(std::string_view gbkBytes);
 QStringList ModuleExchangeLines(const TVornicSPComm& w);
 
 // The module's values as the configuration page shows them now.
-QStringList ModuleValueLines(const TVornicSPComm& w);
+QStringList ModuleValueLines(const ConfigPage& page);

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QTabWidget>
 
+#include "gui/module/config_page.h"
 #include "gui/window/demo_report.h"
 #include "core/text/gbk_codec.h"
 #include "gui/window/main_window.h"
@@ -47,7 +48,7 @@ void DemoScript::Start() {
 void DemoScript::ReadModule() {
   w_.PageControl->setCurrentWidget(w_.TabSheet2);
   print_("Configuration page: reading the module on " + QString::fromStdString(w_.Exchange->PortName()));
-  w_.B_ReadConfigurationClick();
+  w_.TabSheet2->B_ReadConfigurationClick();
   if (!messages_.isEmpty()) return Fail("the read was refused: " + messages_.join("; "));
   WaitFor([this] { return w_.windowTitle() != w_.BaseCaption(); }, "the module's answer", [this] { ShowModule(); });
 }
@@ -56,7 +57,7 @@ void DemoScript::ShowModule() {
   const QString verdict = w_.windowTitle().mid(w_.BaseCaption().size());
   for (const QString& line : ModuleExchangeLines(w_)) print_("  " + line);
   if (verdict != QString::fromUtf8(kReadOkCaption)) return Fail("the module read failed:" + verdict);
-  for (const QString& line : ModuleValueLines(w_)) print_("  " + line);
+  for (const QString& line : ModuleValueLines(*w_.TabSheet2)) print_("  " + line);
   if (!SavePicture("configuration.png")) return;
   SendLine();
 }

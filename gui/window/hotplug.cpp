@@ -2,15 +2,10 @@
 // and when the configuration page's port has gone after a module answered on it, the page
 // forgets the module's model and version. Nothing else reacts: no list is rebuilt, no port
 // opened or closed.
-#include <QComboBox>
-#include <QLabel>
-
-#include "gui/widgets/controls.h"
 #include "gui/window/main_window.h"
 #include "core/terminal/messages.h"
 #include "devices/device_events.h"
-#include "core/module/module_exchange.h"
-#include "serial/port_source.h"
+#include "gui/module/config_page.h"
 
 namespace {
 
@@ -38,19 +33,11 @@ void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
     ShowStatusCaption(QString::fromUtf8(kDeviceArrived));
     return;
   }
-  if (event != win::DBT_DEVICEREMOVECOMPLETE || !Environment.ports) return;
-  // An empty selection counts as present; a port list that cannot be read tells nothing,
-  // and the removal is then not reported at all.
-  const std::string selected = CB_ZELCOMx->currentText().toStdString();
-  const std::optional<bool> listed = PortPresent(*Environment.ports, selected);
-  if (!listed) return;
-  const bool modulePortPresent = selected.empty() || *listed;
-  if (modulePortPresent || !Exchange->ModuleSeen()) {
-    ShowStatusCaption(QString::fromUtf8(kDeviceRemoved));
-    return;
+  if (event != win::DBT_DEVICEREMOVECOMPLETE) return;
+  // A port list that cannot be read tells nothing, and the removal is then not reported at all.
+  switch (TabSheet2->ModulePortRemoved()) {
+    case ModulePortRemoval::Unknown: break;
+    case ModulePortRemoval::OtherDevice: ShowStatusCaption(QString::fromUtf8(kDeviceRemoved)); break;
+    case ModulePortRemoval::ModuleGone: ShowStatusCaption(QString::fromUtf8(kModuleDeviceRemoved)); break;
   }
-  Exchange->SetModuleSeen(false);
-  L_Model->clear();
-  L_Version->clear();
-  ShowStatusCaption(QString::fromUtf8(kModuleDeviceRemoved));
 }

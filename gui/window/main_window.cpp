@@ -21,8 +21,9 @@
 #include "core/terminal/thread_handoff.h"
 #include "devices/device_events.h"
 #include "core/module/module_exchange.h"
-#include "core/module/module_settings.h"
 #include "serial/serial_port.h"
+#include "gui/module/config_page.h"
+#include "gui/terminal/terminal_page.h"
 
 namespace {
 
@@ -91,10 +92,10 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
       if (wParam & win::EV_RXCHAR) Receive->BytesArrived();
       if ((wParam >> 16) & win::CE_IOE) TabSheet1->TerminalPortLost();
       break;
-    case win::WM_MODULE_PORT_EVENT: GatherModuleReply(wParam); break;
+    case win::WM_MODULE_PORT_EVENT: Exchange->OnPortEvent(wParam); break;
     case win::WM_RECEIVE_SHOW: TabSheet1->ShowPendingReceive(); break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
-    case win::WM_MODULE_DELAYED: EvaluateModuleReply(); break;
+    case win::WM_MODULE_DELAYED: TabSheet2->EvaluateModuleReply(); break;
     default: break;
   }
 }
@@ -124,12 +125,11 @@ void TVornicSPComm::BuildWindow() {
   PageControl = new QTabWidget(this);
   PageControl->setObjectName("PageControl");
   TabSheet1 = new TerminalPage(*Terminal, *Receive, *Transmit, Environment.ports);
-  TabSheet2 = new QWidget;
-  TabSheet2->setObjectName("TabSheet2");
+  TabSheet2 = new ConfigPage(*Exchange, Environment.ports);
+  connect(TabSheet2, &ConfigPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
   layout->addWidget(PageControl);
-  BuildConfigPage();
   PageControl->setCurrentWidget(TabSheet2);
 }
 

@@ -1,51 +1,15 @@
-// Loading both pages' settings at start and saving them at close: the pages' controls and
-// state shown from, and read back into, the plain settings the file is loaded into and
-// saved from.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
+// Loading both pages' settings at start and saving them at close: the file is loaded into and
+// saved from plain settings, which each page shows on its controls and reads back.
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 
-#include "gui/widgets/controls.h"
-#include "gui/widgets/port_list_control.h"
-#include "gui/window/main_window.h"
-#include "gui/module/config_page.h"
-#include "core/module/module_exchange.h"
-#include "core/module/module_settings.h"
 #include "core/settings/profile_path.h"
 #include "core/settings/settings_file.h"
+#include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
+#include "gui/window/main_window.h"
 
 namespace {
-
-QString Shown(const std::string& utf8) { return QString::fromStdString(utf8); }
-std::string Typed(const QLineEdit* field) { return field->text().toStdString(); }
-
-ModulePageSettings ReadModulePageSettings(const TVornicSPComm& w) {
-  ModulePageSettings s;
-  s.PortName = w.Exchange->PortName();
-  s.Module = *w.Module;
-  s.Module.FecEnable = w.CB_FECEnable->isChecked() ? 1 : 0;
-  s.Module.PackComplete = w.CB_PackComplete->isChecked() ? 1 : 0;
-  s.RfFreqText = Typed(w.E_RFFreq);
-  s.DelayTimeText = Typed(w.E_DelayTime);
-  s.LocalAddressText = Typed(w.E_LocalAddr);
-  s.TargetAddressText = Typed(w.E_TargetAddr);
-  return s;
-}
-
-void ShowModulePageSettings(TVornicSPComm& w, const ModulePageSettings& s) {
-  w.Exchange->SetPortName(s.PortName);
-  ShowSavedPort(w.CB_ZELCOMx, s.PortName);
-  *w.Module = s.Module;
-  ShowModuleSettings(w);
-  w.E_RFFreq->setText(Shown(s.RfFreqText));
-  w.E_DelayTime->setText(Shown(s.DelayTimeText));
-  w.E_LocalAddr->setText(Shown(s.LocalAddressText));
-  w.E_TargetAddr->setText(Shown(s.TargetAddressText));
-}
 
 // What the close tells the user when the settings could not be kept: the file and why.
 QString NotSavedText(const std::string& path, const SettingsSaveResult& result) {
@@ -61,16 +25,16 @@ void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
-  AllSettings settings{TabSheet1->ReadSettings(), ReadModulePageSettings(*this)};
+  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
   SettingsLoadError = LoadSettingsFile(*path, settings);
   TabSheet1->ApplySettings(settings.Terminal);
-  ShowModulePageSettings(*this, settings.Module);
+  TabSheet2->ApplySettings(settings.Module);
 }
 
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
-  const AllSettings settings{TabSheet1->ReadSettings(), ReadModulePageSettings(*this)};
+  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "gui/module/config_page.h"
 #include "gui/widgets/controls.h"
 #include "core/receive/receive_store.h"
 #include "gui/widgets/receive_view.h"
@@ -416,8 +417,8 @@ class WindowTerminalTest : public QObject {
     WindowHarness h;
     h.ports->SetPorts(names);
     h.w().TabSheet1->CB_PortDropDown();
-    h.w().CB_ZELCOMxDropDown();
-    for (QComboBox* list : {static_cast<QComboBox*>(h.w().TabSheet1->CB_Port), static_cast<QComboBox*>(h.w().CB_ZELCOMx)}) {
+    h.w().TabSheet2->CB_ZELCOMxDropDown();
+    for (QComboBox* list : {static_cast<QComboBox*>(h.w().TabSheet1->CB_Port), static_cast<QComboBox*>(h.w().TabSheet2->CB_ZELCOMx)}) {
       QCOMPARE(list->count(), 1);
       QCOMPARE(list->itemText(0), QString::fromStdString(names[2]));
     }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "gui/module/config_page.h"
 #include "gui/window/demo_script.h"
 #include "core/text/gbk_codec.h"
 #include "gui/widgets/message_box.h"
@@ -108,9 +109,9 @@ class DemoScriptTest : public QObject {
     QVERIFY2(run.script.ExitStatus() == 0, qPrintable(run.script.Failure()));
 
     // The page shows what the module holds, and the exchange is printed byte for byte.
-    QCOMPARE(h.w().L_Version->text(), QString("2.1.0"));
-    QCOMPARE(h.w().E_RFFreq->text().toDouble(), 434.5);
-    QCOMPARE(h.w().E_TargetAddr->text(), QString("34"));
+    QCOMPARE(h.w().TabSheet2->L_Version->text(), QString("2.1.0"));
+    QCOMPARE(h.w().TabSheet2->E_RFFreq->text().toDouble(), 434.5);
+    QCOMPARE(h.w().TabSheet2->E_TargetAddr->text(), QString("34"));
     QVERIFY(run.Printed().contains("sent      FF 56 AE 35 A9 55 8A  (identify)"));
     QVERIFY(run.Printed().contains("received  24 00 00 13 02 01 00 24 00 00 00 00 " + QString(kModuleBlock)));
     QVERIFY(run.Printed().contains("version 2.1.0"));

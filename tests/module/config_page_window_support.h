@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the configuration page's window tests: picking list entries as the user does,
+// Helpers of the configuration page's window tests: picking the module port as the user does,
 // a record of the window's captions, and a gate that replaces the countdown's one-second
 // pause so tests order it instead of waiting.
 #include <QComboBox>
@@ -13,24 +13,19 @@
 #include <string>
 #include <vector>
 
+#include "config_page_harness.h"
 #include "gui/widgets/controls.h"
 #include "core/terminal/sleeping_worker.h"
 #include "support/window_harness.h"
 #include "gui/widgets/ui_text.h"
 
 
-// As the user's pick: select the entry and run the list's change reaction.
-inline void Pick(QComboBox* list, int index) {
-  list->setCurrentIndex(index);
-  emit list->activated(index);
-}
-
 // Lists `path` as the only port, drops the module list down and picks it.
 inline void SelectModulePort(WindowHarness& h, const std::string& path) {
   h.ports->SetPorts({path});
-  h.w().CB_ZELCOMx->showPopup();
-  h.w().CB_ZELCOMx->hidePopup();
-  Pick(h.w().CB_ZELCOMx, 0);
+  h.w().TabSheet2->CB_ZELCOMx->showPopup();
+  h.w().TabSheet2->CB_ZELCOMx->hidePopup();
+  Pick(h.w().TabSheet2->CB_ZELCOMx, 0);
 }
 
 // Every caption the window takes, in order.

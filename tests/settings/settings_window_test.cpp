@@ -15,6 +15,7 @@
 
 #include <cerrno>
 
+#include "gui/module/config_page.h"
 #include "gui/widgets/controls.h"
 #include "core/module/module_exchange.h"
 #include "core/module/module_settings.h"
@@ -71,21 +72,21 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(w.TabSheet1->Presets->Edits[0]->text(), QString("12 00 FF 88"));
     QVERIFY(w.TabSheet1->Presets->CheckBoxes[0]->isChecked());
     QCOMPARE(w.TabSheet1->Presets->Edits[1]->text(), QString("output string"));
-    QCOMPARE(w.E_RFFreq->text(), QString("433.920"));
-    QCOMPARE(w.CB_RFBaudrate->currentText(), QString("1Kbps"));
-    QCOMPARE(w.CB_Power->currentText(), QString("7(MAX)"));
-    QCOMPARE(w.CB_RFCOMBaudRate->currentText(), QString("9600bps"));
-    QCOMPARE(w.CB_Parity->currentText(), QString("Disabled"));
-    QCOMPARE(w.CB_RFWakeUpTime->currentText(), QString("1.0s"));
-    QCOMPARE(w.E_DelayTime->text(), QString("0"));
-    QVERIFY(w.CB_FECEnable->isChecked() && w.CB_PackComplete->isChecked());
-    QCOMPARE(w.E_LocalAddr->text(), QString("58"));
-    QCOMPARE(w.E_TargetAddr->text(), QString("58"));
-    QVERIFY(w.RB_PackLength[4]->isChecked());
+    QCOMPARE(w.TabSheet2->E_RFFreq->text(), QString("433.920"));
+    QCOMPARE(w.TabSheet2->CB_RFBaudrate->currentText(), QString("1Kbps"));
+    QCOMPARE(w.TabSheet2->CB_Power->currentText(), QString("7(MAX)"));
+    QCOMPARE(w.TabSheet2->CB_RFCOMBaudRate->currentText(), QString("9600bps"));
+    QCOMPARE(w.TabSheet2->CB_Parity->currentText(), QString("Disabled"));
+    QCOMPARE(w.TabSheet2->CB_RFWakeUpTime->currentText(), QString("1.0s"));
+    QCOMPARE(w.TabSheet2->E_DelayTime->text(), QString("0"));
+    QVERIFY(w.TabSheet2->CB_FECEnable->isChecked() && w.TabSheet2->CB_PackComplete->isChecked());
+    QCOMPARE(w.TabSheet2->E_LocalAddr->text(), QString("58"));
+    QCOMPARE(w.TabSheet2->E_TargetAddr->text(), QString("58"));
+    QVERIFY(w.TabSheet2->RB_PackLength[4]->isChecked());
     QCOMPARE(w.Terminal->PortName(), std::string("COM0"));
     QCOMPARE(w.Exchange->PortName(), std::string("COM0"));
     QCOMPARE(w.TabSheet1->CB_Port->count(), 0);
-    QCOMPARE(w.CB_ZELCOMx->count(), 0);
+    QCOMPARE(w.TabSheet2->CB_ZELCOMx->count(), 0);
     QVERIFY(!QFile::exists(h.settingsPath()));
     h.Close();
     QCOMPARE(w.LastSettingsSaveError, 0);
@@ -106,18 +107,18 @@ class SettingsWindowTest : public QObject {
     QCOMPARE(int(w.Terminal->Line().DataBits), 9);
     QCOMPARE(w.TabSheet1->CB_Data->currentText(), QString("8"));
     QCOMPARE(w.TabSheet1->Presets->Edits[0]->text(), QString("12 00 FF 88"));  // an empty value leaves the row as it was
-    QCOMPARE(int(w.Module->SerialBaudRate), 12);
-    QCOMPARE(w.CB_RFCOMBaudRate->currentIndex(), -1);
-    QCOMPARE(w.E_LocalAddr->text(), QString("44"));
-    QCOMPARE(int(w.Module->LocalAddress), 44);
-    QCOMPARE(w.E_RFFreq->text(), QString("433.925"));
-    QCOMPARE(w.Module->RfFreq, 433925u);
+    QCOMPARE(int(w.TabSheet2->Module.SerialBaudRate), 12);
+    QCOMPARE(w.TabSheet2->CB_RFCOMBaudRate->currentIndex(), -1);
+    QCOMPARE(w.TabSheet2->E_LocalAddr->text(), QString("44"));
+    QCOMPARE(int(w.TabSheet2->Module.LocalAddress), 44);
+    QCOMPARE(w.TabSheet2->E_RFFreq->text(), QString("433.925"));
+    QCOMPARE(w.TabSheet2->Module.RfFreq, 433925u);
   }
 
   void serialRateCodesSelectTheirEntries() {
     for (const auto& [code, text] : {std::pair{7, "300bps"}, std::pair{8, "600bps"}, std::pair{9, "115200bps"}}) {
       auto h = StartWith("[VornicSPCommTool_ZEL]\nZEL Serial Baud Rate=" + QByteArray::number(code) + "\n");
-      QCOMPARE(h->w().CB_RFCOMBaudRate->currentText(), QString(text));
+      QCOMPARE(h->w().TabSheet2->CB_RFCOMBaudRate->currentText(), QString(text));
     }
   }
 
@@ -179,7 +180,7 @@ class SettingsWindowTest : public QObject {
                        link + "\n");
     QVERIFY(h->w().Terminal->IsOpen());
     QCOMPARE(h->w().TabSheet1->CB_Port->count(), 0);
-    QCOMPARE(h->w().CB_ZELCOMx->count(), 0);
+    QCOMPARE(h->w().TabSheet2->CB_ZELCOMx->count(), 0);
     QCOMPARE(h->w().Exchange->PortName(), link.toStdString());
     h->Close();
     QCOMPARE(QByteArray::fromStdString(SavedDocument(*h).ReadText("VornicSPCommTool_ZEL", "Serial Port", "", 1023)), link);
@@ -233,13 +234,13 @@ class SettingsWindowTest : public QObject {
         w.TabSheet1->Presets->Edits[row]->setText(presets.back());
         w.TabSheet1->Presets->CheckBoxes[row]->setChecked(hexMarks.back());
       }
-      w.E_RFFreq->setText("390.001");
-      w.E_RFFreqExit();
-      w.CB_Power->setCurrentIndex(2);
-      w.CB_PowerChange();
-      w.E_LocalAddr->setText("7");
-      w.E_LocalAddrExit();
-      w.RB_PackLength[1]->setChecked(true);
+      w.TabSheet2->E_RFFreq->setText("390.001");
+      w.TabSheet2->E_RFFreqExit();
+      w.TabSheet2->CB_Power->setCurrentIndex(2);
+      w.TabSheet2->CB_PowerChange();
+      w.TabSheet2->E_LocalAddr->setText("7");
+      w.TabSheet2->E_LocalAddrExit();
+      w.TabSheet2->RB_PackLength[1]->setChecked(true);
       h.Close();
       QFile::remove(iniPath);
       QVERIFY(QFile::copy(h.settingsPath(), iniPath));
@@ -255,10 +256,10 @@ class SettingsWindowTest : public QObject {
       QCOMPARE(w.TabSheet1->Presets->Edits[row]->text(), presets[row]);
       QCOMPARE(w.TabSheet1->Presets->CheckBoxes[row]->isChecked(), bool(hexMarks[row]));
     }
-    QCOMPARE(w.Module->RfFreq, 390001u);
-    QCOMPARE(int(w.Module->RfPower), 2);
-    QCOMPARE(int(w.Module->LocalAddress), 7);
-    QCOMPARE(int(w.Module->PackLength), 2);
+    QCOMPARE(w.TabSheet2->Module.RfFreq, 390001u);
+    QCOMPARE(int(w.TabSheet2->Module.RfPower), 2);
+    QCOMPARE(int(w.TabSheet2->Module.LocalAddress), 7);
+    QCOMPARE(int(w.TabSheet2->Module.PackLength), 2);
     again.Close();
     const IniDocument saved = SavedDocument(again);
     QCOMPARE(saved.ReadText("Other", "keep", "", 10), std::string("me"));

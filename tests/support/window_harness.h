@@ -14,13 +14,9 @@
 
 #include "gui/window/main_window.h"
 #include "gui/widgets/message_box.h"
+#include "support/message_log.h"
 #include "support/fake_device_event_source.h"
 #include "support/fake_port_source.h"
-
-struct ShownMessage {
-  QString title;
-  QString text;
-};
 
 class WindowHarness {
  public:
