@@ -22,8 +22,11 @@ PortOutcome StartFailure(const std::string& port, ExchangeStart start) {
 // What went wrong with a reply that was judged a failure.
 std::string ReplyFault(const ExchangeResult& result, const char* request) {
   if (result.replyBytes == 0) return std::string("no module answered the ") + request;
-  if (!result.answered) return std::string("the answer to the ") + request + " is not a module's (" +
-                               std::to_string(result.replyBytes) + " bytes of something else)";
+  if (!result.answered) {
+    const uint32_t n = result.replyBytes;
+    return std::string("the answer to the ") + request + " is not a module's (" + std::to_string(n) +
+           (n == 1 ? " byte" : " bytes") + " of something else)";
+  }
   return std::string("the module's answer to the ") + request + " is incomplete";
 }
 
