@@ -80,6 +80,13 @@ struct ModuleReply {
 // reply is missing is not taken for a successful write.
 enum class ExchangeKind { Read, Write };
 
+// How long a module is given to answer, counted from the exchange's last request.
+inline constexpr uint32_t kReadReplyDelayMs = 100;
+inline constexpr uint32_t kWriteReplyDelayMs = 150;
+inline constexpr uint32_t ReplyDelayMs(ExchangeKind kind) {
+  return kind == ExchangeKind::Read ? kReadReplyDelayMs : kWriteReplyDelayMs;
+}
+
 enum class ReplyOutcome {
   Failed,   // silent module, a reply not starting with '$', or an incomplete read reply
   ReadOk,   // a complete read reply: apply it

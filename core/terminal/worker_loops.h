@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/module/module_protocol.h"  // the reply delays the delay loop serves
+
 class MessageTarget;
 class ReceiveStore;
 class SerialPort;
@@ -17,8 +19,6 @@ struct WorkerState {
   std::atomic<bool> WriteDelayRequest{false};
 };
 
-inline constexpr uint32_t kReadReplyDelayMs = 100;
-inline constexpr uint32_t kWriteReplyDelayMs = 150;
 inline constexpr uint32_t kReceiveChunkBytes = 256;
 
 // Serves the read flag, then the write flag, each with its pause and one WM_MODULE_DELAYED.

@@ -1,7 +1,9 @@
 #pragma once
 // A module played by the test on a pty of its own, for the configuration page's window
 // tests: it records every byte the page sends and answers each request it finds.
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "core/module/request_parser.h"
+#include "devices/unique_fd.h"
 #include "support/pty_pair.h"
 
 class ModulePeer {
@@ -82,3 +85,17 @@ class ModulePeer {
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
+
+// True once `count` bytes wait unread in the port at `path`, looked at through a descriptor
+// of the test's own while the exchange has the port closed.
+inline bool WaitUntilWaitingInPort(const std::string& path, size_t count,
+                                   std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+  const UniqueFd look(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int waiting = 0;
+  while (look.valid() && ioctl(look.get(), FIONREAD, &waiting) == 0 && waiting < static_cast<int>(count)) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    usleep(1000);
+  }
+  return look.valid() && waiting >= static_cast<int>(count);
+}
