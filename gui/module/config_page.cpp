@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "core/module/field_checks.h"
 #include "core/module/frequency_text.h"
 #include "core/module/module_exchange.h"
 #include "gui/widgets/controls.h"
@@ -110,13 +111,11 @@ void ConfigPage::CB_ZELCOMxChange() {
 
 void ConfigPage::E_RFFreqExit() {
   const QString text = E_RFFreq->text();
-  const FrequencyParse parsed = ParseFrequencyText(text.toStdString());
-  if (parsed.error == FrequencyTextError::NotANumber) {
-    Refuse(this, E_RFFreq, U("“%1”不是有效的数字！").arg(text));
-  } else if (!parsed.ok() || !IsFrequencyInRange(parsed.khz)) {
-    Refuse(this, E_RFFreq, U(kFrequencyRange));
-  } else {
-    Module.RfFreq = parsed.khz;
+  const FrequencyFieldCheck check = CheckFrequencyField(text.toStdString());
+  switch (check.error) {
+    case FrequencyFieldError::NotANumber: Refuse(this, E_RFFreq, U("“%1”不是有效的数字！").arg(text)); break;
+    case FrequencyFieldError::OutOfRange: Refuse(this, E_RFFreq, U(kFrequencyRange)); break;
+    case FrequencyFieldError::None: Module.RfFreq = check.khz; break;
   }
 }
 
@@ -128,13 +127,12 @@ void ConfigPage::LeaveByteField(QLineEdit* field, uint8_t& value) {
     value = 0;
     return;
   }
-  bool isNumber = false;
-  const uint number = field->text().toUInt(&isNumber);
-  if (!isNumber || number > 255) {
+  const std::optional<uint8_t> number = CheckByteField(field->text().toStdString());
+  if (!number) {
     Refuse(this, field, U(kByteRange));
     return;
   }
-  value = static_cast<uint8_t>(number);
+  value = *number;
 }
 
 void ConfigPage::E_DelayTimeExit() { LeaveByteField(E_DelayTime, Module.DelayTime); }
