@@ -140,7 +140,10 @@ void ComPortClient::ServerCommand(uint8_t code, const uint8_t* value, size_t cou
   for (size_t i = 0; i < width; ++i) number = (number << 8) | value[i];
   if (code == kNotifyLineState) CountLineState(static_cast<uint8_t>(number), &lineEvents_);
   else if (code == kNotifyModemState) modemState_ = static_cast<uint8_t>(number);
-  else replies_[code] = number;
+  else {
+    replies_[code] = number;
+    if (outstanding_[code] > 0) --outstanding_[code];
+  }
 }
 
 }  // namespace rfc2217

@@ -78,11 +78,17 @@ class ComPortClient : private telnet::StreamSink {
   void GiveUp();
 
   Agreement State() const { return state_; }
-  // The value the server last reported for a command (kSetBaudRate ...), if it did since
-  // the last Forget of that command.
+  // The value the server last reported for a command (kSetBaudRate ...).
   std::optional<uint32_t> Reply(uint8_t code) const { return code < kCommandCount ? replies_[code] : std::nullopt; }
+  // Counts a command sent that the server is to answer. Answers come in the order of the
+  // commands, so once none is outstanding the last one answered the latest command.
+  void Expect(uint8_t code) {
+    if (code < kCommandCount) ++outstanding_[code];
+  }
+  bool Outstanding(uint8_t code) const { return code < kCommandCount && outstanding_[code] > 0; }
+  // Stops waiting for answers to the command (the server let them go unanswered).
   void Forget(uint8_t code) {
-    if (code < kCommandCount) replies_[code].reset();
+    if (code < kCommandCount) outstanding_[code] = 0;
   }
   // Line errors and breaks the server reported, counted as a kernel counts them.
   const LineCounters& LineEvents() const { return lineEvents_; }
@@ -108,6 +114,7 @@ class ComPortClient : private telnet::StreamSink {
   std::array<bool, 256> askedOurs_{};
   std::array<bool, 256> askedTheirs_{};
   std::array<std::optional<uint32_t>, kCommandCount> replies_{};
+  std::array<uint32_t, kCommandCount> outstanding_{};
   LineCounters lineEvents_;
   std::optional<uint8_t> modemState_;
   bool suspended_ = false;

@@ -125,10 +125,17 @@ int NetworkPort::Connect() {
   return connected;
 }
 
+void NetworkPort::Send(const std::vector<rfc2217::LineCommand>& commands) {
+  for (const rfc2217::LineCommand& command : commands) {
+    if (command.confirmed) client_.Expect(command.code);
+    rfc2217::AppendCommand(command.code, command.value, commands_);
+  }
+  wake_.Set();
+}
+
 void NetworkPort::SendKeptBlock() {
   if (!block_) return;
-  for (const rfc2217::LineCommand& command : rfc2217::LineCommands(nullptr, *block_))
-    rfc2217::AppendCommand(command.code, command.value, commands_);
+  Send(rfc2217::LineCommands(nullptr, *block_));
   blockSent_ = true;
 }
 
@@ -226,28 +233,25 @@ PortFailure NetworkPort::WriteCommState(const DCB& dcb) {
     return {};
   }
   const std::vector<rfc2217::LineCommand> commands = rfc2217::LineCommands(blockSent_ ? &*block_ : nullptr, dcb);
-  for (const rfc2217::LineCommand& command : commands) {
-    if (command.confirmed) client_.Forget(command.code);
-    rfc2217::AppendCommand(command.code, command.value, commands_);
-  }
-  wake_.Set();
-  auto answered = [&](bool checkValue) {
+  Send(commands);
+  auto answered = [&] {
+    return std::none_of(commands.begin(), commands.end(),
+                        [&](const rfc2217::LineCommand& command) { return client_.Outstanding(command.code); });
+  };
+  auto confirmed = [&] {
     return std::all_of(commands.begin(), commands.end(), [&](const rfc2217::LineCommand& command) {
       const std::optional<uint32_t> answer = client_.Reply(command.code);
-      return !command.confirmed || (answer && (!checkValue || rfc2217::Confirms(command, *answer)));
+      return !command.confirmed || (answer && rfc2217::Confirms(command, *answer));
     });
   };
   changed_.wait_for(lock, std::chrono::milliseconds(kConfirmLimitMs),
-                    [&] { return phase_ == Phase::Lost || answered(false); });
+                    [&] { return phase_ == Phase::Lost || answered(); });
   if (phase_ == Phase::Lost) return posix::SystemFailure(EIO);
-  if (!answered(true)) {
+  if (!answered() || !confirmed()) {
+    for (const rfc2217::LineCommand& command : commands) client_.Forget(command.code);
     // Refused or not confirmed in time: take back what was sent, so that the far line stays
     // as it was, as a local device's does.
-    if (blockSent_) {
-      for (const rfc2217::LineCommand& command : rfc2217::LineCommands(&dcb, *block_))
-        rfc2217::AppendCommand(command.code, command.value, commands_);
-      wake_.Set();
-    }
+    if (blockSent_) Send(rfc2217::LineCommands(&dcb, *block_));
     return posix::SystemFailure(EINVAL);
   }
   block_ = dcb;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "serial/com_port_client.h"
+#include "serial/com_port_line.h"
 #include "serial/manual_reset_event.h"
 #include "serial/network_address.h"
 #include "serial/port_device.h"
@@ -28,7 +29,7 @@ class NetworkPort final : public PortDevice {
   // How long the server has to answer the com port offer before the port falls back to bytes.
   static constexpr uint32_t kNegotiationLimitMs = 3000;
   // How long a line setting waits for the server's confirmation.
-  static constexpr uint32_t kConfirmLimitMs = 1000;
+  static constexpr uint32_t kConfirmLimitMs = 2000;
 
   static std::unique_ptr<NetworkPort> Open(const NetworkAddress& address, PortFailure* failure);
   ~NetworkPort() override;
@@ -56,6 +57,8 @@ class NetworkPort final : public PortDevice {
   void EnterPhase(Phase phase);
   // Sends the kept block once the server has agreed to com port control.
   void SendKeptBlock();
+  // Queues the commands for the relay, counting the answers they are to get.
+  void Send(const std::vector<rfc2217::LineCommand>& commands);
 
   const NetworkAddress address_;
   int driverEnd_ = -1;

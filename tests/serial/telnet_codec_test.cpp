@@ -194,6 +194,29 @@ TEST(ComPortClient, FallsBackToBytesWhenTheServerWillNotOrCannot) {
   EXPECT_EQ(rubbish.data, (Bytes{'H', 'T', 'T', 'P', kIac, 0x10, 'x'}));
 }
 
+TEST(ComPortClient, ALateAnswerToAnEarlierCommandIsNotTakenForTheLatest) {
+  // The rate sent at connection (9600) is answered only after a new rate (57600) went out:
+  // the first answer must not read as the answer to the second command.
+  ClientRun run;
+  Bytes agree = {kIac, kDo, kOptionComPort};
+  StartAndFeed(run, agree, agree.size());
+  run.client.Expect(rfc2217::kSetBaudRate);
+  run.client.Expect(rfc2217::kSetBaudRate);
+  auto answer = [&](uint32_t rate) {
+    Bytes stream;
+    const uint8_t payload[] = {rfc2217::kSetBaudRate + rfc2217::kServerOffset, static_cast<uint8_t>(rate >> 24),
+                               static_cast<uint8_t>(rate >> 16), static_cast<uint8_t>(rate >> 8),
+                               static_cast<uint8_t>(rate)};
+    AppendSubnegotiation(kOptionComPort, payload, sizeof payload, stream);
+    run.client.Receive(stream.data(), stream.size(), run.data, run.sent);
+  };
+  answer(9600);
+  EXPECT_TRUE(run.client.Outstanding(rfc2217::kSetBaudRate));
+  answer(57600);
+  EXPECT_FALSE(run.client.Outstanding(rfc2217::kSetBaudRate));
+  EXPECT_EQ(run.client.Reply(rfc2217::kSetBaudRate), 57600u);
+}
+
 TEST(ComPortLine, SendsWhatChangedAndAwaitsOnlyTheLineSettings) {
   win::DCB before;
   before.BaudRate = 9600;
