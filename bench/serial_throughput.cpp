@@ -2,7 +2,9 @@
 // pseudo-terminal, and the number of event messages a 1 MB burst produces.
 //
 // Both receivers read in pieces of 256 bytes, as the terminal page's receive thread does;
-// the driver's receiver reads only when a received-character message tells it to.
+// the driver's receiver reads only when a received-character message tells it to. The 1 MB
+// burst is also received over ser2net (telnet with com port control, and raw TCP) in front
+// of the same pseudo-terminal, next to the local figure.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include "serial/port_test_doubles.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "support/ser2net_process.h"
 
 namespace {
 
@@ -63,11 +66,12 @@ struct DriverFigures {
   size_t messages = 0;
 };
 
-DriverFigures DriverReceive(const PtyPair& pty, size_t bytes) {
+DriverFigures DriverReceive(const PtyPair& pty, const std::string& name, size_t bytes) {
   MessageQueue window;
   WindowSerialPort port;
   DriverFigures figures;
-  if (port.OpenForWindow(pty.path().c_str(), &window, 1025, 0, 20480, 20480) != 0) return figures;
+  if (port.OpenForWindow(name.c_str(), &window, 1025, 0, 20480, 20480) != 0) return figures;
+  if (!port.AwaitNetworkReady(30000)) return figures;
   bool complete = false;
   const auto elapsed = Timed(pty, bytes, [&] {
     complete = ReceiveOnMessages(port, window, bytes, [](const uint8_t*, uint32_t) {});
@@ -88,13 +92,24 @@ int main() {
     return 1;
   }
   const double plain = PlainReadLoop(pty);
-  const DriverFigures driver = DriverReceive(pty, kThroughputBytes);
-  const DriverFigures burst = DriverReceive(pty, kBurstBytes);
+  const DriverFigures driver = DriverReceive(pty, pty.path(), kThroughputBytes);
+  const DriverFigures burst = DriverReceive(pty, pty.path(), kBurstBytes);
+  // One server per run: a server lets go of the device only some time after its client.
+  auto overSer2net = [&](bool telnet) {
+    Ser2netProcess server({{pty.path(), telnet}});
+    return server.WaitListening() ? DriverReceive(pty, server.link(0).Name(), kBurstBytes) : DriverFigures{};
+  };
+  const DriverFigures telnet = overSer2net(true);
+  const DriverFigures raw = overSer2net(false);
   std::printf("receive %zu MB through a pseudo-terminal, 256-byte reads\n", kThroughputBytes >> 20);
   std::printf("  plain read() loop : %8.1f MB/s\n", plain);
   std::printf("  driver (messages) : %8.1f MB/s  (%zu messages)\n", driver.megabytesPerSecond, driver.messages);
   std::printf("  ratio driver/plain: %8.2f\n", plain > 0 ? driver.megabytesPerSecond / plain : 0.0);
   std::printf("1 MB burst: %zu event messages (%.0f bytes per message)\n", burst.messages,
               burst.messages ? double(kBurstBytes) / double(burst.messages) : 0.0);
-  return driver.megabytesPerSecond > 0 && burst.messages > 0 ? 0 : 1;
+  std::printf("receive 1 MB, driver (messages):\n");
+  std::printf("  local pseudo-terminal   : %8.1f MB/s\n", burst.megabytesPerSecond);
+  std::printf("  ser2net, rfc2217 telnet : %8.1f MB/s\n", telnet.megabytesPerSecond);
+  std::printf("  ser2net, raw tcp        : %8.1f MB/s\n", raw.megabytesPerSecond);
+  return driver.megabytesPerSecond > 0 && burst.messages > 0 && telnet.messages > 0 && raw.messages > 0 ? 0 : 1;
 }

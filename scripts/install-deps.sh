@@ -3,7 +3,7 @@
 # Extra package names given as arguments are installed too (e.g. the fuzzers' clang).
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libudev-dev libgtest-dev libgmock-dev
-          xvfb xauth fonts-noto-cjk procps dpkg-dev "$@")
+          xvfb xauth fonts-noto-cjk procps dpkg-dev ser2net "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

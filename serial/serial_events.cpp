@@ -34,7 +34,7 @@ uint32_t SerialPort::WaitEvent(OVERLAPPED* record, uint32_t timeoutMs) {
   // With the caller's own record the wait completes before the call returns (see Transfer).
   const Deadline deadline(record != nullptr ? INFINITE_TIMEOUT : timeoutMs);
   uint32_t events = 0;
-  const PortFailure failure = impl_->AwaitEvents(use.fd, EventMask, deadline, &events);
+  const PortFailure failure = impl_->AwaitEvents(use, EventMask, deadline, &events);
   if (!failure.Failed()) PendingEvents.fetch_or(events);
   CompleteRecord(record, failure, 0);
   return Fail(failure);
@@ -49,5 +49,5 @@ PortFailure SerialPort::ClearCommError(uint32_t* errors) {
   *errors = 0;
   Impl::DeviceUse use = impl_->Use(Handle);
   if (use.fd == kNoDevice) return {PortError::NotOpen};
-  return impl_->TakeLineErrors(use.fd, errors);
+  return impl_->TakeLineErrors(use, errors);
 }

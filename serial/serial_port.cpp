@@ -35,18 +35,14 @@ uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue,
   if (IsOpen()) return Fail({PortError::AlreadyOpen});
   if (const PortFailure failure = impl_->PrepareWakeups(); failure.Failed()) return Fail(failure);
   PortFailure failure;
-  const int fd = posix::OpenExclusive(name, &failure);
-  if (fd < 0) return Fail(failure);
+  std::unique_ptr<PortDevice> device = OpenPortDevice(name, &failure);
+  if (!device) return Fail(failure);
   if (overlapped) {
     auto event = std::make_unique<ManualResetEvent>();
-    if (!event->valid()) {
-      failure = posix::LastSystemFailure();
-      posix::CloseDevice(fd);
-      return Fail(failure);
-    }
+    if (!event->valid()) return Fail(posix::LastSystemFailure());
     IoEvent = std::move(event);
   }
-  impl_->Install(Handle, fd);
+  impl_->Install(Handle, std::move(device));
   // Queue sizes: a terminal's queues are the kernel's own and cannot be sized, so the sizes
   // asked for are accepted and left at that.
   static_cast<void>(inQueue);
@@ -58,9 +54,19 @@ uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue,
   // The default configuration; like the platform's own, its failure is not reported.
   if (Impl::DeviceUse use = impl_->Use(Handle); use.fd != kNoDevice) {
     const auto hold = impl_->HoldControlBlock();
-    impl_->WriteControlBlock(use.fd, posix::DefaultControlBlock());
+    impl_->WriteControlBlock(use, posix::DefaultControlBlock());
   }
   return Fail(result);
+}
+
+NetworkStatus SerialPort::Network() {
+  Impl::DeviceUse use = impl_->Use(Handle);
+  return use.device != nullptr ? use.device->Network() : NetworkStatus{};
+}
+
+bool SerialPort::AwaitNetworkReady(uint32_t timeoutMs) {
+  Impl::DeviceUse use = impl_->Use(Handle);
+  return use.device != nullptr && use.device->AwaitReady(timeoutMs);
 }
 
 uint32_t SerialPort::Close() {

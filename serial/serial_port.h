@@ -14,6 +14,7 @@
 
 #include "serial/comm_types.h"
 #include "serial/manual_reset_event.h"
+#include "serial/port_device.h"
 #include "serial/port_error.h"
 
 class SerialPort {
@@ -66,6 +67,12 @@ class SerialPort {
   uint16_t TakeEvents();
 
   bool IsOpen() const { return Handle.load() != kNoDevice; }
+  // What a port on another machine ("rfc2217://HOST:PORT", "tcp://HOST:PORT") can do; all
+  // false for a local device or a closed port.
+  NetworkStatus Network();
+  // Waits until a network port's connection is up and negotiated (true), or lost or the
+  // time-out passed (false). True at once for an open local device.
+  bool AwaitNetworkReady(uint32_t timeoutMs);
   // Why the most recent port operation on the calling thread failed (error None after a
   // success). Kept per thread, as errno is: the monitor's own waits on the same port do not
   // overwrite what the owner's call left.

@@ -2,7 +2,6 @@
 
 #include <poll.h>
 
-#include "serial/posix_comm_state.h"
 #include "serial/posix_device.h"
 
 using win::EV_BREAK;
@@ -32,11 +31,14 @@ SerialPort::Impl::DeviceUse SerialPort::Impl::Use(const std::atomic<DeviceHandle
   // A close in progress must not wait behind new users (the lock favours readers).
   if (closing_.load() || handle.load() == kNoDevice) return use;
   use.lock = std::shared_lock(life_);
-  if (!closing_.load()) use.fd = handle.load();
+  if (!closing_.load()) {
+    use.fd = handle.load();
+    use.device = device_.get();
+  }
   return use;
 }
 
-void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, int fd) {
+void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device) {
   std::unique_lock guard(life_);
   cancel_->Reset();
   wake_->Reset();
@@ -48,17 +50,19 @@ void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, int fd) {
   }
   {
     std::lock_guard counters(countersLock_);
-    countersKept_ = posix::ReadLineCounters(fd, &eventBase_);
+    countersKept_ = device->ReadLineCounters(&eventBase_);
     errorBase_ = eventBase_;
   }
-  handle = fd;
+  handle = device->Fd();
+  device_ = std::move(device);
 }
 
 void SerialPort::Impl::Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent) {
   closing_ = true;
   cancel_->Set();
   std::unique_lock guard(life_);
-  posix::CloseDevice(handle.exchange(kNoDevice));
+  handle = kNoDevice;
+  device_.reset();
   ioEvent.reset();
   cancel_->Reset();
   closing_ = false;
@@ -79,19 +83,19 @@ void SerialPort::Impl::Rearm() {
   if (!receiverArmed_.exchange(true)) wake_->Set();
 }
 
-PortFailure SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline,
-                                          uint32_t* events) {
+PortFailure SerialPort::Impl::AwaitEvents(const DeviceUse& use, const std::atomic<uint32_t>& mask,
+                                          const Deadline& deadline, uint32_t* events) {
   *events = 0;
   for (;;) {
     const uint32_t watched = mask.load();
     const bool input = (watched & EV_RXCHAR) && receiverArmed_.load();
     const bool line = countersKept_ && (watched & (EV_BREAK | EV_ERR));
-    const posix::Readiness ready = posix::WaitReady(fd, input ? POLLIN : 0, wake_->fd(), cancel_->fd(), deadline,
+    const posix::Readiness ready = posix::WaitReady(use.fd, input ? POLLIN : 0, wake_->fd(), cancel_->fd(), deadline,
                                                     line && !input ? kLineErrorPollMs : -1);
     if (ready.failure.Failed()) return ready.failure;
     if (ready.cancel) return {PortError::NotOpen};
     if (ready.device & (POLLHUP | POLLERR | POLLNVAL)) return posix::SystemFailure(EIO);
-    uint32_t found = line ? TakeLineEvents(fd, watched) : 0;
+    uint32_t found = line ? TakeLineEvents(*use.device, watched) : 0;
     if (input && (ready.device & POLLIN)) {
       receiverArmed_ = false;
       found |= EV_RXCHAR;
@@ -108,35 +112,34 @@ PortFailure SerialPort::Impl::AwaitEvents(int fd, const std::atomic<uint32_t>& m
   }
 }
 
-uint32_t SerialPort::Impl::TakeLineEvents(int fd, uint32_t mask) {
+uint32_t SerialPort::Impl::TakeLineEvents(PortDevice& device, uint32_t mask) {
   std::lock_guard guard(countersLock_);
   LineCounters now;
-  if (!posix::ReadLineCounters(fd, &now)) return 0;
+  if (!device.ReadLineCounters(&now)) return 0;
   const uint32_t events = LineEventBits(eventBase_, now) & mask;
   eventBase_ = now;
   return events;
 }
 
-PortFailure SerialPort::Impl::TakeLineErrors(int fd, uint32_t* errors) {
+PortFailure SerialPort::Impl::TakeLineErrors(const DeviceUse& use, uint32_t* errors) {
   *errors = 0;
   std::lock_guard guard(countersLock_);
   if (!countersKept_) return {};
   LineCounters now;
-  if (!posix::ReadLineCounters(fd, &now)) return posix::LastSystemFailure();
+  if (!use.device->ReadLineCounters(&now)) return posix::LastSystemFailure();
   *errors = LineErrorBits(errorBase_, now);
   errorBase_ = now;
   return {};
 }
 
-PortFailure SerialPort::Impl::ReadControlBlock(int fd, win::DCB* dcb) const {
-  if (!posix::ReadCommState(fd, written_ ? &*written_ : nullptr, dcb)) return posix::LastSystemFailure();
-  return {};
+PortFailure SerialPort::Impl::ReadControlBlock(const DeviceUse& use, win::DCB* dcb) const {
+  return use.device->ReadCommState(written_ ? &*written_ : nullptr, dcb);
 }
 
-PortFailure SerialPort::Impl::WriteControlBlock(int fd, const win::DCB& dcb) {
-  if (!posix::WriteCommState(fd, dcb)) return posix::LastSystemFailure();
-  written_ = dcb;
-  return {};
+PortFailure SerialPort::Impl::WriteControlBlock(const DeviceUse& use, const win::DCB& dcb) {
+  const PortFailure failure = use.device->WriteCommState(dcb);
+  if (!failure.Failed()) written_ = dcb;
+  return failure;
 }
 
 CommTimeouts SerialPort::Impl::Timeouts() {

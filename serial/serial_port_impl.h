@@ -11,6 +11,7 @@
 #include "serial/deadline.h"
 #include "serial/line_errors.h"
 #include "serial/manual_reset_event.h"
+#include "serial/port_device.h"
 #include "serial/serial_port.h"
 
 // The device's time-out record, kept by the driver (a terminal has no such record).
@@ -43,15 +44,16 @@ struct SerialPort::Impl {
   struct DeviceUse {
     std::shared_lock<std::shared_mutex> lock;
     int fd = kNoDevice;
+    PortDevice* device = nullptr;
   };
 
   // Creates the wake-up descriptors on first use (a fresh object makes no system call).
   PortFailure PrepareWakeups();
   DeviceUse Use(const std::atomic<DeviceHandle>& handle);
-  // Installs a freshly opened descriptor: nothing pending, receiver armed, counters zeroed,
-  // no control block written yet.
-  void Install(std::atomic<DeviceHandle>& handle, int fd);
-  // Wakes blocked transfers and waits, then closes the descriptor once nobody uses it.
+  // Installs a freshly opened device: nothing pending, receiver armed, counters zeroed, no
+  // control block written yet.
+  void Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device);
+  // Wakes blocked transfers and waits, then closes the device once nobody uses it.
   void Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent);
 
   // Completes a pending event wait with an empty event set (mask change, stop). The wake-up
@@ -62,24 +64,26 @@ struct SerialPort::Impl {
   // Called after the owner read from the device: new bytes are to be reported again.
   void Rearm();
   // Waits for an event set within the mask (0 and an empty set after RequestWake).
-  PortFailure AwaitEvents(int fd, const std::atomic<uint32_t>& mask, const Deadline& deadline, uint32_t* events);
-  PortFailure TakeLineErrors(int fd, uint32_t* errors);
+  PortFailure AwaitEvents(const DeviceUse& use, const std::atomic<uint32_t>& mask, const Deadline& deadline,
+                          uint32_t* events);
+  PortFailure TakeLineErrors(const DeviceUse& use, uint32_t* errors);
 
   // Serialises reads and writes of the control block, so that a read-modify-write is whole.
   std::unique_lock<std::mutex> HoldControlBlock() { return std::unique_lock(controlBlockLock_); }
   // The two below need HoldControlBlock held (and the device in use).
-  PortFailure ReadControlBlock(int fd, win::DCB* dcb) const;
-  PortFailure WriteControlBlock(int fd, const win::DCB& dcb);
+  PortFailure ReadControlBlock(const DeviceUse& use, win::DCB* dcb) const;
+  PortFailure WriteControlBlock(const DeviceUse& use, const win::DCB& dcb);
 
   int CancelFd() const { return cancel_->fd(); }
   CommTimeouts Timeouts();
   void SetTimeouts(const CommTimeouts& timeouts);
 
  private:
-  uint32_t TakeLineEvents(int fd, uint32_t mask);
+  uint32_t TakeLineEvents(PortDevice& device, uint32_t mask);
 
   std::shared_mutex life_;
   std::atomic<bool> closing_{false};
+  std::unique_ptr<PortDevice> device_;  // changed only with life_ held exclusive
   std::unique_ptr<ManualResetEvent> cancel_;  // set while a close waits for the device
   std::unique_ptr<ManualResetEvent> wake_;    // mask change, stop, receiver re-armed
   std::atomic<bool> maskChanged_{false};

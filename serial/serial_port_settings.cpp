@@ -17,7 +17,7 @@ uint32_t SerialPort::GetControlBlock(DCB* dcb) {
   if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
   if (dcb == nullptr) return Fail(posix::SystemFailure(EINVAL));
   const auto hold = impl_->HoldControlBlock();
-  return Fail(impl_->ReadControlBlock(use.fd, dcb));
+  return Fail(impl_->ReadControlBlock(use, dcb));
 }
 
 uint32_t SerialPort::SetControlBlock(const DCB& dcb) {
@@ -25,7 +25,7 @@ uint32_t SerialPort::SetControlBlock(const DCB& dcb) {
   Impl::DeviceUse use = impl_->Use(Handle);
   if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
   const auto hold = impl_->HoldControlBlock();
-  return Fail(impl_->WriteControlBlock(use.fd, dcb));
+  return Fail(impl_->WriteControlBlock(use, dcb));
 }
 
 template <typename Edit>
@@ -35,9 +35,9 @@ uint32_t SerialPort::EditControlBlock(Edit edit) {
   if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
   const auto hold = impl_->HoldControlBlock();
   DCB dcb;
-  if (const PortFailure failure = impl_->ReadControlBlock(use.fd, &dcb); failure.Failed()) return Fail(failure);
+  if (const PortFailure failure = impl_->ReadControlBlock(use, &dcb); failure.Failed()) return Fail(failure);
   if (const PortFailure refused = edit(dcb); refused.Failed()) return Fail(refused);
-  return Fail(impl_->WriteControlBlock(use.fd, dcb));
+  return Fail(impl_->WriteControlBlock(use, dcb));
 }
 
 uint32_t SerialPort::SetLineSettings(uint32_t baudRate, uint8_t dataBits, uint8_t parity, uint8_t stopBits) {

@@ -75,7 +75,7 @@ uint32_t SerialPort::DiscardInput() {
   Succeed();
   Impl::DeviceUse use = impl_->Use(Handle);
   if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
-  if (!posix::DiscardInput(use.fd)) return Fail(posix::LastSystemFailure());
+  if (const PortFailure failure = use.device->DiscardInput(); failure.Failed()) return Fail(failure);
   // The queue is empty now: whatever comes next is news, even if what was dropped had
   // already been reported and never read.
   impl_->Rearm();

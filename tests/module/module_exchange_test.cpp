@@ -20,6 +20,7 @@
 #include "module/switchable_module.h"
 #include "core/module/module_responder.h"
 #include "module/simulator_process.h"
+#include "support/ser2net_process.h"
 #include "devices/unique_fd.h"
 #include "serial/serial_port.h"
 
@@ -368,4 +369,20 @@ TEST(ModuleExchange, SimulatorKilledAfterTakingTheRequests) {
   ASSERT_TRUE(verdict);
   EXPECT_EQ(verdict->outcome, ReplyOutcome::Failed);
   ExpectNextExchangesWorkOnAnotherPort(s);
+}
+
+// The module on another machine: the simulator's line served by ser2net, reached through
+// telnet with com port control. A read, a write and a read that gives the write back.
+TEST(ModuleExchange, SimulatorBehindSer2netReadsAndWrites) {
+  SimulatorProcess simulator({});
+  ASSERT_FALSE(simulator.path().empty());
+  Ser2netProcess server({{simulator.path(), true}});
+  ASSERT_TRUE(server.WaitListening());
+  const std::string port = server.link(0).Name();
+  Session s;
+  EXPECT_EQ(s.Read(port), ReplyOutcome::ReadOk);
+  const ModuleSettings written{470000, 7, 0, 9, 2, 0, 200, 0, 1, 254, 1, 0};
+  EXPECT_EQ(s.Write(port, written), ReplyOutcome::WriteOk);
+  ASSERT_EQ(s.Read(port), ReplyOutcome::ReadOk);
+  EXPECT_EQ(s.lastRead, written);
 }
