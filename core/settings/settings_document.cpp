@@ -22,12 +22,12 @@ class KeyLoader {
   void Bytes(std::string_view key, std::string_view fallback, size_t maxBytes, std::string& member,
              EmptyValue empty = EmptyValue::kIsAValue) {
     std::string bytes = ini_.ReadText(section_, key, fallback, maxBytes);
-    if (!bytes.empty() || empty == EmptyValue::kIsAValue) member = std::move(bytes);
+    if (!bytes.empty() || empty != EmptyValue::kKeepsMember) member = std::move(bytes);
   }
   void Text(std::string_view key, std::string_view fallback, size_t maxBytes, std::string& member,
             EmptyValue empty = EmptyValue::kIsAValue) {
     const std::string bytes = ini_.ReadText(section_, key, fallback, maxBytes);
-    if (!bytes.empty() || empty == EmptyValue::kIsAValue) member = DecodeGbk(bytes);
+    if (!bytes.empty() || empty != EmptyValue::kKeepsMember) member = DecodeGbk(bytes);
   }
   void Number(std::string_view key, int32_t fallback, uint32_t& member) {
     member = static_cast<uint32_t>(ini_.ReadInt(section_, key, fallback));
@@ -64,7 +64,8 @@ class KeySaver {
   void Section(std::string_view name) { section_ = name; }
 
   void Bytes(std::string_view key, std::string_view, size_t, const std::string& member,
-             EmptyValue = EmptyValue::kIsAValue) {
+             EmptyValue empty = EmptyValue::kIsAValue) {
+    if (member.empty() && empty == EmptyValue::kNotWritten && !ini_.Find(section_, key)) return;
     (void)ini_.Write(section_, key, member);
   }
   void Text(std::string_view key, std::string_view, size_t maxBytes, const std::string& member,

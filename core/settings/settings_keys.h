@@ -22,15 +22,19 @@
 //                                               shows `khz` as it was; written as the text
 // maxBytes cuts a value read (never inside a GBK character); an over-long value that nobody
 // changed is still saved whole. `e` is EmptyValue::kKeepsMember for texts whose empty value
-// in the file leaves the member as it was.
+// in the file leaves the member as it was, kNotWritten for list slots that stay out of the
+// file while empty.
 #include <cstddef>
 #include <string>
 
 #include "core/module/frequency_text.h"
 #include "core/settings/module_page_settings.h"
+#include "core/settings/network_port_settings.h"
 #include "core/settings/terminal_settings.h"
 
-enum class EmptyValue { kIsAValue, kKeepsMember };
+// kNotWritten: an empty value is left out of the file unless the file has the key already
+// (slots of a list that are not in use).
+enum class EmptyValue { kIsAValue, kKeepsMember, kNotWritten };
 
 // Device paths on Linux run longer than the other OS's 19-character port names
 // (/dev/serial/by-id/..., a virtual port's link); keep them whole.
@@ -92,10 +96,18 @@ void DescribeModuleKeys(Keys& keys, Settings& s) {
   keys.Flag("Pack Complete", true, m.PackComplete);
 }
 
-// Both pages' settings: everything the file holds of this program.
+// `Settings` is NetworkPortSettings or const NetworkPortSettings.
+template <class Keys, class Settings>
+void DescribeNetworkPortKeys(Keys& keys, Settings& s) {
+  for (size_t slot = 0; slot < s.Ports.size(); ++slot)
+    keys.Bytes("Port" + std::to_string(slot + 1), "", kPortNameMaxBytes, s.Ports[slot], EmptyValue::kNotWritten);
+}
+
+// Both pages' settings and the network ports: everything the file holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
+  NetworkPortSettings Network;
 
   bool operator==(const AllSettings&) const = default;
 };
@@ -107,4 +119,6 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeTerminalKeys(keys, all.Terminal);
   keys.Section("VornicSPCommTool_ZEL");
   DescribeModuleKeys(keys, all.Module);
+  keys.Section("VornicSPCommTool_Network");
+  DescribeNetworkPortKeys(keys, all.Network);
 }

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "gui/widgets/controls.h"
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/port_failure_text.h"
 #include "gui/widgets/port_list_control.h"
 #include "core/terminal/terminal_session.h"
+#include "serial/network_address.h"
 #include "serial/port_name.h"
 #include "gui/terminal/transmit_panel.h"
 
@@ -20,6 +22,9 @@ constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9
                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr uint8_t kDataBits[] = {5, 6, 7, 8};
 
+const char* const kRawTcpNotice = "TCP网络串口只传送数据，串口参数设置对它不起作用";
+constexpr int kRawTcpNoticeMs = 10000;
+
 }  // namespace
 
 void TerminalPage::CB_PortDropDown() {
@@ -28,6 +33,9 @@ void TerminalPage::CB_PortDropDown() {
 }
 
 void TerminalPage::CB_PortChange() {
+  if (IsNetworkEntry(CB_Port)) {
+    if (!RunNetworkEntry(CB_Port, ports_.get(), this, terminal_.PortName())) return;
+  }
   const bool wasOpen = terminal_.IsOpen();
   if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
     Warn(*fault);
@@ -60,6 +68,10 @@ void TerminalPage::Warn(const TerminalFault& fault) {
 void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
   B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
+  // A raw TCP port carries the bytes alone: the line settings on the left do nothing there.
+  const std::optional<NetworkAddress> network = ParseNetworkAddress(terminal_.PortName());
+  if (open && network && network->protocol == NetworkAddress::Protocol::RawTcp)
+    StatusBar->showMessage(QString::fromUtf8(kRawTcpNotice), kRawTcpNoticeMs);
 }
 
 void TerminalPage::GiveUpTerminalPort() {

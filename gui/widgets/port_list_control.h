@@ -5,6 +5,7 @@
 #include <string>
 
 class QComboBox;
+class QWidget;
 class PortSource;
 
 // Lists the present ports in natural order. With `openDevice`, the device name a port is
@@ -18,3 +19,12 @@ void RefillPortList(QComboBox* list, PortSource* source, const std::optional<std
 // list cannot carry is not shown: the port is still used under its saved name, where a
 // garbled entry would be taken for a port that does not exist.
 void ShowSavedPort(QComboBox* list, const std::string& name);
+
+// A list over a NetworkPortBook ends with "添加网络串口…" and, while the book holds ports,
+// "删除网络串口…": entries that run a dialog instead of naming a port.
+bool IsNetworkEntry(const QComboBox* list);
+// The chosen entry is a network entry: runs its dialog, changes the book and refills the list.
+// Returns the port added (selected in the list); nothing when the user cancelled or removed a
+// port, and the list then selects `keep` again (no entry when it is not listed).
+std::optional<std::string> RunNetworkEntry(QComboBox* list, PortSource* source, QWidget* parent,
+                                           const std::optional<std::string>& keep);

@@ -21,6 +21,7 @@
 #include "core/terminal/thread_handoff.h"
 #include "devices/device_events.h"
 #include "core/module/module_exchange.h"
+#include "serial/network_port_book.h"
 #include "serial/serial_port.h"
 #include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
@@ -59,6 +60,10 @@ class DelayThreadClock final : public ExchangeClock {
 TVornicSPComm::TVornicSPComm(WindowEnvironment environment, QWidget* parent)
     : QWidget(parent), Environment(std::move(environment)) {
   setObjectName("TVornicSPComm");
+  // Every list, and the check whether a port is still there, sees the ports the user added
+  // on other machines beside the machine's own.
+  NetworkPorts = std::make_shared<NetworkPortBook>(std::move(Environment.ports));
+  Environment.ports = NetworkPorts;
   CreateSessions();
   BuildWindow();
   FormCreate();

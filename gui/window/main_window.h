@@ -18,6 +18,7 @@ class QSocketNotifier;
 class QTabWidget;
 class DeviceEventSource;
 class ModuleExchange;
+class NetworkPortBook;
 class PortSource;
 class ReceivePipeline;
 class SleepingWorker;
@@ -59,6 +60,8 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   // buffer, the exchange that waits for its verdict, and whether a module answered.
   std::unique_ptr<ModuleExchange> Exchange;
   WorkerState Workers;  // the flags and counters of DelayThread and CountdownThread
+  // The ports on other machines the user added; Environment.ports lists them too.
+  std::shared_ptr<NetworkPortBook> NetworkPorts;
 
   // ---- pages ----
   QTabWidget* PageControl = nullptr;

@@ -1,5 +1,6 @@
 // Loading both pages' settings at start and saving them at close: the file is loaded into and
 // saved from plain settings, which each page shows on its controls and reads back.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
 #include "gui/window/main_window.h"
+#include "serial/network_port_book.h"
 
 namespace {
 
@@ -19,14 +21,21 @@ QString NotSavedText(const std::string& path, const SettingsSaveResult& result) 
          QString::fromLocal8Bit(path) + QString::fromUtf8("（") + why + QString::fromUtf8("）");
 }
 
+NetworkPortSettings SavedNetworkPorts(const NetworkPortBook& book) {
+  NetworkPortSettings saved;
+  std::copy(book.Names().begin(), book.Names().end(), saved.Ports.begin());
+  return saved;
+}
+
 }  // namespace
 
 void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
-  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
+  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), SavedNetworkPorts(*NetworkPorts)};
   SettingsLoadError = LoadSettingsFile(*path, settings);
+  NetworkPorts->SetNames({settings.Network.Ports.begin(), settings.Network.Ports.end()});
   TabSheet1->ApplySettings(settings.Terminal);
   TabSheet2->ApplySettings(settings.Module);
 }
@@ -34,7 +43,7 @@ void TVornicSPComm::LoadSettings() {
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
-  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
+  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), SavedNetworkPorts(*NetworkPorts)};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,7 +20,9 @@
 #include "core/receive/receive_store.h"
 #include "gui/widgets/receive_view.h"
 #include "serial/serial_port.h"
+#include "gui/widgets/network_port_dialog.h"
 #include "support/pty_pair.h"
+#include "support/ser2net_process.h"
 #include "support/temp_dir.h"
 #include "support/window_harness.h"
 #include "gui/terminal/transmit_panel.h"
@@ -49,6 +52,14 @@ termios DeviceLine(const PtyPair& pty) {
   termios t{};
   tcgetattr(pty.slave(), &t);
   return t;
+}
+
+// The next modal dialog of the program gets `fill` done to it as a person would.
+void WhenDialogShows(const std::function<void(NetworkPortDialog&)>& fill) {
+  QTimer::singleShot(0, [fill] {
+    QTRY_VERIFY(qobject_cast<NetworkPortDialog*>(QApplication::activeModalWidget()));
+    fill(*qobject_cast<NetworkPortDialog*>(QApplication::activeModalWidget()));
+  });
 }
 
 // As the user's pick: select the entry and run the list's change reaction.
@@ -101,6 +112,62 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.w().width(), 816);
     QCOMPARE(h.w().TabSheet1->StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
     QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
+  }
+
+  // A port on another machine, added through the list's last entry, works as a local one:
+  // it opens, its line reaches the far device, its bytes arrive; the settings keep it, and
+  // the next start lists and opens it again. A bad entry in the dialog is refused first.
+  void networkPortAddedFromTheListOpensAndIsKept() {
+    PtyPair pty;
+    Ser2netProcess server({{pty.path()}});
+    QVERIFY(server.WaitListening());
+    const QString name = QString::fromStdString(server.link(0).Name());
+    QByteArray saved;
+    {
+      WindowHarness h;
+      h.w().TabSheet1->CB_PortDropDown();
+      WhenDialogShows([&](NetworkPortDialog& dialog) {
+        dialog.E_Host->setText("127.0.0.1");
+        dialog.E_NetPort->setText("70000");
+        QTest::keyClick(&dialog, Qt::Key_Return);  // refused: the port is out of range
+        QVERIFY(dialog.isVisible());
+        dialog.E_NetPort->setText(QString::number(server.link(0).port));
+        QTest::keyClick(&dialog, Qt::Key_Return);
+      });
+      Pick(h.w().TabSheet1->CB_Port, QString::fromUtf8("添加网络串口…"));
+      QCOMPARE(h.messages.size(), size_t(1));
+      QCOMPARE(h.messages[0].text, QString::fromUtf8("端口号应在1到65535之间！"));
+      QCOMPARE(h.w().TabSheet1->CB_Port->currentText(), name);
+      h.w().TabSheet1->B_OpenPortClick();
+      QVERIFY(OpenLook(h.w()));
+      Pick(h.w().TabSheet1->CB_Baudrate, "57600");
+      QVERIFY(h.messages.size() == 1);
+      QTRY_VERIFY([&] {
+        const termios line = DeviceLine(pty);
+        return cfgetospeed(&line) == B57600;
+      }());
+      h.w().TabSheet1->CB_HexDisplay->setChecked(false);
+      pty.Send(std::string("over the network\xFF"));
+      QTRY_COMPARE(Shown(h.w()), std::string("over the network\xFF"));
+      // The configuration page lists it too.
+      h.w().TabSheet2->CB_ZELCOMxDropDown();
+      QVERIFY(h.w().TabSheet2->CB_ZELCOMx->findText(name) >= 0);
+      h.Close();
+      QFile file(h.settingsPath());
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      saved = file.readAll();
+    }
+    QVERIFY(saved.contains("[VornicSPCommTool_Network]"));
+    QVERIFY(saved.contains("Port1=" + name.toUtf8()));
+    WindowHarness again([&](const QString& profileDir) {
+      QFile file(profileDir + "/VornicSPCommTool.ini");
+      if (file.open(QIODevice::WriteOnly)) file.write(saved);
+    });
+    QVERIFY(again.messages.empty());
+    QTRY_VERIFY(OpenLook(again.w()));
+    QCOMPARE(again.w().Terminal->PortName(), name.toStdString());
+    again.w().TabSheet1->CB_PortDropDown();
+    QVERIFY(again.w().TabSheet1->CB_Port->findText(name) >= 0);
   }
 
   void openAndCloseByButton() {
@@ -216,7 +283,7 @@ class WindowTerminalTest : public QObject {
     WindowHarness h;
     h.ports->SetPorts({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0"});
     h.w().TabSheet1->CB_PortDropDown();
-    QCOMPARE(h.w().TabSheet1->CB_Port->count(), 3);
+    QCOMPARE(h.w().TabSheet1->CB_Port->count(), 3 + 1);  // and "添加网络串口…" last
     QCOMPARE(h.w().TabSheet1->CB_Port->itemText(0), QString("/dev/ttyACM0"));
     QCOMPARE(h.w().TabSheet1->CB_Port->itemText(2), QString("/dev/ttyUSB10"));
     h.w().TabSheet1->CB_Port->setCurrentIndex(2);
@@ -419,7 +486,7 @@ class WindowTerminalTest : public QObject {
     h.w().TabSheet1->CB_PortDropDown();
     h.w().TabSheet2->CB_ZELCOMxDropDown();
     for (QComboBox* list : {static_cast<QComboBox*>(h.w().TabSheet1->CB_Port), static_cast<QComboBox*>(h.w().TabSheet2->CB_ZELCOMx)}) {
-      QCOMPARE(list->count(), 1);
+      QCOMPARE(list->count(), 1 + 1);  // and "添加网络串口…"
       QCOMPARE(list->itemText(0), QString::fromStdString(names[2]));
     }
     h.w().TabSheet1->CB_Port->setCurrentIndex(0);

@@ -5,6 +5,7 @@
 
 
 #include "support/fake_port_source.h"
+#include "serial/network_port_book.h"
 #include "serial/port_naming.h"
 #include "serial/terminal_device.h"
 #include "serial/tty_ports.h"
@@ -191,6 +192,32 @@ TEST(PortPresent, ComparesExactlyAndKnowsWhenItCannotTell) {
   source.SetUnreadable();
   EXPECT_EQ(PortPresent(source, "COM3"), std::nullopt);
   EXPECT_EQ(source.listCount(), 5);
+}
+
+// The added network ports come after the machine's own, whether or not those can be read;
+// what the settings file hands in is taken only as far as it names network ports, once each.
+TEST(NetworkPortBook, ListsNetworkPortsAfterTheMachinesAndKeepsOnlyValidOnes) {
+  auto local = std::make_shared<FakePortSource>(std::vector<std::string>{"/dev/ttyUSB0"});
+  NetworkPortBook book(local);
+  EXPECT_EQ(book.ListPorts(), std::vector<std::string>{"/dev/ttyUSB0"});
+  std::vector<std::string> saved = {"rfc2217://lab:2000", "", "/dev/ttyS0", "tcp://10.0.0.1:0",
+                                    "tcp://10.0.0.1:4001", "rfc2217://lab:2000"};
+  for (int i = 0; i < 20; ++i) saved.push_back("tcp://host" + std::to_string(i) + ":1");
+  book.SetNames(saved);
+  ASSERT_EQ(book.Names().size(), NetworkPortBook::kMaxPorts);
+  EXPECT_EQ(book.Names()[0], "rfc2217://lab:2000");
+  EXPECT_EQ(book.Names()[1], "tcp://10.0.0.1:4001");
+  EXPECT_FALSE(book.Add("tcp://another:1"));  // full
+  book.Remove("tcp://10.0.0.1:4001");
+  EXPECT_TRUE(book.Add("tcp://another:1"));
+  EXPECT_EQ(PortPresent(book, "rfc2217://lab:2000"), true);
+  local->SetUnreadable();
+  const auto listed = book.ListPorts();
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->front(), "rfc2217://lab:2000");
+  EXPECT_EQ(listed->size(), NetworkPortBook::kMaxPorts);
+  book.SetNames({});
+  EXPECT_EQ(book.ListPorts(), std::nullopt);  // nothing known at all
 }
 
 }  // namespace
