@@ -10,6 +10,7 @@
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/port_failure_text.h"
 #include "gui/widgets/port_list_control.h"
+#include "core/terminal/port_reconnection.h"
 #include "core/terminal/terminal_session.h"
 #include "serial/port_name.h"
 #include "gui/terminal/transmit_panel.h"
@@ -28,17 +29,25 @@ void TerminalPage::CB_PortDropDown() {
 }
 
 void TerminalPage::CB_PortChange() {
+  // Another port ends a wait for the lost one; the new port opens when the user says so.
+  if (reconnect_->Waiting()) {
+    StopWaiting();
+    SetPortLook(false);
+  }
   const bool wasOpen = terminal_.IsOpen();
   if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
     Warn(*fault);
     GiveUpTerminalPort();
     return;
   }
-  if (wasOpen) SetPortLook(true);
+  if (!wasOpen) return;
+  SetPortLook(true);
+  Opened();
 }
 
 void TerminalPage::B_OpenPortClick() {
-  if (terminal_.IsOpen()) {
+  if (terminal_.IsOpen() || reconnect_->Waiting()) {
+    StopWaiting();
     terminal_.Close();
     SetPortLook(false);
     return;
@@ -50,6 +59,7 @@ void TerminalPage::B_OpenPortClick() {
     return;
   }
   SetPortLook(true);
+  Opened();
 }
 
 void TerminalPage::Warn(const TerminalFault& fault) {
@@ -103,10 +113,4 @@ void TerminalPage::CB_RTSClick() {
     Warn(*fault);
     Shape->setColor(Qt::white);
   }
-}
-
-void TerminalPage::TerminalPortLost() {
-  // The device is gone (unplugged, hung up): release it so that one click opens it again
-  // once it is back. The timed send keeps its state and resumes with the port.
-  if (terminal_.DeviceLost()) SetPortLook(false);
 }
