@@ -34,7 +34,10 @@ void TerminalPage::BuildReconnection(QLayout* lines) {
   connect(ReconnectTimer, &QTimer::timeout, this, [this] { RetryReconnect(); });
 }
 
-void TerminalPage::Opened() { reconnect_->Opened(); }
+void TerminalPage::Opened() {
+  reconnect_->Opened();
+  FollowLines(true);
+}
 
 void TerminalPage::TerminalPortLost() {
   // The device is gone (unplugged, hung up): release it so that it can be opened again once
@@ -44,6 +47,7 @@ void TerminalPage::TerminalPortLost() {
     SetPortLook(false);
     return;
   }
+  FollowLines(false);
   Shape->setColor(kAwaitingColor);
   PortState->ShowAwaited(QString::fromStdString(terminal_.PortName()));
   ReconnectTimer->start();

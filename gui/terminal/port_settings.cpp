@@ -70,6 +70,7 @@ void TerminalPage::Warn(const TerminalFault& fault) {
 void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
   B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
+  if (!open) FollowLines(false);
 }
 
 void TerminalPage::GiveUpTerminalPort() {

@@ -25,6 +25,7 @@
 #include "gui/terminal/transmit_panel.h"
 #include "gui/terminal/typed_keys.h"
 #include "gui/widgets/ui_text.h"
+#include "core/terminal/line_state_watch.h"
 #include "core/terminal/port_reconnection.h"
 
 namespace {
@@ -187,6 +188,7 @@ void TerminalPage::Build() {
   lowerRow->addWidget(links);
   page->addWidget(lower);
   BuildStatusBar();
+  BuildLineState();
 }
 
 void TerminalPage::BuildStatusBar() {
@@ -207,8 +209,7 @@ void TerminalPage::BuildStatusBar() {
     StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[0]->setAlignment(Qt::AlignCenter);
-  PortState = new PortStatePanel;
-  PortState->setFixedSize(150, kPanelHeight);
+  PortState = new PortStatePanel(kPanelHeight);
   StatusBar->addWidget(PortState);
   layout()->addWidget(StatusBar);
 }
@@ -252,6 +253,7 @@ void TerminalPage::Closing() {
   Transmitter->Timer->stop();
   Presets->Timer1->stop();
   StopWaiting();
+  FollowLines(false);
   Transmitter->E_TransmitDataExit();
   terminal_.Close();
 }

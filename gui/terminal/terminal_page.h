@@ -19,6 +19,8 @@ class QStatusBar;
 class DropDownComboBox;
 class LampWidget;
 class LinkLabel;
+class LineStateWatch;
+class MessageTarget;
 class PortReconnection;
 class PortSource;
 class PortStatePanel;
@@ -49,6 +51,10 @@ class TerminalPage : public QWidget, public TransmitListener {
   // A device arrived: perhaps the one the page waits for.
   void DeviceArrived();
   PortReconnection& Reconnection() { return *reconnect_; }
+  // The modem lines or error counts changed (gui/terminal/line_state_view.cpp).
+  void ShowLineState();
+  // The receive window's menu entry: a break of 250 ms on the open port.
+  void SendBreak();
   // The receive worker has news.
   void ShowPendingReceive();
 
@@ -122,6 +128,8 @@ class TerminalPage : public QWidget, public TransmitListener {
   // Reconnection (port_reconnect_view.cpp).
   void BuildReconnection(QLayout* lines);
   void Opened();  // the port is open: the device to wait for, should it go
+  void BuildLineState();
+  void FollowLines(bool open);  // the modem lines are watched while the port is open
   void RetryReconnect();
   void StopWaiting();
 
@@ -130,4 +138,7 @@ class TerminalPage : public QWidget, public TransmitListener {
   TransmitSession& transmit_;
   std::shared_ptr<PortSource> ports_;
   std::unique_ptr<PortReconnection> reconnect_;
+  std::unique_ptr<MessageTarget> lineNotices_;  // the watch's notices, queued to this page
+  std::unique_ptr<LineStateWatch> lines_;
+  QTimer* breakEnd_ = nullptr;
 };

@@ -374,9 +374,11 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(Shown(h.w()), std::string("5A "));
   }
 
+  // Without reconnection (reconnect_window_test has it on).
   void vanishedDeviceTurnsPageClosedAndCanReopen() {
     auto pty = std::make_unique<PtyPair>();
     WindowHarness h;
+    h.w().TabSheet1->CB_Reconnect->setChecked(false);
     OpenPty(h, *pty);
     QVERIFY(OpenLook(h.w()));
     pty->CloseSlave();
