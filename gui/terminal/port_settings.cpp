@@ -35,7 +35,7 @@ void TerminalPage::CB_PortChange() {
     SetPortLook(false);
   }
   const bool wasOpen = terminal_.IsOpen();
-  if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
+  if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(PortNameOf(CB_Port)))) {
     Warn(*fault);
     GiveUpTerminalPort();
     return;
