@@ -140,20 +140,4 @@ TEST_F(PortReconnectionTest, IdentifiedDeviceIsFoundUnderAnotherPathAndNotByItsO
   ExpectTalksTo(session, renumbered);
 }
 
-TEST_F(PortReconnectionTest, NoWaitWhenTurnedOffOrStopped) {
-  PtyPair device;
-  ASSERT_TRUE(device.ok());
-  OpenWithLine(device.path());
-  reconnection.SetEnabled(false);
-  ASSERT_TRUE(session.DeviceLost());
-  EXPECT_FALSE(reconnection.Lost());
-  EXPECT_EQ(reconnection.TryReopen(), PortReconnection::Attempt::NotWaiting);
-
-  reconnection.SetEnabled(true);
-  ASSERT_TRUE(reconnection.Lost());
-  reconnection.Stop();  // the user pressed close while it waited
-  EXPECT_EQ(reconnection.TryReopen(), PortReconnection::Attempt::NotWaiting);
-  EXPECT_FALSE(session.Port().IsOpen());
-}
-
 }  // namespace
