@@ -31,7 +31,7 @@ PortStatePanel::PortStatePanel(int height, QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(2);
-  Awaited = Panel(130, height);
+  Awaited = Panel(116, height);
   Awaited->setObjectName("L_Awaited");
   row->addWidget(Awaited);
   for (size_t i = 0; i < Lines.size(); ++i) {
