@@ -17,6 +17,10 @@ std::optional<std::vector<std::string>> NetworkPortBook::ListPorts() {
   return ports;
 }
 
+PortDetails NetworkPortBook::Describe(const std::string& name) {
+  return local_ && !IsNetworkPortName(name) ? local_->Describe(name) : PortDetails{};
+}
+
 void NetworkPortBook::SetNames(const std::vector<std::string>& names) {
   names_.clear();
   for (const std::string& name : names) Add(name);

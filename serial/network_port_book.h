@@ -19,6 +19,8 @@ class NetworkPortBook final : public PortSource {
   // The machine's ports and then the network ports. A machine list that cannot be read
   // still gives the network ports (they do not depend on it).
   std::optional<std::vector<std::string>> ListPorts() override;
+  // The machine's source knows its own ports; a network port is described by its name.
+  PortDetails Describe(const std::string& name) override;
 
   const std::vector<std::string>& Names() const { return names_; }
   // Takes saved names: names that are not network port names, repeats and names beyond

@@ -29,6 +29,12 @@ std::optional<std::vector<std::string>> SystemPortSource::ListPorts() {
   return ports;
 }
 
+PortDetails SystemPortSource::Describe(const std::string& name) {
+  // A virtual port is its link: whatever terminal it leads to now is the same port.
+  if (name.starts_with(virtualPortDir_ + "/")) return {};
+  return UdevPortDetails(name);
+}
+
 std::optional<std::vector<std::string>> DirectoryPortSource::ListPorts() { return ListVirtualPorts(dir_); }
 
 std::optional<bool> PortPresent(PortSource& source, const std::string& name) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/port_details.h"
+
 class PortSource {
  public:
   virtual ~PortSource() = default;
@@ -14,6 +16,11 @@ class PortSource {
   // sort with SortPortNames / InsertPortName). Empty optional: the list cannot be read at
   // all; an empty vector: it was read and there are no ports.
   virtual std::optional<std::vector<std::string>> ListPorts() = 0;
+  // What is known of the port listed as `name` now; empty details when nothing is.
+  virtual PortDetails Describe(const std::string& name) {
+    static_cast<void>(name);
+    return {};
+  }
 };
 
 // The machine's serial ports: hardware ports from libudev (or sysfs when libudev cannot be
@@ -25,6 +32,7 @@ class SystemPortSource : public PortSource {
   // `virtualPortDir` replaces the default directory of virtual ports.
   explicit SystemPortSource(std::string virtualPortDir);
   std::optional<std::vector<std::string>> ListPorts() override;
+  PortDetails Describe(const std::string& name) override;
 
  private:
   std::string virtualPortDir_;

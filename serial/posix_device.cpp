@@ -135,6 +135,8 @@ bool SetModemLine(int fd, int line, bool high) {
 
 bool ReadModemLines(int fd, int* lines) { return ::ioctl(fd, TIOCMGET, lines) == 0; }
 
+bool SetBreakState(int fd, bool on) { return ::ioctl(fd, on ? TIOCSBRK : TIOCCBRK) == 0; }
+
 bool ReadLineCounters(int fd, LineCounters* counters) {
   serial_icounter_struct raw{};
   if (::ioctl(fd, TIOCGICOUNT, &raw) != 0) return false;

@@ -36,6 +36,9 @@ bool SetModemLine(int fd, int line, bool high);
 // The modem-control lines (TIOCM_ bits); false when the device has none or the call failed.
 bool ReadModemLines(int fd, int* lines);
 
+// Holds the line in the break state or lets it go (TIOCSBRK / TIOCCBRK).
+bool SetBreakState(int fd, bool on);
+
 // The kernel's line error counters; false when the device keeps none.
 bool ReadLineCounters(int fd, LineCounters* counters);
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "serial/comm_types.h"
+#include "serial/line_errors.h"
 #include "serial/manual_reset_event.h"
 #include "serial/port_device.h"
 #include "serial/port_error.h"
@@ -58,6 +59,11 @@ class SerialPort {
   uint32_t SetControlBlock(const win::DCB& dcb);
   // Drops the bytes the device has received that nobody has read yet.
   uint32_t DiscardInput();
+  // The modem status lines (MS_ bits, modem_status.h) and the kernel's running counts of
+  // breaks and line errors. Fails on a device without modem lines (pseudo-terminals).
+  uint32_t GetLineState(uint32_t* modemStatus, LineCounters* counters);
+  // Holds the transmit line in the break state (on) or lets it go.
+  uint32_t SetBreak(bool on);
   // Waits until the device can take at least one more byte to write: 0 when it can, 1460
   // when the time-out passed first (0 only looks, without waiting), 6 on a closed port or
   // when a Close from another thread ends the wait, a system error when the device is gone.

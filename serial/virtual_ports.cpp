@@ -64,3 +64,10 @@ std::optional<std::vector<std::string>> ListVirtualPorts(const std::string& dir)
   }
   return ports;
 }
+
+std::optional<LinkMark> MarkOfLink(const std::string& path) {
+  struct stat link{};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return std::nullopt;
+  return LinkMark{static_cast<unsigned long long>(link.st_dev), static_cast<unsigned long long>(link.st_ino),
+                  static_cast<long long>(link.st_ctim.tv_sec) * 1'000'000'000LL + link.st_ctim.tv_nsec};
+}

@@ -28,3 +28,14 @@ bool IsTrustedPortDirectory(const std::string& dir);
 // anything that is not a link are left out. Empty optional when the directory does not exist, is not trusted or
 // cannot be read.
 std::optional<std::vector<std::string>> ListVirtualPorts(const std::string& dir);
+
+// Which link `path` is, as it was made: a link made anew (a new program announcing its port
+// under the old name) has another mark; a change of what it leads to does not show. Empty
+// optional when `path` is no symbolic link.
+struct LinkMark {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  long long changedNs = 0;
+  bool operator==(const LinkMark&) const = default;
+};
+std::optional<LinkMark> MarkOfLink(const std::string& path);

@@ -75,6 +75,7 @@ void DescribeTerminalKeys(Keys& keys, Settings& s) {
     keys.Text("String" + number, PresetDefaultText(row), kLongTextMaxBytes, s.Presets[row].Text,
               EmptyValue::kKeepsMember);
   }
+  keys.Flag("Reconnect", true, s.Reconnect);
 }
 
 // `Settings` is ModulePageSettings or const ModulePageSettings (for saving).

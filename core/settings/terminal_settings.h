@@ -36,6 +36,7 @@ struct TerminalSettings {
   std::string TransmitDataChar;  // GBK bytes of the character-mode text
   std::string TransmitDataHex;   // GBK bytes of the hex-mode text
   bool HexDisplay = false;
+  bool Reconnect = false;  // a lost port is reopened once its device is back
   std::array<PresetRow, kPresetRowCount> Presets{};
 
   bool operator==(const TerminalSettings&) const = default;

@@ -107,7 +107,7 @@ void ConfigPage::CB_ZELCOMxDropDown() { RefillPortList(CB_ZELCOMx, ports_.get())
 void ConfigPage::CB_ZELCOMxChange() {
   if (IsNetworkEntry(CB_ZELCOMx) && !RunNetworkEntry(CB_ZELCOMx, ports_.get(), this, exchange_.PortName())) return;
   // Kept whole: device paths are often longer than the 19 characters a COM name needs.
-  exchange_.SetPortName(CB_ZELCOMx->currentText().toStdString());
+  exchange_.SetPortName(PortNameOf(CB_ZELCOMx));
 }
 
 void ConfigPage::E_RFFreqExit() {

@@ -8,6 +8,7 @@
 #include "gui/module/config_page.h"
 #include "gui/widgets/controls.h"
 #include "gui/widgets/message_box.h"
+#include "gui/widgets/port_list_control.h"
 #include "serial/port_source.h"
 
 namespace {
@@ -28,7 +29,7 @@ void ReportStart(QWidget* page, ExchangeStart start) {
   ShowMessageBox(page, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
 }
 
-std::string PortEntry(const ConfigPage& page) { return page.CB_ZELCOMx->currentText().toStdString(); }
+std::string PortEntry(const ConfigPage& page) { return PortNameOf(page.CB_ZELCOMx); }
 
 const char* StatusText(ReplyOutcome outcome) {
   switch (outcome) {

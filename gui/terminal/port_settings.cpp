@@ -11,6 +11,7 @@
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/port_failure_text.h"
 #include "gui/widgets/port_list_control.h"
+#include "core/terminal/port_reconnection.h"
 #include "core/terminal/terminal_session.h"
 #include "serial/network_address.h"
 #include "serial/port_name.h"
@@ -33,20 +34,28 @@ void TerminalPage::CB_PortDropDown() {
 }
 
 void TerminalPage::CB_PortChange() {
+  // Another port ends a wait for the lost one; the new port opens when the user says so.
+  if (reconnect_->Waiting()) {
+    StopWaiting();
+    SetPortLook(false);
+  }
   if (IsNetworkEntry(CB_Port)) {
     if (!RunNetworkEntry(CB_Port, ports_.get(), this, terminal_.PortName())) return;
   }
   const bool wasOpen = terminal_.IsOpen();
-  if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(CB_Port->currentText().toStdString()))) {
+  if (const TerminalOutcome fault = terminal_.Switch(DeviceNameForPort(PortNameOf(CB_Port)))) {
     Warn(*fault);
     GiveUpTerminalPort();
     return;
   }
-  if (wasOpen) SetPortLook(true);
+  if (!wasOpen) return;
+  SetPortLook(true);
+  Opened();
 }
 
 void TerminalPage::B_OpenPortClick() {
-  if (terminal_.IsOpen()) {
+  if (terminal_.IsOpen() || reconnect_->Waiting()) {
+    StopWaiting();
     terminal_.Close();
     SetPortLook(false);
     return;
@@ -58,6 +67,7 @@ void TerminalPage::B_OpenPortClick() {
     return;
   }
   SetPortLook(true);
+  Opened();
 }
 
 void TerminalPage::Warn(const TerminalFault& fault) {
@@ -68,6 +78,7 @@ void TerminalPage::Warn(const TerminalFault& fault) {
 void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
   B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
+  if (!open) FollowLines(false);
   // A raw TCP port carries the bytes alone: the line settings on the left do nothing there.
   const std::optional<NetworkAddress> network = ParseNetworkAddress(terminal_.PortName());
   if (open && network && network->protocol == NetworkAddress::Protocol::RawTcp)
@@ -115,10 +126,4 @@ void TerminalPage::CB_RTSClick() {
     Warn(*fault);
     Shape->setColor(Qt::white);
   }
-}
-
-void TerminalPage::TerminalPortLost() {
-  // The device is gone (unplugged, hung up): release it so that one click opens it again
-  // once it is back. The timed send keeps its state and resumes with the port.
-  if (terminal_.DeviceLost()) SetPortLook(false);
 }

@@ -20,10 +20,13 @@
 #include "gui/terminal/count_panel.h"
 #include "core/text/maker.h"
 #include "gui/widgets/receive_view.h"
+#include "gui/terminal/port_state_panel.h"
 #include "gui/terminal/preset_panel.h"
 #include "gui/terminal/transmit_panel.h"
 #include "gui/terminal/typed_keys.h"
 #include "gui/widgets/ui_text.h"
+#include "core/terminal/line_state_watch.h"
+#include "core/terminal/port_reconnection.h"
 
 namespace {
 
@@ -158,6 +161,7 @@ void TerminalPage::Build() {
   CB_RTS = Named(new QCheckBox("RTS"), "CB_RTS");
   lines->addWidget(CB_DTR);
   lines->addWidget(CB_RTS);
+  BuildReconnection(lines);
   lines->addStretch();
   middle->addLayout(lines);
   Transmitter = new TransmitPanel(transmit_, lower);
@@ -184,6 +188,7 @@ void TerminalPage::Build() {
   lowerRow->addWidget(links);
   page->addWidget(lower);
   BuildStatusBar();
+  BuildLineState();
 }
 
 void TerminalPage::BuildStatusBar() {
@@ -204,6 +209,8 @@ void TerminalPage::BuildStatusBar() {
     StatusBar->addWidget(StatusPanels[i]);
   }
   StatusPanels[0]->setAlignment(Qt::AlignCenter);
+  PortState = new PortStatePanel(kPanelHeight);
+  StatusBar->addWidget(PortState);
   layout()->addWidget(StatusBar);
 }
 
@@ -237,12 +244,16 @@ void TerminalPage::ConnectControls() {
 }
 
 void TerminalPage::OpenQuietly() {
-  if (!terminal_.Open()) SetPortLook(true);
+  if (terminal_.Open()) return;
+  SetPortLook(true);
+  Opened();
 }
 
 void TerminalPage::Closing() {
   Transmitter->Timer->stop();
   Presets->Timer1->stop();
+  StopWaiting();
+  FollowLines(false);
   Transmitter->E_TransmitDataExit();
   terminal_.Close();
 }

@@ -19,8 +19,13 @@ class QStatusBar;
 class DropDownComboBox;
 class LampWidget;
 class LinkLabel;
+class LineStateWatch;
+class MessageTarget;
+class PortReconnection;
 class PortSource;
+class PortStatePanel;
 class PresetPanel;
+class QTimer;
 class ReceivePipeline;
 class ReceiveView;
 class TransmitPanel;
@@ -40,8 +45,16 @@ class TerminalPage : public QWidget, public TransmitListener {
   void OpenQuietly();
   // At close: timers stop, the transmit field's text is kept, the port is closed.
   void Closing();
-  // The device of the open port reported an I/O error: it is gone.
+  // The device of the open port reported an I/O error: it is gone. With reconnection on,
+  // the page waits for it to come back (gui/terminal/port_reconnect_view.cpp).
   void TerminalPortLost();
+  // A device arrived: perhaps the one the page waits for.
+  void DeviceArrived();
+  PortReconnection& Reconnection() { return *reconnect_; }
+  // The modem lines or error counts changed (gui/terminal/line_state_view.cpp).
+  void ShowLineState();
+  // The receive window's menu entry: a break of 250 ms on the open port.
+  void SendBreak();
   // The receive worker has news.
   void ShowPendingReceive();
 
@@ -60,6 +73,7 @@ class TerminalPage : public QWidget, public TransmitListener {
   void CB_FlowControlChange();
   void CB_DTRClick();
   void CB_RTSClick();
+  void CB_ReconnectClick();
 
   // ---- receive display, help and links ----
   void CB_HexDisplayClick();
@@ -85,6 +99,8 @@ class TerminalPage : public QWidget, public TransmitListener {
   QComboBox* CB_FlowControl = nullptr;
   QCheckBox* CB_DTR = nullptr;
   QCheckBox* CB_RTS = nullptr;
+  QCheckBox* CB_Reconnect = nullptr;  // reopen a lost port once its device is back
+  QTimer* ReconnectTimer = nullptr;   // the retry while the page waits for its device
   QCheckBox* CB_HexDisplay = nullptr;
   QPushButton* B_Clear = nullptr;
   QPushButton* B_SaveReceiverData = nullptr;
@@ -94,6 +110,11 @@ class TerminalPage : public QWidget, public TransmitListener {
   PresetPanel* Presets = nullptr;        // P_Expand: the 32 presets and their cycle; B_Expand
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 3> StatusPanels{};
+  PortStatePanel* PortState = nullptr;
+
+ signals:
+  // Something for the window's caption, as the device notices are shown.
+  void StatusCaption(const QString& suffix);
 
  private:
   void Build();
@@ -104,9 +125,20 @@ class TerminalPage : public QWidget, public TransmitListener {
   void Warn(const TerminalFault& fault);
   // A setting the open device refused: the session is closed already, the page follows.
   void ShowLineOutcome(const TerminalOutcome& outcome);
+  // Reconnection (port_reconnect_view.cpp).
+  void BuildReconnection(QLayout* lines);
+  void Opened();  // the port is open: the device to wait for, should it go
+  void BuildLineState();
+  void FollowLines(bool open);  // the modem lines are watched while the port is open
+  void RetryReconnect();
+  void StopWaiting();
 
   TerminalSession& terminal_;
   ReceivePipeline& receive_;
   TransmitSession& transmit_;
   std::shared_ptr<PortSource> ports_;
+  std::unique_ptr<PortReconnection> reconnect_;
+  std::unique_ptr<MessageTarget> lineNotices_;  // the watch's notices, queued to this page
+  std::unique_ptr<LineStateWatch> lines_;
+  QTimer* breakEnd_ = nullptr;
 };

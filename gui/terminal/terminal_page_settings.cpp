@@ -48,6 +48,7 @@ TerminalSettings TerminalPage::ReadSettings() const {
   s.TransmitDataChar = transmit_.TransmitDataChar;
   s.TransmitDataHex = transmit_.TransmitDataHex;
   s.HexDisplay = CB_HexDisplay->isChecked();
+  s.Reconnect = CB_Reconnect->isChecked();
   for (int row = 0; row < kPresetRowCount; ++row) s.Presets[row] = {Presets->CheckBoxes[row]->isChecked(), Typed(Presets->Edits[row])};
   return s;
 }
@@ -74,6 +75,7 @@ void TerminalPage::ApplySettings(const TerminalSettings& s) {
   transmit_.TransmitDataHex = s.TransmitDataHex;
   Transmitter->CB_TransmitHexClick();  // the field and the line-end boxes as the mode wants them
   CB_HexDisplay->setChecked(s.HexDisplay);
+  CB_Reconnect->setChecked(s.Reconnect);
   for (int row = 0; row < kPresetRowCount; ++row) {
     Presets->CheckBoxes[row]->setChecked(s.Presets[row].Hex);
     Presets->Edits[row]->setText(Shown(s.Presets[row].Text));

@@ -45,9 +45,15 @@ std::optional<std::string> AskPortToRemove(QWidget* parent, const NetworkPortBoo
 
 int EntryOpenAs(const QComboBox* list, const std::string& device) {
   for (int i = 0; i < PortEntryCount(list); ++i) {
-    if (DeviceNameForPort(list->itemText(i).toStdString()) == device) return i;
+    if (DeviceNameForPort(PortNameOf(list, i)) == device) return i;
   }
   return -1;
+}
+
+void AddPort(QComboBox* list, const std::string& name, const std::string& description) {
+  const QString shown = QString::fromStdString(name);
+  list->addItem(description.empty() ? shown : shown + QString::fromUtf8(" — ") + QString::fromStdString(description),
+                shown);
 }
 
 }  // namespace
@@ -59,7 +65,7 @@ void RefillPortList(QComboBox* list, PortSource* source, const std::optional<std
   if (!ports) return;
   SortPortNames(*ports);
   for (const std::string& port : *ports) {
-    if (CanListPortName(port)) list->addItem(QString::fromStdString(port));
+    if (CanListPortName(port)) AddPort(list, port, source->Describe(port).description);
   }
   AddNetworkEntries(list, source);
   if (openDevice) {
@@ -91,6 +97,13 @@ std::optional<std::string> RunNetworkEntry(QComboBox* list, PortSource* source, 
 
 void ShowSavedPort(QComboBox* list, const std::string& name) {
   if (name.empty() || (name.size() >= 4 && name[3] == '0') || !CanListPortName(name)) return;
-  list->addItem(QString::fromStdString(name));
+  AddPort(list, name, {});
   list->setCurrentIndex(0);
+}
+
+std::string PortNameOf(const QComboBox* list, int index) {
+  if (index == -2) index = list->currentIndex();
+  if (index < 0 || index >= list->count()) return {};
+  const QVariant name = list->itemData(index);
+  return (name.isValid() ? name.toString() : list->itemText(index)).toStdString();
 }

@@ -66,6 +66,8 @@ struct ReceiveViewVisibleText {
   std::vector<size_t> offsets;
 };
 
+class QMenu;
+
 class ReceiveView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -134,6 +136,11 @@ class ReceiveView : public QAbstractScrollArea {
 
   QSize sizeHint() const override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+ signals:
+  // The context menu is about to show: its owner may add entries of its own (direct
+  // connections only: the menu lives while it shows).
+  void MenuOpening(QMenu* menu);
 
  protected:
   bool event(QEvent* e) override;

@@ -1,11 +1,12 @@
 // Devices plugged in or pulled out while the program runs: one caption per plug or pull,
 // and when the configuration page's port has gone after a module answered on it, the page
-// forgets the module's model and version. Nothing else reacts: no list is rebuilt, no port
-// opened or closed.
+// forgets the module's model and version; an arrival may be the terminal page's lost device,
+// which the page then reopens. No list is rebuilt.
 #include "gui/window/main_window.h"
 #include "core/terminal/messages.h"
 #include "devices/device_events.h"
 #include "gui/module/config_page.h"
+#include "gui/terminal/terminal_page.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void TVornicSPComm::ReadDeviceEvents() {
 void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
   if (event == win::DBT_DEVICEARRIVAL) {
     ShowStatusCaption(QString::fromUtf8(kDeviceArrived));
+    TabSheet1->DeviceArrived();
     return;
   }
   if (event != win::DBT_DEVICEREMOVECOMPLETE) return;

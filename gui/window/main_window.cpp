@@ -132,6 +132,7 @@ void TVornicSPComm::BuildWindow() {
   TabSheet1 = new TerminalPage(*Terminal, *Receive, *Transmit, Environment.ports);
   TabSheet2 = new ConfigPage(*Exchange, Environment.ports);
   connect(TabSheet2, &ConfigPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
+  connect(TabSheet1, &TerminalPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
   layout->addWidget(PageControl);

@@ -15,7 +15,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/module/module_exchange.h"
+#include "core/settings/ini_storage.h"
 #include "gui/module/config_page.h"
+#include "gui/widgets/ui_text.h"
 #include "gui/widgets/controls.h"
 #include "core/receive/receive_store.h"
 #include "gui/widgets/receive_view.h"
@@ -441,9 +444,11 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(Shown(h.w()), std::string("5A "));
   }
 
+  // Without reconnection (reconnect_window_test has it on).
   void vanishedDeviceTurnsPageClosedAndCanReopen() {
     auto pty = std::make_unique<PtyPair>();
     WindowHarness h;
+    h.w().TabSheet1->CB_Reconnect->setChecked(false);
     OpenPty(h, *pty);
     QVERIFY(OpenLook(h.w()));
     pty->CloseSlave();
@@ -495,6 +500,32 @@ class WindowTerminalTest : public QObject {
     h.w().TabSheet1->B_OpenPortClick();
     QVERIFY(h.messages.empty());
     QVERIFY(OpenLook(h.w()));
+  }
+
+  // The lists say which device a path is; the port opens and is saved under its path.
+  void listedDevicesAreNamedButOpenAndSaveByTheirPath() {
+    PtyPair pty;
+    const QString shown = QString::fromStdString(pty.path()) + U(" — CP2102 USB to UART (0001)");
+    {
+      WindowHarness h;
+      h.ports->SetPorts({pty.path()});
+      h.ports->SetDetails(pty.path(), {"10c4:ea60#0001", "CP2102 USB to UART (0001)"});
+      h.w().TabSheet1->CB_PortDropDown();
+      h.w().TabSheet2->CB_ZELCOMxDropDown();
+      QCOMPARE(h.w().TabSheet2->CB_ZELCOMx->itemText(0), shown);
+      Pick(h.w().TabSheet2->CB_ZELCOMx, shown);
+      QCOMPARE(h.w().Exchange->PortName(), pty.path());
+      Pick(h.w().TabSheet1->CB_Port, shown);
+      QCOMPARE(h.w().Terminal->PortName(), pty.path());
+      h.w().TabSheet1->B_OpenPortClick();
+      QVERIFY(OpenLook(h.w()));
+      h.w().TabSheet1->CB_PortDropDown();  // the open port's entry is found again by its name
+      QCOMPARE(h.w().TabSheet1->CB_Port->currentText(), shown);
+      h.Close();
+      const IniDocument saved = LoadIniFile(h.settingsPath().toStdString()).document;
+      QCOMPARE(saved.ReadText("VornicSPCommTool_USART", "Serial Port", "", 1000), pty.path());
+      QCOMPARE(saved.ReadText("VornicSPCommTool_ZEL", "Serial Port", "", 1000), pty.path());
+    }
   }
 };
 

@@ -41,6 +41,7 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyWithItsDefaultInFileOrder) {
       "Hex Display=1\nHex1=1\nString1=12 00 FF 88\nHex2=0\nString2=output string\n";
   for (int n = 3; n <= 32; ++n) expected += "Hex" + std::to_string(n) + "=0\nString" + std::to_string(n) + "=\n";
   expected +=
+      "Reconnect=1\n"
       "[VornicSPCommTool_ZEL]\nSerial Port=COM0\nRF Freq=433.920\nRF Baud Rate=0\nRF Power=7\n"
       "ZEL Serial Baud Rate=3\nSerial Parity=0\nWake Up Time=5\nDelay Time=0\nFEC Enable=1\n"
       "Local Address=58\nTarget Address=58\nPack Length=5\nPack Complete=1\n";
