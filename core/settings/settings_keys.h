@@ -26,7 +26,9 @@
 #include <cstddef>
 #include <string>
 
+#include "core/capture/capture_options.h"
 #include "core/module/frequency_text.h"
+#include "core/settings/log_settings.h"
 #include "core/settings/module_page_settings.h"
 #include "core/settings/terminal_settings.h"
 
@@ -92,10 +94,24 @@ void DescribeModuleKeys(Keys& keys, Settings& s) {
   keys.Flag("Pack Complete", true, m.PackComplete);
 }
 
+// `Settings` is LogSettings or const LogSettings (for saving).
+template <class Keys, class Settings>
+void DescribeLogKeys(Keys& keys, Settings& s) {
+  keys.Flag("Time Stamps", false, s.TimeStamps);
+  keys.Number("Stamp Gap ms", kDefaultHexGapMs, s.StampGapMs);
+  keys.Bytes("Capture Folder", "", kPortNameMaxBytes, s.CaptureFolder);
+  keys.Bytes("Capture File Name", kDefaultCaptureNamePattern, kLongTextMaxBytes, s.CaptureNamePattern,
+             EmptyValue::kKeepsMember);
+  keys.Byte("Capture Format", 0, s.CaptureFormat);
+  keys.Flag("Capture On Open", false, s.CaptureOnOpen);
+  keys.Number("Capture File MB", static_cast<int32_t>(kDefaultCaptureMaxFileBytes >> 20), s.CaptureFileMegabytes);
+}
+
 // Both pages' settings: everything the file holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
+  LogSettings Log;
 
   bool operator==(const AllSettings&) const = default;
 };
@@ -107,4 +123,6 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeTerminalKeys(keys, all.Terminal);
   keys.Section("VornicSPCommTool_ZEL");
   DescribeModuleKeys(keys, all.Module);
+  keys.Section("VornicSPCommTool_Log");
+  DescribeLogKeys(keys, all.Log);
 }

@@ -12,6 +12,7 @@
 #include "gui/widgets/port_list_control.h"
 #include "core/terminal/terminal_session.h"
 #include "serial/port_name.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/terminal/transmit_panel.h"
 
 namespace {
@@ -60,6 +61,7 @@ void TerminalPage::Warn(const TerminalFault& fault) {
 void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
   B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
+  Tools->PortShown(open ? PortMark::Opened : PortMark::Closed);
 }
 
 void TerminalPage::GiveUpTerminalPort() {
@@ -108,5 +110,7 @@ void TerminalPage::CB_RTSClick() {
 void TerminalPage::TerminalPortLost() {
   // The device is gone (unplugged, hung up): release it so that one click opens it again
   // once it is back. The timed send keeps its state and resumes with the port.
-  if (terminal_.DeviceLost()) SetPortLook(false);
+  if (!terminal_.DeviceLost()) return;
+  Tools->PortShown(PortMark::Lost);
+  SetPortLook(false);
 }

@@ -22,8 +22,10 @@ class LinkLabel;
 class PortSource;
 class PresetPanel;
 class ReceivePipeline;
+class ReceiveTools;
 class ReceiveView;
 class TransmitPanel;
+struct LogSettings;
 struct TerminalSettings;
 
 class TerminalPage : public QWidget, public TransmitListener {
@@ -48,6 +50,8 @@ class TerminalPage : public QWidget, public TransmitListener {
   // The page's settings, and back.
   TerminalSettings ReadSettings() const;
   void ApplySettings(const TerminalSettings& settings);
+  LogSettings ReadLogSettings() const;
+  void ApplyLogSettings(const LogSettings& settings);
 
   // ---- port choice and line settings ----
   void CB_PortDropDown();
@@ -94,6 +98,7 @@ class TerminalPage : public QWidget, public TransmitListener {
   PresetPanel* Presets = nullptr;        // P_Expand: the 32 presets and their cycle; B_Expand
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 3> StatusPanels{};
+  ReceiveTools* Tools = nullptr;  // time stamps, pause, search, capture: the window's menu
 
  private:
   void Build();

@@ -150,5 +150,6 @@ void ReceiveView::contextMenuEvent(QContextMenuEvent* e) {
   QAction* copy = menu.addAction(QString::fromUtf8("复制"), this, &ReceiveView::CopySelection);
   copy->setEnabled(HasSelection());
   menu.addAction(QString::fromUtf8("全选"), this, &ReceiveView::SelectAll);
+  if (extendMenu_) extendMenu_(menu);
   menu.exec(e->globalPos());
 }

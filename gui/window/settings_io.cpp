@@ -25,16 +25,17 @@ void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
-  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
+  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings()};
   SettingsLoadError = LoadSettingsFile(*path, settings);
   TabSheet1->ApplySettings(settings.Terminal);
+  TabSheet1->ApplyLogSettings(settings.Log);
   TabSheet2->ApplySettings(settings.Module);
 }
 
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
-  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings()};
+  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings()};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();
