@@ -5,8 +5,8 @@
 #include "core/terminal/worker_loops.h"
 
 ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t keptBytes,
-                                 std::unique_ptr<ArrivalClock> clock)
-    : clock_(clock ? std::move(clock) : std::make_unique<SystemArrivalClock>()),
+                                 std::shared_ptr<const ArrivalClock> clock)
+    : clock_(clock ? std::move(clock) : std::make_shared<SystemArrivalClock>()),
       store_(ReceiveStore::Create(keptBytes)),
       capture_(*clock_) {
   if (!store_) return;

@@ -22,7 +22,7 @@ class ReceivePipeline {
   // buffers are allocated at once; see Ready(). Arrival times come from `clock` (the system
   // clock when none is given).
   ReceivePipeline(SerialPort& port, MessageTarget& window,
-                  size_t keptBytes = ReceiveStore::kDefaultKeptBytes, std::unique_ptr<ArrivalClock> clock = nullptr);
+                  size_t keptBytes = ReceiveStore::kDefaultKeptBytes, std::shared_ptr<const ArrivalClock> clock = nullptr);
   ~ReceivePipeline();  // stops the worker first
   ReceivePipeline(const ReceivePipeline&) = delete;
   ReceivePipeline& operator=(const ReceivePipeline&) = delete;
@@ -55,7 +55,7 @@ class ReceivePipeline {
   const ArrivalClock& Clock() const { return *clock_; }
 
  private:
-  std::unique_ptr<ArrivalClock> clock_;
+  std::shared_ptr<const ArrivalClock> clock_;
   std::unique_ptr<ReceiveStore> store_;
   CaptureRecorder capture_;
   std::atomic<bool> stop_{false};
