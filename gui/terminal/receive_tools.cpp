@@ -141,7 +141,7 @@ bool ReceiveTools::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
   const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
   if (key == Qt::Key_F && Is(modifiers, Qt::ControlModifier)) {
     SearchBar->Open();
-  } else if (key == Qt::Key_F3 && SearchBar->isVisible()) {
+  } else if (key == Qt::Key_F3 && !SearchBar->isHidden()) {
     if (modifiers & Qt::ShiftModifier) {
       SearchBar->Previous();
     } else {

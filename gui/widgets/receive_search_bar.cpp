@@ -85,7 +85,7 @@ void ReceiveSearchBar::Close() {
 }
 
 void ReceiveSearchBar::Refresh() {
-  if (isVisible()) Search();
+  if (!isHidden()) Search();
 }
 
 bool ReceiveSearchBar::eventFilter(QObject* watched, QEvent* e) {
