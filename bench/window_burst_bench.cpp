@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -41,11 +42,21 @@ enum class Extra { None, Stamps, Capture };
 // The searches, timed on the window's content once the hex burst is shown.
 void SearchFigures(const std::string& content) {
   ReceiveSearch search;
+  // The first search (scratch buffers still to be allocated) and the best of five: the
+  // machine is shared, the best is the search's own cost.
   const auto time = [&](const char* what, const SearchQuery& query) {
-    const auto start = std::chrono::steady_clock::now();
-    const size_t found = search.FindAll(content, query, true).size();
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("search %-28s over %zu bytes shown: %.1f ms, %zu matches\n", what, content.size(), ms, found);
+    double first = 0;
+    double best = 1e9;
+    size_t found = 0;
+    for (int run = 0; run < 5; ++run) {
+      const auto start = std::chrono::steady_clock::now();
+      found = search.FindAll(content, query, true).size();
+      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      if (run == 0) first = ms;
+      best = std::min(best, ms);
+    }
+    std::printf("search %-28s over %zu bytes shown: first %.1f ms, best %.1f ms, %zu matches\n", what,
+                content.size(), first, best, found);
   };
   time("text \"4A 4B\" (any case)", {"4a 4b", false, false});
   time("text \"4A 4B\" (match case)", {"4A 4B", false, true});

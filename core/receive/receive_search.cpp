@@ -1,6 +1,8 @@
 #include "core/receive/receive_search.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <functional>
 
 #include "core/text/gbk_bytes.h"
@@ -78,29 +80,45 @@ void ReceiveSearch::FindBytes(std::string_view content, std::string_view pattern
   }
 }
 
-// The hex rendering as the bytes its pairs stand for; a pair is two hex digits standing alone
-// between blanks (a time stamp's digits never do).
+// The hex rendering's pairs, read word by word: a pair is two hex digits standing alone
+// between blanks (a time stamp's digits never do). The last pairs read are kept in a ring
+// as long as the pattern, so a full window (3 MB of hex) is searched in one pass without
+// building anything.
 void ReceiveSearch::FindPairs(std::string_view content, std::string_view pattern) {
-  values_.clear();
-  starts_.clear();
-  for (size_t i = 0; i + 1 < content.size(); ++i) {
-    if (i > 0 && !IsBlank(content[i - 1])) continue;
-    if (i + 2 < content.size() && !IsBlank(content[i + 2])) continue;
-    const int high = HexValue(content[i]);
-    const int low = HexValue(content[i + 1]);
-    if (high < 0 || low < 0) continue;
-    values_.push_back(static_cast<uint8_t>(high * 16 + low));
-    starts_.push_back(i);
-    ++i;
-  }
+  static const auto kValues = [] {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    for (int c = 0; c < 256; ++c) values[c] = static_cast<int8_t>(HexValue(static_cast<char>(c)));
+    return values;
+  }();
+  const size_t length = pattern.size();
   const auto* wanted = reinterpret_cast<const uint8_t*>(pattern.data());
-  const std::boyer_moore_horspool_searcher searcher(wanted, wanted + pattern.size());
-  auto from = values_.begin();
-  for (;;) {
-    const auto found = std::search(from, values_.end(), searcher);
-    if (found == values_.end()) return;
-    const auto first = static_cast<size_t>(found - values_.begin());
-    matches_.push_back({starts_[first], starts_[first + pattern.size() - 1] + 2});
-    from = found + static_cast<std::ptrdiff_t>(pattern.size());
+  ringValues_.assign(length, 0);
+  ringStarts_.assign(length, 0);
+  size_t held = 0;  // pairs in the ring since the last match
+  size_t next = 0;  // where the next pair goes in the ring
+  const auto* text = reinterpret_cast<const uint8_t*>(content.data());
+  const size_t size = content.size();
+  size_t i = 0;
+  while (i < size) {
+    if (IsBlank(static_cast<char>(text[i]))) {
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < size && !IsBlank(static_cast<char>(text[end]))) ++end;
+    const size_t word = i;
+    i = end;
+    if (end - word != 2 || kValues[text[word]] < 0 || kValues[text[word + 1]] < 0) continue;
+    const auto value = static_cast<uint8_t>(kValues[text[word]] << 4 | kValues[text[word + 1]]);
+    ringValues_[next] = value;
+    ringStarts_[next] = word;
+    next = (next + 1) % length;  // now the oldest pair held
+    if (++held < length || value != wanted[length - 1]) continue;
+    bool same = true;
+    for (size_t k = 0; k + 1 < length && same; ++k) same = ringValues_[(next + k) % length] == wanted[k];
+    if (!same) continue;
+    matches_.push_back({ringStarts_[next], word + 2});
+    held = 0;  // matches do not overlap
   }
 }

@@ -43,6 +43,6 @@ class ReceiveSearch {
 
   std::vector<SearchMatch> matches_;
   std::string folded_;              // scratch: content with ASCII letters in lower case
-  std::vector<uint8_t> values_;     // scratch: the hex rendering's bytes
-  std::vector<size_t> starts_;      // and where each pair starts
+  std::vector<uint8_t> ringValues_;  // scratch: the last pairs read
+  std::vector<size_t> ringStarts_;   // and where each starts
 };
