@@ -31,6 +31,17 @@ bool TryAssign(std::string& to, const char* bytes, size_t count) {
   return TryAppend(to, bytes, count);
 }
 
+// A mark is added only when the time changed: the one before covers the same millisecond.
+void PushMark(std::deque<ArrivalMark>& marks, size_t offset, int64_t ms) {
+  if (!marks.empty() && marks.back().ms == ms) return;
+  marks.push_back({offset, ms});
+}
+
+// Drops the marks that only cover numbers below `base`; the last of them still covers `base`.
+void DropMarksBelow(std::deque<ArrivalMark>& marks, size_t base) {
+  while (marks.size() > 1 && marks[1].offset <= base) marks.pop_front();
+}
+
 }  // namespace
 
 ReceiveStore::ReceiveStore(size_t keptBytes) : keptBytes_(std::max<size_t>(keptBytes, 4)) {
@@ -59,13 +70,19 @@ std::unique_ptr<ReceiveStore> ReceiveStore::Create(size_t keptBytes) {
   return store;
 }
 
-void ReceiveStore::AddChunk(const uint8_t* bytes, size_t count) {
+void ReceiveStore::AddChunk(const uint8_t* bytes, size_t count, int64_t arrivalMs) {
   if (!Allocated() || bytes == nullptr || count == 0) return;
   std::lock_guard lock(mutex_);
+  const size_t firstByte = byteBase_ + hexLength_ / kHexCharsPerByte;
+  textLow_ = textBase_ + textLength_;
   // A piece never exceeds the quarter that one drop frees, so a single drop makes room.
   const size_t piece = std::max<size_t>(1, keptBytes_ / 4);
   for (size_t done = 0; done < count; done += piece) AddPiece(bytes + done, std::min(piece, count - done));
   receivedCount_ += static_cast<int64_t>(count);
+  PushMark(byteMarks_, firstByte, arrivalMs);
+  // Text a backspace removed takes its marks along; the text this chunk left starts at textLow_.
+  while (!textMarks_.empty() && textMarks_.back().offset >= textLow_) textMarks_.pop_back();
+  if (textBase_ + textLength_ > textLow_) PushMark(textMarks_, textLow_, arrivalMs);
 }
 
 void ReceiveStore::AddPiece(const uint8_t* bytes, size_t count) {
@@ -93,6 +110,7 @@ void ReceiveStore::AddPiece(const uint8_t* bytes, size_t count) {
     if (b == kBackspace) {
       pendingTextHasBackspace_ = true;
       if (textLength_ > 0) --textLength_;
+      textLow_ = std::min(textLow_, textBase_ + textLength_);
     } else {
       text_[textLength_++] = static_cast<char>(b);
     }
@@ -144,9 +162,28 @@ void ReceiveStore::DropOldest(size_t receivedBytes) {
   text_[textLength_] = 0;
   hexDropped_ += hexDrop;
   textDropped_ += textDrop;
+  byteBase_ += receivedBytes;
+  textBase_ += textDrop;
+  DropMarksBelow(byteMarks_, byteBase_);
+  DropMarksBelow(textMarks_, textBase_);
 }
 
-void ReceiveStore::TakePending(bool hex, ReceiveUpdate& update) {
+void ReceiveStore::CopyMarks(bool hex, size_t fromUnit, ArrivalMarks& marks) const {
+  marks.clear();
+  const std::deque<ArrivalMark>& kept = hex ? byteMarks_ : textMarks_;
+  const size_t from = (hex ? byteBase_ : textBase_) + fromUnit;
+  const size_t unitChars = hex ? kHexCharsPerByte : 1;
+  auto it = std::upper_bound(kept.begin(), kept.end(), from,
+                             [](size_t offset, const ArrivalMark& mark) { return offset < mark.offset; });
+  if (it != kept.begin()) --it;
+  try {
+    for (; it != kept.end(); ++it) marks.push_back({it->offset <= from ? 0 : (it->offset - from) * unitChars, it->ms});
+  } catch (const std::bad_alloc&) {
+    marks.clear();  // the stamps then show one time; nothing received is lost
+  }
+}
+
+void ReceiveStore::TakePending(bool hex, ReceiveUpdate& update, bool withMarks) {
   std::lock_guard lock(mutex_);
   update.ReceivedCount = receivedCount_;
   update.DroppedHead = 0;
@@ -165,6 +202,12 @@ void ReceiveStore::TakePending(bool hex, ReceiveUpdate& update) {
       update.Reset = true;
       TryAssign(update.Bytes, kept, keptLength);
     }
+  }
+  update.Marks.clear();
+  if (withMarks && Allocated()) {
+    const size_t units = (update.Reset ? keptLength : std::min(keptLength, update.Bytes.size())) / (hex ? kHexCharsPerByte : 1);
+    const size_t keptUnits = keptLength / (hex ? kHexCharsPerByte : 1);
+    CopyMarks(hex, keptUnits - units, update.Marks);
   }
   pendingText_.clear();
   pendingHex_.clear();
@@ -196,11 +239,22 @@ void ReceiveStore::Snapshot(bool hex, std::string& out) const {
   }
 }
 
-void ReceiveStore::SnapshotForReset(bool hex, std::string& out) {
+void ReceiveStore::SnapshotWithMarks(bool hex, std::string& out, ArrivalMarks& marks) const {
   out.clear();
+  marks.clear();
   if (!Allocated()) return;
   std::lock_guard lock(mutex_);
   TryAssign(out, hex ? hex_.get() : text_.get(), hex ? hexLength_ : textLength_);
+  CopyMarks(hex, 0, marks);
+}
+
+void ReceiveStore::SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks) {
+  out.clear();
+  if (marks) marks->clear();
+  if (!Allocated()) return;
+  std::lock_guard lock(mutex_);
+  TryAssign(out, hex ? hex_.get() : text_.get(), hex ? hexLength_ : textLength_);
+  if (marks) CopyMarks(hex, 0, *marks);
   pendingText_.clear();
   pendingHex_.clear();
   pendingTextHasBackspace_ = false;
@@ -211,6 +265,11 @@ void ReceiveStore::SnapshotForReset(bool hex, std::string& out) {
 void ReceiveStore::Clear() {
   if (!Allocated()) return;
   std::lock_guard lock(mutex_);
+  // Numbering goes on past the cleared data; the last mark stays for a chunk still pending.
+  byteBase_ += hexLength_ / kHexCharsPerByte;
+  textBase_ += textLength_;
+  DropMarksBelow(byteMarks_, byteBase_);
+  DropMarksBelow(textMarks_, textBase_);
   textLength_ = hexLength_ = 0;
   text_[0] = hex_[0] = 0;
   receivedCount_ = 0;

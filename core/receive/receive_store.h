@@ -22,14 +22,22 @@
 //     bytes dropped from the head of a rendering is reported by TakePending so the window can
 //     drop the same head. ReceivedCount still counts every byte.
 //   * ReceivedCount is 64-bit: a 32-bit count would overflow after 2 GiB of a long session.
+//   * Arrival times are kept per chunk, not per byte: a mark says from which byte (and from
+//     which character of the text rendering) on the bytes arrived when. A chunk that arrives
+//     in the same millisecond as the one before adds no mark; marks of dropped bytes go with
+//     them, and a backspace that removes text removes the marks of that text. So a time-
+//     stamped rendering can be made at any time for everything kept.
 //
 // Storage is allocated once, in the constructor, without throwing: check Allocated() (or use
 // Create()). An unallocated store ignores chunks and reports nothing.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include "core/receive/line_stampers.h"
 
 // What the receive window must do to show what arrived since the previous update.
 struct ReceiveUpdate {
@@ -40,6 +48,8 @@ struct ReceiveUpdate {
   size_t DroppedHead = 0;
   std::string Bytes;
   int64_t ReceivedCount = 0;
+  // Filled only when asked for: the arrival times of Bytes, in offsets of Bytes.
+  ArrivalMarks Marks;
 };
 
 class ReceiveStore {
@@ -62,15 +72,16 @@ class ReceiveStore {
   size_t KeptBytes() const { return keptBytes_; }
 
   // ReceiveThread: one chunk read from the port (normally at most 256 bytes; larger ones are
-  // taken too). Formats it into both renderings and the pending texts and counts it, as one
-  // unit towards the other thread.
-  void AddChunk(const uint8_t* bytes, size_t count);
+  // taken too), which arrived at `arrivalMs`. Formats it into both renderings and the pending
+  // texts and counts it, as one unit towards the other thread.
+  void AddChunk(const uint8_t* bytes, size_t count, int64_t arrivalMs = 0);
 
   // User-interface thread: what to show in the chosen rendering since the previous call.
   // Empties both pending texts (the other rendering's pending text is dropped; toggling
   // re-sets the window from the kept buffer). `update.Bytes` keeps its capacity, so a caller
   // that reuses one ReceiveUpdate does not allocate per update.
-  void TakePending(bool hex, ReceiveUpdate& update);
+  // `withMarks`: update.Marks gets the arrival times of update.Bytes (else it is emptied).
+  void TakePending(bool hex, ReceiveUpdate& update, bool withMarks = false);
   ReceiveUpdate TakePending(bool hex);
 
   // A copy of the kept rendering (TextBuffer or HexBuffer up to its terminator), for the
@@ -81,7 +92,10 @@ class ReceiveStore {
   // For re-setting the whole window (the rendering was toggled): the kept rendering and, under
   // the same lock, the pending texts emptied, since the copy already holds them. Separate
   // calls would show a chunk that arrives in between twice.
-  void SnapshotForReset(bool hex, std::string& out);
+  // `marks`, when given, gets the arrival times of `out`.
+  void SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks = nullptr);
+  // The kept rendering with its arrival times (for a save of the stamped rendering).
+  void SnapshotWithMarks(bool hex, std::string& out, ArrivalMarks& marks) const;
 
   // Empties both buffers and zeroes the counter. The pending texts are left alone: a chunk
   // read before the clear and not yet shown is still shown after it.
@@ -93,6 +107,9 @@ class ReceiveStore {
   void AddPiece(const uint8_t* bytes, size_t count);
   void DropOldest(size_t receivedBytes);
   size_t KeptTextLengthOfHex(const char* hex, size_t byteCount) const;
+  // Marks of the kept rendering from its `fromUnit`th byte (hex) or character (text) on, in
+  // offsets of the rendering's characters from there.
+  void CopyMarks(bool hex, size_t fromUnit, ArrivalMarks& marks) const;
 
   const size_t keptBytes_;
   std::unique_ptr<char[]> text_;  // TextBuffer: keptBytes_ + terminator
@@ -109,4 +126,11 @@ class ReceiveStore {
   bool textNeedsReset_ = false;  // a drop reached into text the window has not shown yet
   bool hexNeedsReset_ = false;
   int64_t receivedCount_ = 0;
+  // Arrival marks; offsets count from the first byte (character) ever kept, so a drop at the
+  // head moves the base instead of every mark.
+  std::deque<ArrivalMark> byteMarks_;
+  std::deque<ArrivalMark> textMarks_;
+  size_t byteBase_ = 0;  // the number of hex_'s first byte
+  size_t textBase_ = 0;  // the number of text_'s first character
+  size_t textLow_ = 0;   // during AddChunk: the lowest text end a backspace reached
 };

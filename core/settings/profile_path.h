@@ -11,6 +11,11 @@
 inline constexpr std::string_view kSettingsFileName = "VornicSPCommTool.ini";
 inline constexpr size_t kMaxSettingsPathLength = 1023;
 
+// The profile directory for the given variable values (nullptr = not set), without a
+// trailing '/'; nothing without either.
+std::optional<std::string> ProfileDirectoryFor(const char* userProfile, const char* home);
+std::optional<std::string> ProfileDirectory();
+
 // The path for the given variable values (nullptr = not set).
 std::optional<std::string> SettingsFilePathFor(const char* userProfile, const char* home);
 // The path for this process's environment.

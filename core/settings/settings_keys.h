@@ -27,7 +27,9 @@
 #include <cstddef>
 #include <string>
 
+#include "core/capture/capture_options.h"
 #include "core/module/frequency_text.h"
+#include "core/settings/log_settings.h"
 #include "core/settings/module_page_settings.h"
 #include "core/settings/network_port_settings.h"
 #include "core/settings/terminal_settings.h"
@@ -97,6 +99,19 @@ void DescribeModuleKeys(Keys& keys, Settings& s) {
   keys.Flag("Pack Complete", true, m.PackComplete);
 }
 
+// `Settings` is LogSettings or const LogSettings (for saving).
+template <class Keys, class Settings>
+void DescribeLogKeys(Keys& keys, Settings& s) {
+  keys.Flag("Time Stamps", false, s.TimeStamps);
+  keys.Number("Stamp Gap ms", kDefaultHexGapMs, s.StampGapMs);
+  keys.Bytes("Capture Folder", "", kPortNameMaxBytes, s.CaptureFolder);
+  keys.Bytes("Capture File Name", kDefaultCaptureNamePattern, kLongTextMaxBytes, s.CaptureNamePattern,
+             EmptyValue::kKeepsMember);
+  keys.Byte("Capture Format", 0, s.CaptureFormat);
+  keys.Flag("Capture On Open", false, s.CaptureOnOpen);
+  keys.Number("Capture File MB", static_cast<int32_t>(kDefaultCaptureMaxFileBytes >> 20), s.CaptureFileMegabytes);
+}
+
 // `Settings` is NetworkPortSettings or const NetworkPortSettings.
 template <class Keys, class Settings>
 void DescribeNetworkPortKeys(Keys& keys, Settings& s) {
@@ -104,10 +119,12 @@ void DescribeNetworkPortKeys(Keys& keys, Settings& s) {
     keys.Bytes("Port" + std::to_string(slot + 1), "", kPortNameMaxBytes, s.Ports[slot], EmptyValue::kNotWritten);
 }
 
-// Both pages' settings and the network ports: everything the file holds of this program.
+// Both pages' settings, the receive window's tools and the network ports: everything the file
+// holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
+  LogSettings Log;
   NetworkPortSettings Network;
 
   bool operator==(const AllSettings&) const = default;
@@ -120,6 +137,8 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeTerminalKeys(keys, all.Terminal);
   keys.Section("VornicSPCommTool_ZEL");
   DescribeModuleKeys(keys, all.Module);
+  keys.Section("VornicSPCommTool_Log");
+  DescribeLogKeys(keys, all.Log);
   keys.Section("VornicSPCommTool_Network");
   DescribeNetworkPortKeys(keys, all.Network);
 }

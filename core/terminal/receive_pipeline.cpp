@@ -4,14 +4,24 @@
 #include "core/terminal/sleeping_worker.h"
 #include "core/terminal/worker_loops.h"
 
-ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t keptBytes)
-    : store_(ReceiveStore::Create(keptBytes)) {
+ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t keptBytes,
+                                 std::shared_ptr<const ArrivalClock> clock)
+    : clock_(clock ? std::move(clock) : std::make_shared<SystemArrivalClock>()),
+      store_(ReceiveStore::Create(keptBytes)),
+      capture_(*clock_) {
   if (!store_) return;
   worker_ = std::make_unique<SleepingWorker>(
-      [this, &port, &window](SleepingWorker& self) { RunReceiveLoop(self, stop_, port, *store_, window); }, stop_);
+      [this, &port, &window](SleepingWorker& self) {
+        RunReceiveLoop(self, stop_, port, *store_, capture_, *clock_, window);
+      },
+      stop_);
 }
 
-ReceivePipeline::~ReceivePipeline() { Stop(); }
+// The worker first: it hands chunks to the capture until it ends.
+ReceivePipeline::~ReceivePipeline() {
+  Stop();
+  capture_.Stop();
+}
 
 void ReceivePipeline::BytesArrived() {
   if (worker_) worker_->Resume();
@@ -24,20 +34,21 @@ void ReceivePipeline::Stop() {
   worker_->Join();
 }
 
-const ReceiveUpdate& ReceivePipeline::TakePending(bool hex) {
+const ReceiveUpdate& ReceivePipeline::TakePending(bool hex, bool withMarks) {
   if (store_) {
-    store_->TakePending(hex, pending_);
+    store_->TakePending(hex, pending_, withMarks);
   } else {
     pending_ = ReceiveUpdate{};
   }
   return pending_;
 }
 
-void ReceivePipeline::SnapshotForReset(bool hex, std::string& out) {
+void ReceivePipeline::SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks) {
   if (store_) {
-    store_->SnapshotForReset(hex, out);
+    store_->SnapshotForReset(hex, out, marks);
   } else {
     out.clear();
+    if (marks) marks->clear();
   }
 }
 
@@ -47,4 +58,14 @@ void ReceivePipeline::Clear() {
   if (store_) store_->Clear();
 }
 
-int ReceivePipeline::Save(const std::string& path, bool hex) const { return WriteFileAtomically(path, Snapshot(hex), 0666); }
+int ReceivePipeline::Save(const std::string& path, bool hex, int stampGapMs) const {
+  if (stampGapMs <= 0 || !store_) return WriteFileAtomically(path, Snapshot(hex), 0666);
+  std::string kept;
+  ArrivalMarks marks;
+  store_->SnapshotWithMarks(hex, kept, marks);
+  StampedRendering stamped;
+  stamped.Restart(hex, stampGapMs);
+  std::string shown;
+  stamped.Add(kept, marks, shown);
+  return WriteFileAtomically(path, shown, 0666);
+}

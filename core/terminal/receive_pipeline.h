@@ -2,11 +2,14 @@
 // The terminal port's way in, from the device to what the window shows: a worker that reads
 // the port in chunks into the receive store and tells the window that something is new, the
 // store with both renderings, and the hand-off of what is new to the user-interface thread.
-// It also writes the kept rendering to a file. Nothing here touches a widget.
+// It also writes the kept rendering to a file, and hands every chunk to the capture. Each
+// chunk is stamped with the time the worker read it. Nothing here touches a widget.
 #include <atomic>
 #include <memory>
 #include <string>
 
+#include "core/capture/capture_recorder.h"
+#include "core/receive/arrival_clock.h"
 #include "core/receive/receive_store.h"
 
 class MessageTarget;
@@ -16,9 +19,10 @@ class SleepingWorker;
 class ReceivePipeline {
  public:
   // Reads `port` once woken and posts WM_RECEIVE_SHOW to `window` per chunk. The store's
-  // buffers are allocated at once; see Ready().
+  // buffers are allocated at once; see Ready(). Arrival times come from `clock` (the system
+  // clock when none is given).
   ReceivePipeline(SerialPort& port, MessageTarget& window,
-                  size_t keptBytes = ReceiveStore::kDefaultKeptBytes);
+                  size_t keptBytes = ReceiveStore::kDefaultKeptBytes, std::shared_ptr<const ArrivalClock> clock = nullptr);
   ~ReceivePipeline();  // stops the worker first
   ReceivePipeline(const ReceivePipeline&) = delete;
   ReceivePipeline& operator=(const ReceivePipeline&) = delete;
@@ -34,19 +38,26 @@ class ReceivePipeline {
 
   // User-interface thread: what to show in the chosen rendering since the last call. The
   // update is reused from call to call, so showing a chunk allocates nothing.
-  const ReceiveUpdate& TakePending(bool hex);
+  // `withMarks`: with the arrival times of what is new.
+  const ReceiveUpdate& TakePending(bool hex, bool withMarks = false);
   // The whole kept rendering for re-setting the window; empties what is pending, since the
-  // copy holds it already.
-  void SnapshotForReset(bool hex, std::string& out);
+  // copy holds it already. `marks`, when given, gets its arrival times.
+  void SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks = nullptr);
   std::string Snapshot(bool hex) const;
   void Clear();
   int64_t ReceivedCount() const { return store_ ? store_->ReceivedCount() : 0; }
   // Writes the kept rendering to `path`, beside it first and then renamed into place, so a
   // full disk leaves neither a cut file nor a damaged older one. 0, or the errno.
-  int Save(const std::string& path, bool hex) const;
+  // `stampGapMs` > 0: the stamped rendering (hex lines broken at pauses of that length).
+  int Save(const std::string& path, bool hex, int stampGapMs = 0) const;
+
+  CaptureRecorder& Capture() { return capture_; }
+  const ArrivalClock& Clock() const { return *clock_; }
 
  private:
+  std::shared_ptr<const ArrivalClock> clock_;
   std::unique_ptr<ReceiveStore> store_;
+  CaptureRecorder capture_;
   std::atomic<bool> stop_{false};
   std::unique_ptr<SleepingWorker> worker_;
   ReceiveUpdate pending_;

@@ -1,5 +1,7 @@
 #include "core/terminal/worker_loops.h"
 
+#include "core/capture/capture_recorder.h"
+#include "core/receive/arrival_clock.h"
 #include "core/terminal/messages.h"
 #include "core/receive/receive_store.h"
 #include "core/terminal/sleeping_worker.h"
@@ -46,7 +48,7 @@ void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& w
 }
 
 void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    MessageTarget& window) {
+                    CaptureRecorder& capture, const ArrivalClock& clock, MessageTarget& window) {
   uint8_t chunk[kReceiveChunkBytes];
   while (!stop.load(std::memory_order_acquire)) {
     uint32_t count = 0;
@@ -55,7 +57,9 @@ void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialP
       self.SleepUntilWoken();
       continue;
     }
-    store.AddChunk(chunk, count);
+    const int64_t arrivalMs = clock.NowMs();
+    store.AddChunk(chunk, count, arrivalMs);
+    capture.Take(chunk, count, arrivalMs);
     window.Post(win::WM_RECEIVE_SHOW, 0, 0);
   }
 }

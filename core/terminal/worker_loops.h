@@ -6,6 +6,8 @@
 
 #include "core/module/module_protocol.h"  // the reply delays the delay loop serves
 
+class ArrivalClock;
+class CaptureRecorder;
 class MessageTarget;
 class ReceiveStore;
 class SerialPort;
@@ -25,7 +27,7 @@ inline constexpr uint32_t kReceiveChunkBytes = 256;
 void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
 // Counts CountdownSeconds down one second at a time; at 0 posts WM_MODULE_TIMEOUT and sleeps.
 void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
-// Reads the port in chunks into the store, posting WM_RECEIVE_SHOW per chunk; sleeps when
-// the port's queue is empty.
+// Reads the port in chunks into the store (and the capture), each with the time it was read,
+// posting WM_RECEIVE_SHOW per chunk; sleeps when the port's queue is empty.
 void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    MessageTarget& window);
+                    CaptureRecorder& capture, const ArrivalClock& clock, MessageTarget& window);

@@ -9,6 +9,7 @@
 
 #include "core/terminal/port_reconnection.h"
 #include "gui/terminal/port_state_panel.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/terminal/terminal_page.h"
 #include "gui/widgets/controls.h"
 #include "gui/widgets/ui_text.h"
@@ -43,6 +44,7 @@ void TerminalPage::TerminalPortLost() {
   // The device is gone (unplugged, hung up): release it so that it can be opened again once
   // it is back. The timed send keeps its state and resumes with the port.
   if (!terminal_.DeviceLost()) return;
+  Tools->PortShown(PortMark::Lost);
   if (!reconnect_->Lost()) {
     SetPortLook(false);
     return;

@@ -15,6 +15,7 @@
 #include "core/terminal/terminal_session.h"
 #include "serial/network_address.h"
 #include "serial/port_name.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/terminal/transmit_panel.h"
 
 namespace {
@@ -83,6 +84,7 @@ void TerminalPage::SetPortLook(bool open) {
   const std::optional<NetworkAddress> network = ParseNetworkAddress(terminal_.PortName());
   if (open && network && network->protocol == NetworkAddress::Protocol::RawTcp)
     StatusBar->showMessage(QString::fromUtf8(kRawTcpNotice), kRawTcpNoticeMs);
+  Tools->PortShown(open ? PortMark::Opened : PortMark::Closed);
 }
 
 void TerminalPage::GiveUpTerminalPort() {

@@ -1,5 +1,6 @@
-// The receive display: shows what ReceiveThread has already formatted, toggles between the
-// text and hex renderings, clears, and saves the kept rendering to a time-stamped file.
+// The receive display: shows what ReceiveThread has already formatted (through the feed, with
+// or without time stamps), toggles between the text and hex renderings, clears, and saves
+// what the window shows to a time-stamped file.
 #include "gui/terminal/terminal_page.h"
 
 #include <QCheckBox>
@@ -10,14 +11,12 @@
 
 #include "gui/widgets/message_box.h"
 #include "core/terminal/receive_pipeline.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/widgets/receive_view.h"
 
 namespace {
 
 QString CountText(const char* prefix, int64_t count) { return QString::fromUtf8(prefix) + QString::number(count); }
-
-// Hex pairs are cut only at the blanks between them; text wraps wherever a line is full.
-WrapAt RenderingWrap(bool hex) { return hex ? WrapAt::Blank : WrapAt::AnyCharacter; }
 
 // "SAVE%Y-%m-%d_%H-%M-%S.txt" for the current local time.
 std::string SaveFileName() {
@@ -32,23 +31,10 @@ std::string SaveFileName() {
 }  // namespace
 
 void TerminalPage::ShowPendingReceive() {
-  const ReceiveUpdate& update = receive_.TakePending(CB_HexDisplay->isChecked());
-  if (update.Reset) {
-    M_ReceiverData->SetContent(update.Bytes);
-    M_ReceiverData->ScrollToBottom();
-  } else {
-    if (update.DroppedHead > 0) M_ReceiverData->DropHead(update.DroppedHead);
-    M_ReceiverData->Append(update.Bytes.data(), update.Bytes.size());
-  }
-  StatusPanels[2]->setText(CountText("接收：", update.ReceivedCount));
+  StatusPanels[2]->setText(CountText("接收：", Tools->Feed().ShowPending()));
 }
 
-void TerminalPage::CB_HexDisplayClick() {
-  const bool hex = CB_HexDisplay->isChecked();
-  std::string content;
-  receive_.SnapshotForReset(hex, content);
-  M_ReceiverData->SetContent(content, RenderingWrap(hex));
-}
+void TerminalPage::CB_HexDisplayClick() { Tools->ShowRendering(CB_HexDisplay->isChecked()); }
 
 void TerminalPage::B_ClearClick() {
   M_ReceiverData->Clear();
@@ -61,8 +47,9 @@ void TerminalPage::B_SaveReceiverDataClick() {
   const std::string name = SaveFileName();
   // Written beside and renamed into place: a full disk leaves no cut file behind (nor takes
   // the last free space from the settings save at close), and a file of the same name stays
-  // as it was when the save fails.
-  const int error = receive_.Save(name, CB_HexDisplay->isChecked());
+  // as it was when the save fails. With time stamps on, the stamped rendering is saved.
+  const ReceiveFeed& feed = Tools->Feed();
+  const int error = receive_.Save(name, CB_HexDisplay->isChecked(), feed.Stamps() ? feed.GapMs() : 0);
   if (error != 0) {
     ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
                    QString::fromUtf8("窗口内容保存失败：") + QString::fromStdString(name) + QString::fromUtf8("（") +

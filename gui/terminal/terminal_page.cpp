@@ -22,6 +22,7 @@
 #include "gui/widgets/receive_view.h"
 #include "gui/terminal/port_state_panel.h"
 #include "gui/terminal/preset_panel.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/terminal/transmit_panel.h"
 #include "gui/terminal/typed_keys.h"
 #include "gui/widgets/ui_text.h"
@@ -215,6 +216,7 @@ void TerminalPage::BuildStatusBar() {
 }
 
 void TerminalPage::ConnectControls() {
+  Tools = new ReceiveTools(*this, terminal_, receive_, *M_ReceiverData, *StatusBar);
   connect(CB_Port, &DropDownComboBox::droppedDown, this, [this] { CB_PortDropDown(); });
   connect(CB_Port, &QComboBox::activated, this, [this] { CB_PortChange(); });
   connect(B_OpenPort, &QPushButton::clicked, this, [this] { B_OpenPortClick(); });
@@ -241,6 +243,7 @@ void TerminalPage::ConnectControls() {
   });
   connect(Presets, &PresetPanel::CycleSwitched, Transmitter, &TransmitPanel::ShowTimedState);
   ConnectReceiveKeys(*M_ReceiverData, *Transmitter);
+  Tools->TakeKeysFirst();
 }
 
 void TerminalPage::OpenQuietly() {
@@ -255,6 +258,7 @@ void TerminalPage::Closing() {
   StopWaiting();
   FollowLines(false);
   Transmitter->E_TransmitDataExit();
+  Tools->PortShown(PortMark::Closed);
   terminal_.Close();
 }
 

@@ -27,8 +27,10 @@ class PortStatePanel;
 class PresetPanel;
 class QTimer;
 class ReceivePipeline;
+class ReceiveTools;
 class ReceiveView;
 class TransmitPanel;
+struct LogSettings;
 struct TerminalSettings;
 
 class TerminalPage : public QWidget, public TransmitListener {
@@ -61,6 +63,8 @@ class TerminalPage : public QWidget, public TransmitListener {
   // The page's settings, and back.
   TerminalSettings ReadSettings() const;
   void ApplySettings(const TerminalSettings& settings);
+  LogSettings ReadLogSettings() const;
+  void ApplyLogSettings(const LogSettings& settings);
 
   // ---- port choice and line settings ----
   void CB_PortDropDown();
@@ -111,6 +115,7 @@ class TerminalPage : public QWidget, public TransmitListener {
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 3> StatusPanels{};
   PortStatePanel* PortState = nullptr;
+  ReceiveTools* Tools = nullptr;  // time stamps, pause, search, capture: the window's menu
 
  signals:
   // Something for the window's caption, as the device notices are shown.

@@ -6,6 +6,7 @@
 
 #include "core/settings/terminal_settings.h"
 #include "gui/terminal/preset_panel.h"
+#include "gui/terminal/receive_tools.h"
 #include "gui/terminal/terminal_page.h"
 #include "gui/terminal/transmit_panel.h"
 #include "gui/widgets/controls.h"
@@ -82,3 +83,6 @@ void TerminalPage::ApplySettings(const TerminalSettings& s) {
   }
 }
 
+
+LogSettings TerminalPage::ReadLogSettings() const { return Tools->ReadSettings(); }
+void TerminalPage::ApplyLogSettings(const LogSettings& settings) { Tools->ApplySettings(settings); }

@@ -169,6 +169,8 @@ void ReceiveView::SetContent(std::string_view bytes, WrapAt wrap) {
     content_.assign(bytes.data(), bytes.size());
   }
   anchor_ = cursor_ = 0;
+  matches_.clear();
+  ++generation_;
   if (columns == lines_.Columns() && wrap == lines_.Wrap()) {
     lines_.Replace(content_, unchanged);
   } else {
@@ -192,6 +194,11 @@ void ReceiveView::DropHead(size_t count) {
   lines_.DropHead(content_, count, cutAfterCarriageReturn);
   anchor_ = anchor_ > count ? anchor_ - count : 0;
   cursor_ = cursor_ > count ? cursor_ - count : 0;
+  const auto cut = std::find_if(matches_.begin(), matches_.end(), [count](const SearchMatch& m) { return m.begin >= count; });
+  currentMatch_ -= std::min<size_t>(currentMatch_, static_cast<size_t>(cut - matches_.begin()));
+  matches_.erase(matches_.begin(), cut);
+  for (SearchMatch& m : matches_) m = {m.begin - count, m.end - count};
+  ++generation_;
   ShowLine(follow ? LastFirstLine() : firstByte > count ? lines_.LineOf(firstByte - count) : 0);
   ContentChanged();
 }
@@ -274,6 +281,26 @@ void ReceiveView::ShowLine(size_t line) {
   firstLine_ = std::min(line, LastFirstLine());
   SyncScrollBar();
   RepaintAll();
+}
+
+void ReceiveView::SetMatches(std::vector<SearchMatch> matches, size_t current) {
+  matches_ = std::move(matches);
+  currentMatch_ = current;
+  RepaintAll();
+}
+
+void ReceiveView::SetCurrentMatch(size_t current) {
+  currentMatch_ = current;
+  RepaintAll();
+}
+
+void ReceiveView::ShowRange(size_t begin, size_t end) {
+  begin = std::min(begin, content_.size());
+  end = std::min(end, content_.size());
+  const size_t line = lines_.LineOf(begin);
+  const size_t rows = VisibleLineCount();
+  if (line < firstLine_ || line >= firstLine_ + rows) ScrollToLine(line > rows / 2 ? line - rows / 2 : 0);
+  SetSelection(begin, end);
 }
 
 bool ReceiveView::IsAtBottom() const { return firstLine_ >= LastFirstLine(); }

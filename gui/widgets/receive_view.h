@@ -24,7 +24,10 @@
 //
 // Selection: with the mouse (press and drag), Ctrl+A / "全选" and programmatically; Ctrl+C,
 // Ctrl+Insert and the context menu's "复制" copy it as Unicode text ("\r\n" and a lone '\r'
-// become '\n'; NULs are left out).
+// become '\n'; NULs are left out). The owner may add entries of its own to the context menu.
+//
+// Search matches: ranges of content bytes painted in a marker colour (the current one
+// stronger); a new content or a cut head takes them along.
 //
 // Keys: the window sends keys typed here on the port; the view reports them and never sends
 // anything itself. Each key press goes first to KeyDown; if that returns true the key is
@@ -47,7 +50,10 @@
 #include <vector>
 
 #include "gui/widgets/receive_view_cells.h"
+#include "core/receive/receive_search.h"
 #include "core/receive/receive_view_layout.h"
+
+class QMenu;
 
 // Blank border around the text, in pixels.
 inline constexpr int kReceiveViewMargin = 2;
@@ -131,8 +137,18 @@ class ReceiveView : public QAbstractScrollArea {
   // How often a stream repaints, in ms (about 30 times a second by default).
   void SetStreamRepaintInterval(int ms) { streamRepaintTimer_.setInterval(ms); }
 
+  // ---- search matches ----
+  void SetMatches(std::vector<SearchMatch> matches, size_t current);
+  const std::vector<SearchMatch>& Matches() const { return matches_; }
+  void SetCurrentMatch(size_t current);
+  // Selects the range and brings it into view.
+  void ShowRange(size_t begin, size_t end);
+  // Changes whenever the content changes other than by an append (set, cleared, head cut).
+  uint64_t ContentGeneration() const { return generation_; }
+
   // ---- keys ----
   void SetKeyHooks(ReceiveViewKeyHooks hooks) { hooks_ = std::move(hooks); }
+  const ReceiveViewKeyHooks& KeyHooks() const { return hooks_; }
 
   QSize sizeHint() const override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -200,4 +216,7 @@ class ReceiveView : public QAbstractScrollArea {
   bool followEnd_ = true;  // false while the reader keeps his place away from the end
   bool syncingScrollBar_ = false;
   ReceiveViewKeyHooks hooks_;
+  std::vector<SearchMatch> matches_;
+  size_t currentMatch_ = 0;
+  uint64_t generation_ = 0;
 };

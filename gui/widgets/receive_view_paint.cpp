@@ -29,7 +29,15 @@ void ReceiveView::paintEvent(QPaintEvent* e) {
   }
 }
 
-// Selected characters (and a selected line end, as one cell) take the highlight colours.
+namespace {
+
+const QRgb kMatchBackground = qRgb(255, 230, 110);
+const QRgb kCurrentMatchBackground = qRgb(255, 150, 50);
+
+}  // namespace
+
+// Selected characters (and a selected line end, as one cell) take the highlight colours;
+// search matches a marker colour of their own.
 void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
   const QRgb text = palette().color(QPalette::Text).rgb();
   const QRgb base = palette().color(QPalette::Base).rgb();
@@ -39,10 +47,16 @@ void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
   const size_t selectionEnd = SelectionEnd();
   lineImage_.Begin(cells_, static_cast<int>(lines_.Columns()), base);
   size_t usedCells = 0;
+  auto match = std::upper_bound(matches_.begin(), matches_.end(), lines_.LineStart(line),
+                                [](size_t offset, const SearchMatch& m) { return offset < m.end; });
   LineCells walk(content_, lines_, line);
   while (walk.Next()) {
     const CellKind kind = walk.Kind();
     const bool isSelected = walk.Offset() >= selectionStart && walk.Offset() < selectionEnd;
+    while (match != matches_.end() && match->end <= walk.Offset()) ++match;
+    const bool isMatch = match != matches_.end() && match->begin <= walk.Offset();
+    const QRgb matchBackground =
+        static_cast<size_t>(match - matches_.begin()) == currentMatch_ ? kCurrentMatchBackground : kMatchBackground;
     const int column = static_cast<int>(walk.Column());
     const int width = static_cast<int>(walk.Width());
     if (kind == CellKind::JoinedLineEnd) continue;
@@ -54,7 +68,7 @@ void ReceiveView::PaintLine(QPainter& painter, size_t line, int top) const {
     }
     if (width == 0) continue;  // a blank hanging past the end of the line
     const QRgb foreground = isSelected ? selectedText : text;
-    const QRgb background = isSelected ? selected : base;
+    const QRgb background = isSelected ? selected : isMatch ? matchBackground : base;
     const bool box = kind == CellKind::Control;
     const char16_t code = box ? 0 : CellCharCode(content_, walk.Offset(), {walk.Length(), kind});
     lineImage_.Put(column, cells_.Cell(code, width, box, foreground, background));

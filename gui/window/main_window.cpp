@@ -149,7 +149,7 @@ void TVornicSPComm::StartWorkers() {
 
 void TVornicSPComm::CreateSessions() {
   Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
-  Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this);
+  Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this, ReceiveStore::kDefaultKeptBytes, Environment.clock);
   Transmit = std::make_unique<TransmitSession>(*Terminal);
   Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
 }

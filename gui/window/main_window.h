@@ -16,6 +16,7 @@
 
 class QSocketNotifier;
 class QTabWidget;
+class ArrivalClock;
 class DeviceEventSource;
 class ModuleExchange;
 class NetworkPortBook;
@@ -27,6 +28,7 @@ class SleepingWorker;
 struct WindowEnvironment {
   std::shared_ptr<PortSource> ports;          // the machine's serial ports (both lists, hot-plug)
   std::shared_ptr<DeviceEventSource> devices; // device arrivals/removals; null: no notices
+  std::shared_ptr<const ArrivalClock> clock;   // arrival times of received bytes; null: the system clock
 };
 
 class TVornicSPComm : public QWidget, public MessageTarget {

@@ -33,17 +33,20 @@ void TVornicSPComm::LoadSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
-  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), SavedNetworkPorts(*NetworkPorts)};
+  AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
+                       SavedNetworkPorts(*NetworkPorts)};
   SettingsLoadError = LoadSettingsFile(*path, settings);
   NetworkPorts->SetNames({settings.Network.Ports.begin(), settings.Network.Ports.end()});
   TabSheet1->ApplySettings(settings.Terminal);
+  TabSheet1->ApplyLogSettings(settings.Log);
   TabSheet2->ApplySettings(settings.Module);
 }
 
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
-  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), SavedNetworkPorts(*NetworkPorts)};
+  const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
+                             SavedNetworkPorts(*NetworkPorts)};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();

@@ -47,7 +47,7 @@ struct VirtualPortWindow {
   VirtualPortWindow() {
     if (::symlink(pty.path().c_str(), link.c_str()) != 0) return;
     h = std::make_unique<WindowHarness>(
-        WindowEnvironment{std::make_shared<DirectoryPortSource>(dir.path()), VirtualPortEvents::Create(dir.path())});
+        WindowEnvironment{std::make_shared<DirectoryPortSource>(dir.path()), VirtualPortEvents::Create(dir.path()), nullptr});
   }
   // The simulator dies: its side of the pseudo-terminal closes, the link stays behind. The
   // test keeps the other side open, so the terminal's number is not given out again.

@@ -75,7 +75,7 @@ class ReconnectWindowTest : public QObject {
     auto echo = StartEcho(link);
     QVERIFY(!echo->path().empty());
     WindowHarness h(WindowEnvironment{std::make_shared<DirectoryPortSource>(dir.path()),
-                                      VirtualPortEvents::Create(dir.path())});
+                                      VirtualPortEvents::Create(dir.path()), nullptr});
     TVornicSPComm& w = h.w();
     CaptionLog log(w);
     OpenAt57600(w, link);

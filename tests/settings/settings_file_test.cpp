@@ -44,7 +44,9 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyWithItsDefaultInFileOrder) {
       "Reconnect=1\n"
       "[VornicSPCommTool_ZEL]\nSerial Port=COM0\nRF Freq=433.920\nRF Baud Rate=0\nRF Power=7\n"
       "ZEL Serial Baud Rate=3\nSerial Parity=0\nWake Up Time=5\nDelay Time=0\nFEC Enable=1\n"
-      "Local Address=58\nTarget Address=58\nPack Length=5\nPack Complete=1\n";
+      "Local Address=58\nTarget Address=58\nPack Length=5\nPack Complete=1\n"
+      "[VornicSPCommTool_Log]\nTime Stamps=0\nStamp Gap ms=20\nCapture Folder=\n"
+      "Capture File Name=%Y-%m-%d_%H-%M-%S_<port>.log\nCapture Format=0\nCapture On Open=0\nCapture File MB=100\n";
   EXPECT_EQ(ReadTestFile(File()), expected);
 }
 

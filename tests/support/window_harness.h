@@ -22,7 +22,7 @@ class WindowHarness {
  public:
   // `prepare` may write a settings file into the profile directory before the window starts.
   explicit WindowHarness(const std::function<void(const QString& profileDir)>& prepare = {}) {
-    Start(prepare, WindowEnvironment{ports, devices});
+    Start(prepare, WindowEnvironment{ports, devices, nullptr});
   }
   // A window over real sources (pseudo-terminals announced in a directory, say) instead of
   // the fakes, which then stay unused.

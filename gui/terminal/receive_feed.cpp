@@ -1,0 +1,67 @@
+#include "gui/terminal/receive_feed.h"
+
+#include "core/terminal/receive_pipeline.h"
+#include "gui/widgets/receive_view.h"
+
+namespace {
+
+// Hex pairs are cut only at the blanks between them; text wraps wherever a line is full.
+WrapAt RenderingWrap(bool hex) { return hex ? WrapAt::Blank : WrapAt::AnyCharacter; }
+
+}  // namespace
+
+int64_t ReceiveFeed::ShowPending() {
+  // Paused: what is new stays in the store, the pending copy is let go (the resume shows
+  // everything kept anyway), so a long pause does not pile it up.
+  const ReceiveUpdate& update = receive_.TakePending(hex_, stamps_ && !paused_);
+  if (paused_) return update.ReceivedCount;
+  if (stamps_ && (update.Reset || update.DroppedHead > 0)) {
+    const int64_t count = update.ReceivedCount;
+    ShowAll();
+    view_.ScrollToBottom();
+    return count;
+  }
+  if (update.Reset) {
+    view_.SetContent(update.Bytes);
+    view_.ScrollToBottom();
+  } else if (stamps_) {
+    shown_.clear();
+    stamped_.Add(update.Bytes, update.Marks, shown_);
+    view_.Append(shown_.data(), shown_.size());
+  } else {
+    if (update.DroppedHead > 0) view_.DropHead(update.DroppedHead);
+    view_.Append(update.Bytes.data(), update.Bytes.size());
+  }
+  return update.ReceivedCount;
+}
+
+void ReceiveFeed::ShowAll() {
+  receive_.SnapshotForReset(hex_, kept_, stamps_ ? &marks_ : nullptr);
+  if (!stamps_) {
+    view_.SetContent(kept_, RenderingWrap(hex_));
+    return;
+  }
+  stamped_.Restart(hex_, gapMs_);
+  shown_.clear();
+  stamped_.Add(kept_, marks_, shown_);
+  view_.SetContent(shown_, RenderingWrap(hex_));
+}
+
+void ReceiveFeed::SetHex(bool hex) {
+  hex_ = hex;
+  ShowAll();
+}
+
+void ReceiveFeed::SetStamps(bool on, int gapMs) {
+  stamps_ = on;
+  gapMs_ = gapMs;
+  ShowAll();
+}
+
+void ReceiveFeed::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  paused_ = paused;
+  if (paused) return;
+  ShowAll();
+  view_.ScrollToBottom();
+}
