@@ -28,6 +28,7 @@
 
 #include "core/module/frequency_text.h"
 #include "core/settings/module_page_settings.h"
+#include "core/settings/plot_settings.h"
 #include "core/settings/terminal_settings.h"
 
 enum class EmptyValue { kIsAValue, kKeepsMember };
@@ -92,10 +93,30 @@ void DescribeModuleKeys(Keys& keys, Settings& s) {
   keys.Flag("Pack Complete", true, m.PackComplete);
 }
 
-// Both pages' settings: everything the file holds of this program.
+// `Settings` is PlotSettings or const PlotSettings (for saving).
+template <class Keys, class Settings>
+void DescribePlotKeys(Keys& keys, Settings& s) {
+  keys.Byte("Input", 0, s.Input);
+  keys.Text("Frame Start", "AA 55", kIntervalTextMaxBytes, s.FrameStart);
+  keys.Number("Frame Values", 3, s.FrameValues);
+  keys.Byte("Frame Type", 3, s.FrameType);
+  keys.Flag("Frame Big Endian", false, s.FrameBigEndian);
+  keys.Flag("Time Axis", false, s.TimeAxis);
+  keys.Number("Window Samples", 1000, s.WindowSamples);
+  keys.Flag("Auto Scale", true, s.AutoScale);
+  keys.Text("Y Min", "-100", kIntervalTextMaxBytes, s.YMin);
+  keys.Text("Y Max", "100", kIntervalTextMaxBytes, s.YMax);
+  keys.Flag("Trigger", false, s.Trigger);
+  keys.Byte("Trigger Series", 0, s.TriggerSeries);
+  keys.Flag("Trigger Falling", false, s.TriggerFalling);
+  keys.Text("Trigger Level", "0", kIntervalTextMaxBytes, s.TriggerLevel);
+}
+
+// Every page's settings: everything the file holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
+  PlotSettings Plot;
 
   bool operator==(const AllSettings&) const = default;
 };
@@ -107,4 +128,6 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeTerminalKeys(keys, all.Terminal);
   keys.Section("VornicSPCommTool_ZEL");
   DescribeModuleKeys(keys, all.Module);
+  keys.Section("VornicSPCommTool_Plot");
+  DescribePlotKeys(keys, all.Plot);
 }

@@ -8,7 +8,7 @@ ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t
     : store_(ReceiveStore::Create(keptBytes)) {
   if (!store_) return;
   worker_ = std::make_unique<SleepingWorker>(
-      [this, &port, &window](SleepingWorker& self) { RunReceiveLoop(self, stop_, port, *store_, window); }, stop_);
+      [this, &port, &window](SleepingWorker& self) { RunReceiveLoop(self, stop_, port, *store_, tap_, window); }, stop_);
 }
 
 ReceivePipeline::~ReceivePipeline() { Stop(); }

@@ -2,11 +2,17 @@
 
 #include "core/terminal/messages.h"
 #include "core/receive/receive_store.h"
+#include "core/terminal/receive_tap.h"
 #include "core/terminal/sleeping_worker.h"
 #include "serial/serial_port.h"
 
 namespace {
 bool Stopped(const WorkerState& state) { return state.StopWorkers.load(std::memory_order_acquire); }
+
+void PassToTap(const std::atomic<ReceiveTap*>& tap, const uint8_t* bytes, uint32_t count,
+               std::chrono::steady_clock::time_point arrival) {
+  if (ReceiveTap* t = tap.load(std::memory_order_acquire)) t->ChunkReceived(bytes, count, arrival);
+}
 }  // namespace
 
 void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window) {
@@ -46,7 +52,7 @@ void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& w
 }
 
 void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    MessageTarget& window) {
+                    const std::atomic<ReceiveTap*>& tap, MessageTarget& window) {
   uint8_t chunk[kReceiveChunkBytes];
   while (!stop.load(std::memory_order_acquire)) {
     uint32_t count = 0;
@@ -55,7 +61,9 @@ void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialP
       self.SleepUntilWoken();
       continue;
     }
+    const auto arrival = std::chrono::steady_clock::now();
     store.AddChunk(chunk, count);
+    PassToTap(tap, chunk, count, arrival);
     window.Post(win::WM_RECEIVE_SHOW, 0, 0);
   }
 }

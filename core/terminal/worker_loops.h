@@ -6,6 +6,7 @@
 
 class MessageTarget;
 class ReceiveStore;
+class ReceiveTap;
 class SerialPort;
 class SleepingWorker;
 
@@ -25,7 +26,7 @@ inline constexpr uint32_t kReceiveChunkBytes = 256;
 void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
 // Counts CountdownSeconds down one second at a time; at 0 posts WM_MODULE_TIMEOUT and sleeps.
 void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
-// Reads the port in chunks into the store, posting WM_RECEIVE_SHOW per chunk; sleeps when
-// the port's queue is empty.
+// Reads the port in chunks into the store, hands each chunk with its arrival time to the tap
+// (when one is set), posts WM_RECEIVE_SHOW per chunk; sleeps when the port's queue is empty.
 void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    MessageTarget& window);
+                    const std::atomic<ReceiveTap*>& tap, MessageTarget& window);
