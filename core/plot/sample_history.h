@@ -27,7 +27,7 @@ struct ValueRange {
 
 class SampleHistory {
  public:
-  static constexpr int64_t kBlock = 256;
+  static constexpr int64_t kBlock = 32;
   static constexpr int64_t kDefaultCapacity = int64_t{1} << 20;  // 1,048,576 samples per series
 
   // `capacity` is rounded up to whole blocks.

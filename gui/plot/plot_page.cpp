@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kRefreshMs = 50;  // at most 20 redraws a second while data arrive
+constexpr int kTextsMs = 250;   // last values and counts: 4 times a second
 constexpr int kMinWindow = 100;
 constexpr int kMaxWindow = 1'000'000;
 
@@ -53,9 +54,7 @@ PlotPage::PlotPage(ChunkQueue& received, QWidget* parent)
   BuildControls();
   refresh_ = new QTimer(this);
   refresh_->setInterval(kRefreshMs);
-  connect(refresh_, &QTimer::timeout, this, [this] {
-    if (dirty_ && isVisible()) Refresh();
-  });
+  connect(refresh_, &QTimer::timeout, this, &PlotPage::Tick);
   refresh_->start();
 }
 
@@ -244,7 +243,19 @@ void PlotPage::TriggerChanged() {
 }
 
 void PlotPage::Refresh() {
+  RefreshView();
+  UpdateTexts();
+}
+
+void PlotPage::Tick() {
+  if (!isVisible()) return;
+  if (dirty_) RefreshView();
+  if (textsStale_ && (sinceTexts_.elapsed() >= kTextsMs || seriesShown_ != history_.SeriesCount())) UpdateTexts();
+}
+
+void PlotPage::RefreshView() {
   dirty_ = false;
+  textsStale_ = true;
   if (CB_Trigger->isChecked() && !Paused()) {
     const TriggerSpec spec{CB_TriggerSeries->currentIndex(),
                            CB_TriggerEdge->currentIndex() == 0 ? TriggerEdge::kRising : TriggerEdge::kFalling,
@@ -254,14 +265,13 @@ void PlotPage::Refresh() {
       View->ShowSamples(*start, *start + width);
     }
   }
-  UpdateLegend();
-  QString counts = U("样本 %1 · 无法解析 %2").arg(history_.End()).arg(recorder_.UnreadableCount());
-  if (const int64_t lost = received_.DroppedBytes() + recorder_.LostCount()) counts += U(" · 丢失 %1").arg(lost);
-  L_PlotCounts->setText(counts);
   View->update();
 }
 
-void PlotPage::UpdateLegend() {
+void PlotPage::UpdateTexts() {
+  sinceTexts_.start();
+  textsStale_ = false;
+  seriesShown_ = history_.SeriesCount();
   const int64_t last = history_.End() - 1;
   for (int s = 0; s < kMaxPlotSeries; ++s) {
     const bool exists = s < history_.SeriesCount();
@@ -271,6 +281,9 @@ void PlotPage::UpdateLegend() {
     const QString name = QString::fromStdString(history_.Name(s));
     Legend[s]->setText(QString("%1 %2 %3").arg(s + 1).arg(name).arg(std::isnan(v) ? U("—") : QString::number(v, 'g', 7)));
   }
+  QString counts = U("样本 %1 · 无法解析 %2").arg(history_.End()).arg(recorder_.UnreadableCount());
+  if (const int64_t lost = received_.DroppedBytes() + recorder_.LostCount()) counts += U(" · 丢失 %1").arg(lost);
+  L_PlotCounts->setText(counts);
 }
 
 bool PlotPage::ExportCsvTo(const QString& path, bool all) {

@@ -5,6 +5,7 @@
 // Received data are kept while the view is paused. Controls: run/pause, clear, input format,
 // X axis, window width, auto-scale or a fixed Y range, a level trigger, CSV and PNG export,
 // and a legend that hides or shows each series and tells its last value.
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -34,7 +35,8 @@ class PlotPage : public QWidget {
 
   // The receive worker has news: every queued chunk goes into the history.
   void TakeReceived();
-  // Brings legend, counts and view up to date now (the page does it on its own timer).
+  // Brings legend, counts and view up to date now (the page does it on its own timer: the
+  // view up to 20 times a second, the texts up to 4 times).
   void Refresh();
 
   PlotSettings ReadSettings() const;
@@ -88,7 +90,9 @@ class PlotPage : public QWidget {
   void BuildControls();
   std::unique_ptr<SampleParser> MakeParser() const;
   void SetPaused(bool paused);
-  void UpdateLegend();
+  void Tick();
+  void RefreshView();
+  void UpdateTexts();
 
   ChunkQueue& received_;
   SampleHistory history_;
@@ -96,4 +100,8 @@ class PlotPage : public QWidget {
   LevelTrigger trigger_;
   QTimer* refresh_ = nullptr;
   bool dirty_ = false;
+  // Texts change the layout of the page when they change: they follow at a lower rate.
+  QElapsedTimer sinceTexts_;
+  bool textsStale_ = false;
+  int seriesShown_ = 0;
 };

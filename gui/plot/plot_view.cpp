@@ -224,6 +224,7 @@ void PlotView::DrawSeries(QPainter& p, const QRect& area, int series, Span x, Sp
     SampleColumnBounds(static_cast<int64_t>(std::floor(x.from)), static_cast<int64_t>(std::ceil(x.to)), columns,
                        bounds_);
   }
+  SnapToBlocks(bounds_, SampleHistory::kBlock);
   DecimateColumns(history_, series, bounds_, columns_);
   std::vector<QLineF> lines;
   lines.reserve(columns);

@@ -74,13 +74,23 @@ TEST(SampleHistory, RangesAndDecimationMatchEverySampleKept) {
         ExpectSameRange(history.Range(s, from, to), ref.Range(s, from, to, begin),
                         "n " + std::to_string(n) + " [" + std::to_string(from) + "," + std::to_string(to) + ")");
       }
-      for (int width : {1, 7, 300, 2000}) {
+      for (int width : {1, 7, 20, 300, 2000}) {
         SampleColumnBounds(begin, end, width, bounds);
         ASSERT_EQ(bounds.front(), begin);
         ASSERT_EQ(bounds.back(), end);
         DecimateColumns(history, s, bounds, columns);
         for (int c = 0; c < width; ++c) {
           ExpectSameRange(columns[c], ref.Range(s, bounds[c], bounds[c + 1], begin), "column " + std::to_string(c));
+        }
+        // Snapped to blocks, the columns still cover every sample once; none moves more than
+        // half a block.
+        std::vector<int64_t> snapped = bounds;
+        SnapToBlocks(snapped, SampleHistory::kBlock);
+        ASSERT_EQ(snapped.front(), begin);
+        ASSERT_EQ(snapped.back(), end);
+        for (int c = 1; c <= width; ++c) {
+          ASSERT_LE(snapped[c - 1], snapped[c]);
+          ASSERT_LE(std::abs(snapped[c] - bounds[c]), SampleHistory::kBlock / 2);
         }
       }
     }
