@@ -185,7 +185,10 @@ void PlotView::DrawGrid(QPainter& p, const QRect& area, Span x, Span y) const {
     p.drawLine(px, area.top() + 1, px, area.bottom() - 1);
     p.setPen(palette().text().color());
     const QString label = AxisNumber(v, xStep) + (timeAxis_ ? QString("s") : QString());
-    p.drawText(QRect(px - 60, area.bottom() + 2, 120, metrics.height()), Qt::AlignHCenter | Qt::AlignTop, label);
+    // Kept inside the widget: the last label may stand at the right edge.
+    const int labelWidth = metrics.horizontalAdvance(label) + 2;
+    const int left = std::min(px - labelWidth / 2, width() - labelWidth);
+    p.drawText(QRect(left, area.bottom() + 2, labelWidth, metrics.height()), Qt::AlignHCenter | Qt::AlignTop, label);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,6 +14,7 @@
 #include <cmath>
 
 #include "core/plot/sample_history.h"
+#include "core/settings/plot_settings.h"
 #include "core/terminal/receive_pipeline.h"
 #include "core/text/hex_codec.h"
 #include "gui/plot/plot_page.h"
@@ -36,7 +38,7 @@ void SendWhileWindowReads(const PtyPair& pty, const std::string& bytes) {
 }
 
 // Sample i of the peer's three series.
-float A(int i) { return static_cast<float>(i); }
+float A(int i) { return static_cast<float>(i % 300) * 0.25f - 40; }
 float B(int i) { return std::sin(i * 0.05f) * 50 + 0.25f; }
 float C(int i) { return (i / 100) % 2 ? -20.5f : 20.5f; }
 
@@ -44,7 +46,7 @@ std::string ThreeSeries(int from, int to) {
   std::string text;
   char line[96];
   for (int i = from; i < to; ++i) {
-    std::snprintf(line, sizeof line, "%d, %.9g; %.9g\r\n", i, B(i), C(i));
+    std::snprintf(line, sizeof line, "%.9g, %.9g; %.9g\r\n", A(i), B(i), C(i));
     text += line;
   }
   return text;
@@ -77,6 +79,25 @@ class PlotPageTest : public QObject {
     QCOMPARE(h.w().PageControl->count(), 3);
     QCOMPARE(h.w().PageControl->tabText(2), QString::fromUtf8("波形显示"));
     QCOMPARE(h.w().PageControl->currentWidget(), h.w().TabSheet2);
+  }
+
+  // Every setting reaches a control and comes back from it; values the controls cannot show
+  // leave them as they were.
+  void settingsComeBackFromTheControls() {
+    WindowHarness h;
+    PlotPage& page = *h.w().TabSheet3;
+    const PlotSettings chosen{1, "A5 5A 01", 7, 6, true, true, 250000, false, "-2.5", "12", true, 4, true, "1.25"};
+    page.ApplySettings(chosen);
+    QCOMPARE(page.ReadSettings(), chosen);
+    QVERIFY(!page.CB_AutoScale->isChecked() && page.E_YMin->isEnabled() && page.E_FrameStart->isEnabled());
+    PlotSettings odd = chosen;
+    odd.Input = 9;
+    odd.FrameValues = 17;
+    odd.FrameType = 7;
+    odd.WindowSamples = 99;
+    odd.TriggerSeries = 16;
+    page.ApplySettings(odd);
+    QCOMPARE(page.ReadSettings(), chosen);
   }
 
   void holdsExactlyWhatThePeerPrintedAndCountsWhatItCouldNotRead() {

@@ -44,6 +44,10 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyWithItsDefaultInFileOrder) {
       "[VornicSPCommTool_ZEL]\nSerial Port=COM0\nRF Freq=433.920\nRF Baud Rate=0\nRF Power=7\n"
       "ZEL Serial Baud Rate=3\nSerial Parity=0\nWake Up Time=5\nDelay Time=0\nFEC Enable=1\n"
       "Local Address=58\nTarget Address=58\nPack Length=5\nPack Complete=1\n";
+  expected +=
+      "[VornicSPCommTool_Plot]\nInput=0\nFrame Start=AA 55\nFrame Values=3\nFrame Type=3\nFrame Big Endian=0\n"
+      "Time Axis=0\nWindow Samples=1000\nAuto Scale=1\nY Min=-100\nY Max=100\nTrigger=0\nTrigger Series=0\n"
+      "Trigger Falling=0\nTrigger Level=0\n";
   EXPECT_EQ(ReadTestFile(File()), expected);
 }
 
