@@ -13,7 +13,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SP_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_hex_text fuzz_ini fuzz_module_reply fuzz_receive_store fuzz_telnet_stream)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_hex_text fuzz_ini fuzz_module_reply fuzz_receive_store fuzz_telnet_stream fuzz_plot_parsers)
 
 # libFuzzer's runtime comes with Debian's compiler-rt package, not with clang itself.
 "$root/scripts/install-deps.sh" clang libclang-rt-14-dev

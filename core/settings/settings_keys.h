@@ -32,6 +32,7 @@
 #include "core/settings/log_settings.h"
 #include "core/settings/module_page_settings.h"
 #include "core/settings/network_port_settings.h"
+#include "core/settings/plot_settings.h"
 #include "core/settings/terminal_settings.h"
 
 // kNotWritten: an empty value is left out of the file unless the file has the key already
@@ -119,13 +120,33 @@ void DescribeNetworkPortKeys(Keys& keys, Settings& s) {
     keys.Bytes("Port" + std::to_string(slot + 1), "", kPortNameMaxBytes, s.Ports[slot], EmptyValue::kNotWritten);
 }
 
-// Both pages' settings, the receive window's tools and the network ports: everything the file
-// holds of this program.
+// `Settings` is PlotSettings or const PlotSettings (for saving).
+template <class Keys, class Settings>
+void DescribePlotKeys(Keys& keys, Settings& s) {
+  keys.Byte("Input", 0, s.Input);
+  keys.Text("Frame Start", "AA 55", kIntervalTextMaxBytes, s.FrameStart);
+  keys.Number("Frame Values", 3, s.FrameValues);
+  keys.Byte("Frame Type", 3, s.FrameType);
+  keys.Flag("Frame Big Endian", false, s.FrameBigEndian);
+  keys.Flag("Time Axis", false, s.TimeAxis);
+  keys.Number("Window Samples", 1000, s.WindowSamples);
+  keys.Flag("Auto Scale", true, s.AutoScale);
+  keys.Text("Y Min", "-100", kIntervalTextMaxBytes, s.YMin);
+  keys.Text("Y Max", "100", kIntervalTextMaxBytes, s.YMax);
+  keys.Flag("Trigger", false, s.Trigger);
+  keys.Byte("Trigger Series", 0, s.TriggerSeries);
+  keys.Flag("Trigger Falling", false, s.TriggerFalling);
+  keys.Text("Trigger Level", "0", kIntervalTextMaxBytes, s.TriggerLevel);
+}
+
+// Every page's settings, the receive window's tools and the network ports: everything the
+// file holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
   LogSettings Log;
   NetworkPortSettings Network;
+  PlotSettings Plot;
 
   bool operator==(const AllSettings&) const = default;
 };
@@ -141,4 +162,6 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeLogKeys(keys, all.Log);
   keys.Section("VornicSPCommTool_Network");
   DescribeNetworkPortKeys(keys, all.Network);
+  keys.Section("VornicSPCommTool_Plot");
+  DescribePlotKeys(keys, all.Plot);
 }

@@ -12,7 +12,7 @@ ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t
   if (!store_) return;
   worker_ = std::make_unique<SleepingWorker>(
       [this, &port, &window](SleepingWorker& self) {
-        RunReceiveLoop(self, stop_, port, *store_, capture_, *clock_, window);
+        RunReceiveLoop(self, stop_, port, *store_, capture_, *clock_, tap_, window);
       },
       stop_);
 }

@@ -13,6 +13,7 @@
 #include "core/receive/receive_store.h"
 
 class MessageTarget;
+class ReceiveTap;
 class SerialPort;
 class SleepingWorker;
 
@@ -33,6 +34,9 @@ class ReceivePipeline {
   // The port reports received bytes: the worker reads until the port's queue is empty. A
   // wake-up while it reads is kept, so no byte waits for the next one.
   void BytesArrived();
+  // Every chunk read from now on goes to `tap` as well, on the worker, right after the store
+  // has it; null stops that. The tap must outlive the worker (see Stop()).
+  void SetTap(ReceiveTap* tap) { tap_.store(tap, std::memory_order_release); }
   // Ends the worker (it finishes the chunk it holds) and waits for it. Idempotent.
   void Stop();
 
@@ -59,6 +63,7 @@ class ReceivePipeline {
   std::unique_ptr<ReceiveStore> store_;
   CaptureRecorder capture_;
   std::atomic<bool> stop_{false};
+  std::atomic<ReceiveTap*> tap_{nullptr};
   std::unique_ptr<SleepingWorker> worker_;
   ReceiveUpdate pending_;
 };

@@ -10,6 +10,7 @@ class ArrivalClock;
 class CaptureRecorder;
 class MessageTarget;
 class ReceiveStore;
+class ReceiveTap;
 class SerialPort;
 class SleepingWorker;
 
@@ -28,6 +29,8 @@ void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& windo
 // Counts CountdownSeconds down one second at a time; at 0 posts WM_MODULE_TIMEOUT and sleeps.
 void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window);
 // Reads the port in chunks into the store (and the capture), each with the time it was read,
-// posting WM_RECEIVE_SHOW per chunk; sleeps when the port's queue is empty.
+// hands each chunk with its arrival time to the tap (when one is set), posts WM_RECEIVE_SHOW
+// per chunk; sleeps when the port's queue is empty.
 void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    CaptureRecorder& capture, const ArrivalClock& clock, MessageTarget& window);
+                    CaptureRecorder& capture, const ArrivalClock& clock, const std::atomic<ReceiveTap*>& tap,
+                    MessageTarget& window);

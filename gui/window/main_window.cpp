@@ -16,6 +16,7 @@
 #include "core/text/maker.h"
 #include "gui/widgets/message_box.h"
 #include "core/terminal/messages.h"
+#include "core/plot/chunk_queue.h"
 #include "core/terminal/receive_pipeline.h"
 #include "core/terminal/sleeping_worker.h"
 #include "core/terminal/thread_handoff.h"
@@ -98,7 +99,10 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
       if ((wParam >> 16) & win::CE_IOE) TabSheet1->TerminalPortLost();
       break;
     case win::WM_MODULE_PORT_EVENT: Exchange->OnPortEvent(wParam); break;
-    case win::WM_RECEIVE_SHOW: TabSheet1->ShowPendingReceive(); break;
+    case win::WM_RECEIVE_SHOW:
+      TabSheet1->ShowPendingReceive();
+      TabSheet3->TakeReceived();
+      break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
     case win::WM_MODULE_DELAYED: TabSheet2->EvaluateModuleReply(); break;
     default: break;
@@ -135,6 +139,8 @@ void TVornicSPComm::BuildWindow() {
   connect(TabSheet1, &TerminalPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
   PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
   PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
+  TabSheet3 = new PlotPage(*PlotFeed);
+  PageControl->addTab(TabSheet3, QString::fromUtf8("波形显示"));
   layout->addWidget(PageControl);
   PageControl->setCurrentWidget(TabSheet2);
 }
@@ -149,7 +155,9 @@ void TVornicSPComm::StartWorkers() {
 
 void TVornicSPComm::CreateSessions() {
   Terminal = std::make_unique<TerminalSession>(*this, win::WM_PORT_EVENT);
+  PlotFeed = std::make_unique<ChunkQueue>();
   Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this, ReceiveStore::kDefaultKeptBytes, Environment.clock);
+  Receive->SetTap(PlotFeed.get());
   Transmit = std::make_unique<TransmitSession>(*Terminal);
   Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
 }

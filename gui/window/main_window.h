@@ -1,5 +1,5 @@
 #pragma once
-// The main window: its two pages, the sessions they work over, the window's message map and
+// The main window: its three pages, the sessions they work over, the window's message map and
 // the workers of the caption countdown and of the module's reply delay. The pages own their
 // controls and handlers (gui/terminal/terminal_page.h, gui/module/config_page.h); the
 // sessions own their state and logic and know nothing of widgets (core/). Here:
@@ -11,12 +11,14 @@
 
 #include "core/terminal/worker_loops.h"
 #include "gui/module/config_page.h"
+#include "gui/plot/plot_page.h"
 #include "gui/terminal/terminal_page.h"
 #include "serial/comm_types.h"
 
 class QSocketNotifier;
 class QTabWidget;
 class ArrivalClock;
+class ChunkQueue;
 class DeviceEventSource;
 class ModuleExchange;
 class NetworkPortBook;
@@ -56,6 +58,9 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   // ---- sessions ----
   // The terminal page's port: its device, name, line settings and whether the page has it open.
   std::unique_ptr<TerminalSession> Terminal;
+  // Every chunk the terminal port brings in, on its way to the plot page; outlives Receive,
+  // whose worker fills it.
+  std::unique_ptr<ChunkQueue> PlotFeed;
   std::unique_ptr<ReceivePipeline> Receive;   // what the terminal port brings in
   std::unique_ptr<TransmitSession> Transmit;  // what goes out on it
   // The configuration page's exchanges with a module: its port, the port's name, the reply
@@ -69,6 +74,7 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   QTabWidget* PageControl = nullptr;
   TerminalPage* TabSheet1 = nullptr;
   ConfigPage* TabSheet2 = nullptr;
+  PlotPage* TabSheet3 = nullptr;
 
   // ---- lifecycle (main_window.cpp) ----
   void FormCreate();

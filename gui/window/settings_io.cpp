@@ -6,6 +6,7 @@
 
 #include "core/settings/profile_path.h"
 #include "core/settings/settings_file.h"
+#include "core/settings/plot_settings.h"
 #include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
 #include "gui/window/main_window.h"
@@ -34,19 +35,20 @@ void TVornicSPComm::LoadSettings() {
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
   AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
-                       SavedNetworkPorts(*NetworkPorts)};
+                       SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings()};
   SettingsLoadError = LoadSettingsFile(*path, settings);
   NetworkPorts->SetNames({settings.Network.Ports.begin(), settings.Network.Ports.end()});
   TabSheet1->ApplySettings(settings.Terminal);
   TabSheet1->ApplyLogSettings(settings.Log);
   TabSheet2->ApplySettings(settings.Module);
+  TabSheet3->ApplySettings(settings.Plot);
 }
 
 QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
   const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
-                             SavedNetworkPorts(*NetworkPorts)};
+                             SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings()};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();

@@ -47,6 +47,10 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyWithItsDefaultInFileOrder) {
       "Local Address=58\nTarget Address=58\nPack Length=5\nPack Complete=1\n"
       "[VornicSPCommTool_Log]\nTime Stamps=0\nStamp Gap ms=20\nCapture Folder=\n"
       "Capture File Name=%Y-%m-%d_%H-%M-%S_<port>.log\nCapture Format=0\nCapture On Open=0\nCapture File MB=100\n";
+  expected +=
+      "[VornicSPCommTool_Plot]\nInput=0\nFrame Start=AA 55\nFrame Values=3\nFrame Type=3\nFrame Big Endian=0\n"
+      "Time Axis=0\nWindow Samples=1000\nAuto Scale=1\nY Min=-100\nY Max=100\nTrigger=0\nTrigger Series=0\n"
+      "Trigger Falling=0\nTrigger Level=0\n";
   EXPECT_EQ(ReadTestFile(File()), expected);
 }
 
