@@ -42,3 +42,16 @@ std::optional<bool> PortPresent(PortSource& source, const std::string& name) {
   if (!ports) return std::nullopt;
   return std::find(ports->begin(), ports->end(), name) != ports->end();
 }
+
+std::optional<std::string> FindPortByIdentity(PortSource& source, const std::string& identity,
+                                              const std::string& preferred) {
+  if (identity.empty()) return std::nullopt;
+  const std::optional<std::vector<std::string>> ports = source.ListPorts();
+  if (!ports) return std::nullopt;
+  const auto shows = [&](const std::string& port) { return source.Describe(port).identity == identity; };
+  if (std::find(ports->begin(), ports->end(), preferred) != ports->end() && shows(preferred)) return preferred;
+  for (const std::string& port : *ports) {
+    if (port != preferred && shows(port)) return port;
+  }
+  return std::nullopt;
+}

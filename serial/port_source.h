@@ -52,3 +52,9 @@ class DirectoryPortSource : public PortSource {
 // True when `source` lists a port named exactly `name` (case-sensitive). A source that
 // cannot be read tells nothing: the result is then empty.
 std::optional<bool> PortPresent(PortSource& source, const std::string& name);
+
+// The listed port that shows the device identity `identity` (see PortDetails): `preferred`
+// when it shows it (the kernel mostly gives a device back its old name), else the first other
+// port that does. Nothing when none does or the list cannot be read.
+std::optional<std::string> FindPortByIdentity(PortSource& source, const std::string& identity,
+                                              const std::string& preferred);

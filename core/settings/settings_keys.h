@@ -79,6 +79,7 @@ void DescribeTerminalKeys(Keys& keys, Settings& s) {
               EmptyValue::kKeepsMember);
   }
   keys.Flag("Reconnect", true, s.Reconnect);
+  keys.Bytes("Serial Port Identity", "", kPortNameMaxBytes, s.PortIdentity, EmptyValue::kNotWritten);
 }
 
 // `Settings` is ModulePageSettings or const ModulePageSettings (for saving).

@@ -21,6 +21,7 @@ struct PresetRow {
 
 struct TerminalSettings {
   std::string PortName;     // device name as bytes; "COM0" stands for none
+  std::string PortIdentity; // the device's identity (USB ids and serial number); empty: none known
   uint32_t BaudRate = 0;
   uint8_t DataBits = 0;
   uint8_t StopBits = 0;     // code: 0 one, 1 one and a half, 2 two

@@ -23,24 +23,13 @@ bool PortReconnection::Lost() {
   return waiting_;
 }
 
-bool PortReconnection::ShowsIdentity(const std::string& port) { return ports_->Describe(port).identity == identity_; }
-
 std::optional<std::string> PortReconnection::FindDevice() {
   if (identity_.empty()) {
     // The link as it was is the old program's: it may lead to anyone's terminal by now.
     if (link_ && MarkOfLink(path_) == link_) return std::nullopt;
     return path_;
   }
-  const std::optional<std::vector<std::string>> ports = ports_->ListPorts();
-  if (!ports) return std::nullopt;
-  // The kernel mostly hands a device back its old name: look there first.
-  for (const std::string& port : *ports) {
-    if (port == path_ && ShowsIdentity(port)) return port;
-  }
-  for (const std::string& port : *ports) {
-    if (port != path_ && ShowsIdentity(port)) return port;
-  }
-  return std::nullopt;
+  return FindPortByIdentity(*ports_, identity_, path_);
 }
 
 PortReconnection::Attempt PortReconnection::TryReopen() {

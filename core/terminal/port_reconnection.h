@@ -47,7 +47,6 @@ class PortReconnection {
  private:
   // The path under which the awaited device is present now; empty when it is not back.
   std::optional<std::string> FindDevice();
-  bool ShowsIdentity(const std::string& port);
 
   TerminalSession& session_;
   PortSource* ports_;

@@ -142,6 +142,9 @@ class TerminalPage : public QWidget, public TransmitListener {
   ReceivePipeline& receive_;
   TransmitSession& transmit_;
   std::shared_ptr<PortSource> ports_;
+  // The saved port as the start found it, and the device identity it was saved with.
+  std::string savedPort_;
+  std::string savedIdentity_;
   std::unique_ptr<PortReconnection> reconnect_;
   std::unique_ptr<MessageTarget> lineNotices_;  // the watch's notices, queued to this page
   std::unique_ptr<LineStateWatch> lines_;

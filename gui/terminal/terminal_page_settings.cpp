@@ -11,6 +11,7 @@
 #include "gui/terminal/transmit_panel.h"
 #include "gui/widgets/controls.h"
 #include "gui/widgets/port_list_control.h"
+#include "serial/port_source.h"
 
 namespace {
 
@@ -34,6 +35,10 @@ TerminalSettings TerminalPage::ReadSettings() const {
   TerminalSettings s;
   const LineSettings& line = terminal_.Line();
   s.PortName = terminal_.PortName();
+  // The identity lets the next start find the device under another path; a device that is
+  // not here now keeps the identity it was saved with.
+  s.PortIdentity = ports_ ? ports_->Describe(s.PortName).identity : std::string();
+  if (s.PortIdentity.empty() && s.PortName == savedPort_) s.PortIdentity = savedIdentity_;
   s.BaudRate = line.BaudRate;
   s.DataBits = line.DataBits;
   s.StopBits = line.StopBits;
@@ -56,9 +61,15 @@ TerminalSettings TerminalPage::ReadSettings() const {
 
 // Setting a check box runs its click reaction, as the user's click would.
 void TerminalPage::ApplySettings(const TerminalSettings& s) {
+  // A USB adapter may come back under another path: the device that shows the saved identity
+  // is the saved port, wherever it is now.
+  std::string port = s.PortName;
+  if (ports_) port = FindPortByIdentity(*ports_, s.PortIdentity, s.PortName).value_or(s.PortName);
+  savedPort_ = port;
+  savedIdentity_ = s.PortIdentity;
   // Loaded while closed: the line applies at the next open.
-  terminal_.Restore(s.PortName, {s.BaudRate, s.DataBits, s.Parity, s.StopBits, s.FlowControl, s.Dtr, s.Rts});
-  ShowSavedPort(CB_Port, s.PortName);
+  terminal_.Restore(port, {s.BaudRate, s.DataBits, s.Parity, s.StopBits, s.FlowControl, s.Dtr, s.Rts});
+  ShowSavedPort(CB_Port, port);
   SelectIfListed(CB_Baudrate, QString::number(s.BaudRate));
   SelectIfListed(CB_Data, QString::number(s.DataBits));
   SelectCodeUpTo(CB_Stop, s.StopBits, 2);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,6 +107,32 @@ class ReconnectWindowTest : public QObject {
     QVERIFY(ClosedLook(w));
     QVERIFY(!w.Terminal->Port().IsOpen());
     QVERIFY(h.messages.empty());
+  }
+
+  // The settings keep the device's identity beside its path: an adapter that the kernel
+  // named anew while the program was not running is still the saved port at the next start.
+  void savedPortIsFoundAgainUnderAnotherPathByItsIdentity() {
+    PtyPair renumbered;
+    QVERIFY(renumbered.ok());
+    auto ports = std::make_shared<FakePortSource>(std::vector<std::string>{renumbered.path()});
+    ports->SetDetails(renumbered.path(), {"10c4:ea60#0001", "CP2102 (0001)"});
+    WindowHarness h(
+        [](const QString& dir) {
+          QFile file(dir + "/VornicSPCommTool.ini");
+          QVERIFY(file.open(QIODevice::WriteOnly));
+          file.write("[VornicSPCommTool_USART]\nSerial Port=/dev/ttyUSB7\nSerial Port Identity=10c4:ea60#0001\n");
+        },
+        WindowEnvironment{ports, std::make_shared<FakeDeviceEventSource>(), nullptr});
+    QVERIFY(OpenLook(h.w()));
+    QCOMPARE(h.w().Terminal->PortName(), renumbered.path());
+    QVERIFY(h.messages.empty());
+    const QString settings = h.settingsPath();
+    h.Close();
+    QFile file(settings);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QVERIFY(saved.contains("Serial Port=" + QByteArray::fromStdString(renumbered.path())));
+    QVERIFY(saved.contains("Serial Port Identity=10c4:ea60#0001"));
   }
 
   void deviceUnderAnotherPathWithTheSameIdentityIsReopened() {

@@ -220,4 +220,16 @@ TEST(NetworkPortBook, ListsNetworkPortsAfterTheMachinesAndKeepsOnlyValidOnes) {
   EXPECT_EQ(book.ListPorts(), std::nullopt);  // nothing known at all
 }
 
+// The saved path is taken when its device shows the identity; another path only when not.
+TEST(FindPortByIdentity, PrefersThePathItWasSavedUnder) {
+  FakePortSource source({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"});
+  source.SetDetails("/dev/ttyUSB0", {"other", ""});
+  source.SetDetails("/dev/ttyUSB1", {"10c4:ea60#0001", ""});
+  source.SetDetails("/dev/ttyUSB2", {"10c4:ea60#0001", ""});
+  EXPECT_EQ(FindPortByIdentity(source, "10c4:ea60#0001", "/dev/ttyUSB2"), "/dev/ttyUSB2");
+  EXPECT_EQ(FindPortByIdentity(source, "10c4:ea60#0001", "/dev/ttyUSB0"), "/dev/ttyUSB1");
+  EXPECT_EQ(FindPortByIdentity(source, "gone", "/dev/ttyUSB0"), std::nullopt);
+  EXPECT_EQ(FindPortByIdentity(source, "", "/dev/ttyUSB0"), std::nullopt);  // no identity saved
+}
+
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(SettingsFile, EverythingSavedComesBack) {
   ASSERT_TRUE(WriteTestFile(File(), "; kept comment\r\n[Other]\r\nkeep=me\r\n[VornicSPCommTool_USART]\r\nUnknown=stays\r\n"));
   AllSettings saved;
   TerminalSettings& t = saved.Terminal;
-  t = {.PortName = "/dev/ttyUSB1", .BaudRate = 4294967295u, .DataBits = 7, .StopBits = 2, .Parity = 3,
+  t = {.PortName = "/dev/ttyUSB1", .PortIdentity = "10c4:ea60#0001", .BaudRate = 4294967295u, .DataBits = 7, .StopBits = 2, .Parity = 3,
        .FlowControl = 1, .Dtr = true, .AutoTransmit = true, .AutoTransmitTime = " 250 ", .TransmitNewLine = true,
        .TransmitDataChar = "\xB7\xA2\xCB\xCD \"x\" = ;", .TransmitDataHex = "AA BB"};
   for (auto& row : t.Presets) row = {random() % 2 == 1, text(1 + random() % 30) + "串口"};

@@ -27,6 +27,9 @@ class WindowHarness {
   // A window over real sources (pseudo-terminals announced in a directory, say) instead of
   // the fakes, which then stay unused.
   explicit WindowHarness(WindowEnvironment environment) { Start({}, std::move(environment)); }
+  WindowHarness(const std::function<void(const QString& profileDir)>& prepare, WindowEnvironment environment) {
+    Start(prepare, std::move(environment));
+  }
   ~WindowHarness() {
     Close();
     SetMessageObserver({});
