@@ -80,8 +80,6 @@ void PlotPage::BuildControls() {
     top->addWidget(w);
   }
   top->addStretch();
-  L_PlotCounts = Named(new QLabel, "L_PlotCounts");
-  top->addWidget(L_PlotCounts);
 
   auto* second = new QHBoxLayout;
   CB_PlotXAxis = Named(new QComboBox, "CB_PlotXAxis");
@@ -111,7 +109,12 @@ void PlotPage::BuildControls() {
     second->addWidget(w);
   }
   second->addStretch();
-  for (QWidget* w : {B_ExportViewCsv, B_ExportAllCsv, B_ExportPng}) second->addWidget(w);
+  // The counts and the exports on a row of their own: the window keeps its width.
+  auto* third = new QHBoxLayout;
+  L_PlotCounts = Named(new QLabel, "L_PlotCounts");
+  third->addWidget(L_PlotCounts);
+  third->addStretch();
+  for (QWidget* w : {B_ExportViewCsv, B_ExportAllCsv, B_ExportPng}) third->addWidget(w);
 
   View = Named(new PlotView(history_), "PlotView");
   auto* legend = new QVBoxLayout;
@@ -134,6 +137,7 @@ void PlotPage::BuildControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(second);
+  layout->addLayout(third);
   layout->addLayout(middle, 1);
 
   connect(B_PlotRun, &QPushButton::clicked, this, &PlotPage::B_PlotRunClick);

@@ -31,11 +31,11 @@ PortStatePanel::PortStatePanel(int height, QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(2);
-  Awaited = Panel(116, height);
+  Awaited = Panel(88, height);
   Awaited->setObjectName("L_Awaited");
   row->addWidget(Awaited);
   for (size_t i = 0; i < Lines.size(); ++i) {
-    Lines[i] = Panel(34, height);
+    Lines[i] = Panel(30, height);
     Lines[i]->setObjectName(QString("L_") + kLines[i].name);
     Lines[i]->setText(kLines[i].name);
     row->addWidget(Lines[i]);
@@ -44,7 +44,7 @@ PortStatePanel::PortStatePanel(int height, QWidget* parent) : QWidget(parent) {
 }
 
 void PortStatePanel::ShowAwaited(const QString& port) {
-  Awaited->setText(port.isEmpty() ? QString() : U("等待设备重新连接…"));
+  Awaited->setText(port.isEmpty() ? QString() : U("等待重新连接…"));
   Awaited->setToolTip(port.isEmpty() ? QString() : U("串口 %1 已断开，设备回来时自动重新打开").arg(port));
 }
 

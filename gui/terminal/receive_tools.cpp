@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kStatusPanelWidth = 330;
+constexpr int kStatusPanelWidth = 110;
 constexpr const char* kDefaultCaptureSubfolder = "/VornicSPComm/logs";
 constexpr uint32_t kMaxCaptureFileMegabytes = 1024 * 1024;
 

@@ -113,6 +113,10 @@ class WindowTerminalTest : public QObject {
     QCOMPARE(h.w().PageControl->currentWidget(), h.w().TabSheet2);
     QVERIFY(h.messages.empty());
     QCOMPARE(h.w().width(), 816);
+    // Every panel fits the window's size: a window system keeps a window at least as large as its
+    // layout asks, so a wider layout would widen the window.
+    QVERIFY2(h.w().minimumSizeHint().width() <= 816 && h.w().minimumSizeHint().height() <= 564,
+             qPrintable(QString("minimum size %1x%2 (pages %3, %4, %5)").arg(h.w().minimumSizeHint().width()).arg(h.w().minimumSizeHint().height()).arg(h.w().TabSheet1->minimumSizeHint().width()).arg(h.w().TabSheet2->minimumSizeHint().width()).arg(h.w().PageControl->widget(2)->minimumSizeHint().width())));
     QCOMPARE(h.w().TabSheet1->StatusPanels[1]->text(), QString::fromUtf8("发送：0"));
     QCOMPARE(h.w().TabSheet1->StatusPanels[2]->text(), QString::fromUtf8("接收：0"));
   }
