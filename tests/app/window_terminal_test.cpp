@@ -27,6 +27,7 @@
 #include "support/pty_pair.h"
 #include "support/ser2net_process.h"
 #include "support/temp_dir.h"
+#include "support/window_feed.h"
 #include "support/window_harness.h"
 #include "gui/terminal/transmit_panel.h"
 
@@ -89,17 +90,6 @@ bool HasUncommonLine(TVornicSPComm& w, const PtyPair& pty) {
 }
 
 
-// Writes more than the pty holds: the window must keep reading meanwhile, so the event loop
-// runs whenever the line is full.
-void SendWhileWindowReads(const PtyPair& pty, const std::string& bytes) {
-  fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = write(pty.master(), bytes.data() + sent, bytes.size() - sent);
-    if (n > 0) sent += static_cast<size_t>(n);
-    else QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-}
 
 }  // namespace
 

@@ -22,20 +22,11 @@
 #include "gui/terminal/terminal_page.h"
 #include "gui/widgets/receive_view.h"
 #include "support/pty_pair.h"
+#include "support/window_feed.h"
 #include "support/window_harness.h"
 
 namespace {
 
-// Writes more than the pty holds while the window keeps reading.
-void SendWhileWindowReads(const PtyPair& pty, const std::string& bytes) {
-  fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = write(pty.master(), bytes.data() + sent, bytes.size() - sent);
-    if (n > 0) sent += static_cast<size_t>(n);
-    else QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-}
 
 // Sample i of the peer's three series.
 float A(int i) { return static_cast<float>(i % 300) * 0.25f - 40; }
