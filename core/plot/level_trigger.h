@@ -11,7 +11,7 @@ class SampleHistory;
 
 enum class TriggerEdge : uint8_t { kRising, kFalling };
 
-struct TriggerSpec {
+struct TriggerRule {
   int series = 0;
   TriggerEdge edge = TriggerEdge::kRising;
   double level = 0;
@@ -20,13 +20,13 @@ struct TriggerSpec {
 // The first sample in [from, to) at which the series has passed the level coming from the
 // other side on the sample before (rising: before < level <= it); -1 when there is none.
 // Gaps never cross.
-int64_t FindCrossing(const SampleHistory& history, const TriggerSpec& spec, int64_t from, int64_t to);
+int64_t FindCrossing(const SampleHistory& history, const TriggerRule& rule, int64_t from, int64_t to);
 
 class LevelTrigger {
  public:
   // Looks at what arrived since the last call; the first sample of the frozen view of
   // `width` samples, or nothing while no crossing has a whole frame yet.
-  std::optional<int64_t> Update(const SampleHistory& history, const TriggerSpec& spec, int64_t width);
+  std::optional<int64_t> Update(const SampleHistory& history, const TriggerRule& rule, int64_t width);
   // Forgets every crossing (after a clear, or when the trigger's settings change).
   void Rearm() { *this = LevelTrigger{}; }
 

@@ -261,11 +261,11 @@ void PlotPage::RefreshView() {
   dirty_ = false;
   textsStale_ = true;
   if (CB_Trigger->isChecked() && !Paused()) {
-    const TriggerSpec spec{CB_TriggerSeries->currentIndex(),
+    const TriggerRule rule{CB_TriggerSeries->currentIndex(),
                            CB_TriggerEdge->currentIndex() == 0 ? TriggerEdge::kRising : TriggerEdge::kFalling,
                            Number(E_TriggerLevel).value_or(0)};
     const int64_t width = SE_PlotWindow->value();
-    if (const std::optional<int64_t> start = trigger_.Update(history_, spec, width)) {
+    if (const std::optional<int64_t> start = trigger_.Update(history_, rule, width)) {
       View->ShowSamples(*start, *start + width);
     }
   }

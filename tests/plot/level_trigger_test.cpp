@@ -43,20 +43,20 @@ TEST(LevelTrigger, FreezesAroundACrossingOnceItsFrameHasArrived) {
   SampleHistory history(4096);
   history.AddSeries("");
   LevelTrigger trigger;
-  const TriggerSpec spec{0, TriggerEdge::kRising, 0.5};
+  const TriggerRule rule{0, TriggerEdge::kRising, 0.5};
   // Rises through 0.5 at 100, 200, ... (not at 0: no sample before it).
   const std::vector<float> wave = Sine(1000, 100, 10, 1);
   AppendAll(history, {wave.begin(), wave.begin() + 120});
-  EXPECT_FALSE(trigger.Update(history, spec, 60)) << "the crossing at 100 needs samples up to 129";
+  EXPECT_FALSE(trigger.Update(history, rule, 60)) << "the crossing at 100 needs samples up to 129";
   AppendAll(history, {wave.begin() + 120, wave.begin() + 130});
-  EXPECT_EQ(trigger.Update(history, spec, 60), 100 - 30);
+  EXPECT_EQ(trigger.Update(history, rule, 60), 100 - 30);
   // Many frames arrive at once: the latest complete one is shown.
   AppendAll(history, {wave.begin() + 130, wave.begin() + 520});
-  EXPECT_EQ(trigger.Update(history, spec, 60), 400 - 30) << "the crossing at 500 waits for 529";
+  EXPECT_EQ(trigger.Update(history, rule, 60), 400 - 30) << "the crossing at 500 waits for 529";
   // A frame as wide as three periods: the next may start only after the shown one ends.
   trigger.Rearm();
   AppendAll(history, {wave.begin() + 520, wave.end()});
-  EXPECT_EQ(trigger.Update(history, spec, 300), 700 - 150) << "100, 300, 500, 700: each after the last ended";
+  EXPECT_EQ(trigger.Update(history, rule, 300), 700 - 150) << "100, 300, 500, 700: each after the last ended";
   // Falling, on a square wave with noise around the level: the first fall through the level.
   SampleHistory square(1024);
   square.AddSeries("");
