@@ -7,7 +7,7 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QTimer>
-#include <future>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -21,23 +21,24 @@ constexpr int kResolveLimitMs = 3000;
 
 // The resolver may wait on a name server for long: it runs on a thread of its own while the
 // window goes on, and a host that gives no answer within the limit counts as not resolving.
+// The answer is one atomic the thread sets (a promise would pull thread-local storage of the
+// C++ library into the program).
 bool ResolvesSoon(const std::string& host) {
-  auto answer = std::make_shared<std::promise<bool>>();
-  std::future<bool> resolved = answer->get_future();
-  std::thread([answer, host] { answer->set_value(HostResolves(host)); }).detach();
+  enum Answer : int { kPending, kNo, kYes };
+  auto answer = std::make_shared<std::atomic<int>>(kPending);
+  std::thread([answer, host] { answer->store(HostResolves(host) ? kYes : kNo); }).detach();
   QEventLoop loop;
   QTimer poll;
   int waitedMs = 0;
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
     waitedMs += 20;
-    if (resolved.wait_for(std::chrono::seconds(0)) == std::future_status::ready || waitedMs >= kResolveLimitMs)
-      loop.quit();
+    if (answer->load() != kPending || waitedMs >= kResolveLimitMs) loop.quit();
   });
-  if (resolved.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+  if (answer->load() == kPending) {
     poll.start(20);
     loop.exec();
   }
-  return resolved.wait_for(std::chrono::seconds(0)) == std::future_status::ready && resolved.get();
+  return answer->load() == kYes;
 }
 
 }  // namespace
