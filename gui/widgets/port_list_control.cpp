@@ -1,9 +1,11 @@
 #include "gui/widgets/port_list_control.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QInputDialog>
 
 #include "gui/widgets/listable_port_name.h"
+#include "gui/widgets/message_box.h"
 #include "gui/widgets/network_port_dialog.h"
 #include "gui/widgets/ui_text.h"
 #include "serial/network_port_book.h"
@@ -86,7 +88,11 @@ std::optional<std::string> RunNetworkEntry(QComboBox* list, PortSource* source, 
   std::optional<std::string> added;
   if (book && action == kAddNetworkPort) {
     added = AskNetworkPort(parent);
-    if (added) book->Add(*added);
+    const auto& names = book->Names();
+    if (added && !book->Add(*added) && std::find(names.begin(), names.end(), *added) == names.end()) {
+      ShowMessageBox(parent, U(kWarningTitle), U("网络串口已满（最多%1个），请先删除一个！").arg(NetworkPortBook::kMaxPorts));
+      added.reset();
+    }
   } else if (book && action == kRemoveNetworkPort) {
     if (const std::optional<std::string> removed = AskPortToRemove(parent, *book)) book->Remove(*removed);
   }
