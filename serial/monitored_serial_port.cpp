@@ -73,24 +73,29 @@ uint32_t MonitoredSerialPort::StopMonitor(uint32_t timeoutMs) {
   return Succeed();
 }
 
+uint32_t MonitoredSerialPort::AwaitMonitorEvents(OVERLAPPED* record) {
+  return ResultCode(AwaitEvents(record, INFINITE_TIMEOUT));
+}
+
 uint32_t MonitoredSerialPort::MonitorLoop() {
-  if (!MonitorEvent) return Fail({PortError::NotOpen});  // started on a port that is not open
+  // Nothing here goes through Fail: LastError belongs to the owner's calls (see AwaitEvents).
+  if (!MonitorEvent) return ResultCode({PortError::NotOpen});  // started on a port that is not open
   for (;;) {
     MonitorEvent->Reset();
     OVERLAPPED record{};
     record.hEvent = MonitorEvent.get();
-    const uint32_t waited = WaitEvent(&record, INFINITE_TIMEOUT);
+    const uint32_t waited = AwaitMonitorEvents(&record);
     if (waited != 0) {
       // The device failed under the wait (hung up, unplugged): tell the owner once. A wait
       // ended by a stop or a close is no loss.
       if (!StopRequested && waited != ERROR_INVALID_HANDLE) OnDeviceLost(waited);
       return waited;
     }
-    if (!MonitorEvent->Wait(INFINITE_TIMEOUT)) return Fail(posix::LastSystemFailure());
+    if (!MonitorEvent->Wait(INFINITE_TIMEOUT)) return ResultCode(posix::LastSystemFailure());
     if (StopRequested) return 0;
     const uint16_t events = TakeEvents();
-    uint32_t errors = 0;
-    if (const PortFailure failed = ClearCommError(&errors); failed.Failed()) Fail(failed);
+    uint32_t errors = 0;  // a port without line error counts reports none
+    ClearCommError(&errors);
     if (events != 0) OnCommEvent(events, static_cast<uint16_t>(errors & 0xFFFFu));
   }
 }

@@ -28,16 +28,20 @@ uint32_t SerialPort::GetEventMask() {
 
 uint32_t SerialPort::WaitEvent(OVERLAPPED* record, uint32_t timeoutMs) {
   Succeed();
+  return Fail(AwaitEvents(record, timeoutMs));
+}
+
+PortFailure SerialPort::AwaitEvents(OVERLAPPED* record, uint32_t timeoutMs) {
   Impl::DeviceUse use = impl_->Use(Handle);
-  if (use.fd == kNoDevice) return Fail({PortError::NotOpen});
-  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return Fail({PortError::WrongMode});
+  if (use.fd == kNoDevice) return {PortError::NotOpen};
+  if (!IoEvent && (record != nullptr || timeoutMs != INFINITE_TIMEOUT)) return {PortError::WrongMode};
   // With the caller's own record the wait completes before the call returns (see Transfer).
   const Deadline deadline(record != nullptr ? INFINITE_TIMEOUT : timeoutMs);
   uint32_t events = 0;
   const PortFailure failure = impl_->AwaitEvents(use, EventMask, deadline, &events);
   if (!failure.Failed()) PendingEvents.fetch_or(events);
   CompleteRecord(record, failure, 0);
-  return Fail(failure);
+  return failure;
 }
 
 uint16_t SerialPort::TakeEvents() {

@@ -106,6 +106,9 @@ class SerialPort {
   uint32_t EditControlBlock(Edit edit);
   uint32_t Transfer(bool reading, void* buffer, uint32_t size, uint32_t* count, win::OVERLAPPED* record,
                     uint32_t timeoutMs);
+  // WaitEvent without touching LastError: the monitor thread waits on the same port as its
+  // owner, and its waits must not overwrite the result of the owner's last call.
+  PortFailure AwaitEvents(win::OVERLAPPED* record, uint32_t timeoutMs);
   // The line errors since the last call, as CE_ bits (0 where the device keeps no counts).
   PortFailure ClearCommError(uint32_t* errors);
 
@@ -135,6 +138,8 @@ class MonitoredSerialPort : public SerialPort {
 
  protected:
   uint32_t MonitorLoop();
+  // One event wait of the monitor's (WaitEvent's result code, without touching LastError).
+  virtual uint32_t AwaitMonitorEvents(win::OVERLAPPED* record);
 
   std::atomic<bool> StopRequested{false};
   std::unique_ptr<std::thread> MonitorThread;

@@ -94,8 +94,8 @@ class ObservedPort : public WindowSerialPort {
   using SerialPort::Handle;
   using SerialPort::IoEvent;
 
-  uint32_t WaitEvent(win::OVERLAPPED* record, uint32_t timeoutMs) override {
-    const uint32_t code = WindowSerialPort::WaitEvent(record, timeoutMs);
+  uint32_t AwaitMonitorEvents(win::OVERLAPPED* record) override {
+    const uint32_t code = WindowSerialPort::AwaitMonitorEvents(record);
     {
       std::lock_guard guard(lock_);
       ++waits_;

@@ -192,6 +192,7 @@ TEST_F(OpenPort, TheMonitorLeavesTheOwnersFailureAlone) {
   ASSERT_TRUE(pty.Send("x"));
   ASSERT_TRUE(window.WaitForCount(1));  // the monitor's wait has ended, and succeeded
   EXPECT_EQ(port.LastFailure().error, PortError::UnknownMode);
+  EXPECT_EQ(port.LastError, E_INVALIDARG);
   ASSERT_EQ(port.SetFlowControl(0), 0u);
   EXPECT_FALSE(port.LastFailure().Failed());
 }
