@@ -21,8 +21,8 @@
 
 namespace {
 
-const char* const kFrequencyRange = "输入范围为：390-470";
-const char* const kByteRange = "输入范围为：0-255";
+const char* const kFrequencyRange = QT_TRANSLATE_NOOP("WindowText", "输入范围为：390-470");
+const char* const kByteRange = QT_TRANSLATE_NOOP("WindowText", "输入范围为：0-255");
 
 // Digits and Backspace; "." only while the text has none yet.
 std::optional<QChar> FrequencyKey(const QLineEdit* field, QChar typed) {
@@ -38,7 +38,7 @@ bool refocusing = false;
 // Tells the user and puts the focus back into `field` once the focus change in progress has
 // finished (set from inside that change, it would be undone by it).
 void Refuse(QWidget* page, QLineEdit* field, const QString& text) {
-  ShowMessageBox(page, U(kNoticeTitle), text);
+  ShowMessageBox(page, WindowText::tr(kNoticeTitle), text);
   refocusing = true;
   QTimer::singleShot(0, field, [field] {
     field->setFocus(Qt::OtherFocusReason);
@@ -114,8 +114,8 @@ void ConfigPage::E_RFFreqExit() {
   const QString text = E_RFFreq->text();
   const FrequencyFieldCheck check = CheckFrequencyField(text.toStdString());
   switch (check.error) {
-    case FrequencyFieldError::NotANumber: Refuse(this, E_RFFreq, U("“%1”不是有效的数字！").arg(text)); break;
-    case FrequencyFieldError::OutOfRange: Refuse(this, E_RFFreq, U(kFrequencyRange)); break;
+    case FrequencyFieldError::NotANumber: Refuse(this, E_RFFreq, WindowText::tr("“%1”不是有效的数字！").arg(text)); break;
+    case FrequencyFieldError::OutOfRange: Refuse(this, E_RFFreq, WindowText::tr(kFrequencyRange)); break;
     case FrequencyFieldError::None: Module.RfFreq = check.khz; break;
   }
 }
@@ -130,7 +130,7 @@ void ConfigPage::LeaveByteField(QLineEdit* field, uint8_t& value) {
   }
   const std::optional<uint8_t> number = CheckByteField(field->text().toStdString());
   if (!number) {
-    Refuse(this, field, U(kByteRange));
+    Refuse(this, field, WindowText::tr(kByteRange));
     return;
   }
   value = *number;

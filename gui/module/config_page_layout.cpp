@@ -46,14 +46,14 @@ QComboBox* CodeList(const char* name, std::span<const std::string_view> texts, i
 }
 
 QLineEdit* NumberField(const char* name, const char* text, int limit) {
-  auto* field = Named(new QLineEdit(U(text)), name);
+  auto* field = Named(new QLineEdit(WindowText::tr(text)), name);
   field->setMaxLength(limit);
   return field;
 }
 
 // A check box whose caption stands on the left of its box.
 QCheckBox* CaptionLeftCheckBox(const char* name, const char* caption) {
-  auto* box = Named(new QCheckBox(U(caption)), name);
+  auto* box = Named(new QCheckBox(WindowText::tr(caption)), name);
   box->setLayoutDirection(Qt::RightToLeft);
   box->setChecked(true);
   return box;
@@ -92,10 +92,10 @@ void ConfigPage::BuildParameterRows() {
   auto* grid = new QGridLayout(GroupBox1);
   grid->setVerticalSpacing(12);
   const std::pair<const char*, QWidget*> rows[] = {
-      {"射频工作频率：", E_RFFreq},    {"射频空中速率：", CB_RFBaudrate}, {"射频发射功率：", CB_Power},
-      {"串口波特率：", CB_RFCOMBaudRate}, {"串口奇偶校验：", CB_Parity},     {"唤醒时间间隔：", CB_RFWakeUpTime},
-      {"延时触发时间：", E_DelayTime},  {nullptr, CB_FECEnable},           {"本机地址：", E_LocalAddr},
-      {"目标地址：", E_TargetAddr},     {"包长设定：", nullptr},              {nullptr, CB_PackComplete}};
+      {QT_TRANSLATE_NOOP("WindowText", "射频工作频率："), E_RFFreq},    {QT_TRANSLATE_NOOP("WindowText", "射频空中速率："), CB_RFBaudrate}, {QT_TRANSLATE_NOOP("WindowText", "射频发射功率："), CB_Power},
+      {QT_TRANSLATE_NOOP("WindowText", "串口波特率："), CB_RFCOMBaudRate}, {QT_TRANSLATE_NOOP("WindowText", "串口奇偶校验："), CB_Parity},     {QT_TRANSLATE_NOOP("WindowText", "唤醒时间间隔："), CB_RFWakeUpTime},
+      {QT_TRANSLATE_NOOP("WindowText", "延时触发时间："), E_DelayTime},  {nullptr, CB_FECEnable},           {QT_TRANSLATE_NOOP("WindowText", "本机地址："), E_LocalAddr},
+      {QT_TRANSLATE_NOOP("WindowText", "目标地址："), E_TargetAddr},     {QT_TRANSLATE_NOOP("WindowText", "包长设定："), nullptr},              {nullptr, CB_PackComplete}};
   int row = 0;
   for (const auto& [label, control] : rows) {
     if (!label) {
@@ -103,7 +103,7 @@ void ConfigPage::BuildParameterRows() {
       grid->addWidget(control, row++, 0, 1, 2, Qt::AlignAbsolute | Qt::AlignLeft);
       continue;
     }
-    grid->addWidget(new QLabel(U(label)), row, 0);
+    grid->addWidget(new QLabel(WindowText::tr(label)), row, 0);
     if (control) grid->addWidget(control, row, 1);
     ++row;
   }
@@ -115,7 +115,7 @@ void ConfigPage::BuildParameterRows() {
 }
 
 void ConfigPage::CreateParameterControls() {
-  GroupBox1 = Named(new QGroupBox(U("无线模块参数设置")), "GroupBox1");
+  GroupBox1 = Named(new QGroupBox(WindowText::tr("无线模块参数设置")), "GroupBox1");
   E_RFFreq = NumberField("E_RFFreq", "433.92", static_cast<int>(kFrequencyTextLimit));
   CB_RFBaudrate = CodeList("CB_RFBaudrate", RfBaudRateTexts, 0);
   CB_Power = CodeList("CB_Power", RfPowerTexts, 7);
@@ -123,20 +123,20 @@ void ConfigPage::CreateParameterControls() {
   CB_Parity = CodeList("CB_Parity", SerialParityTexts, 0);
   CB_RFWakeUpTime = CodeList("CB_RFWakeUpTime", WakeUpTimeTexts, 5);
   E_DelayTime = NumberField("E_DelayTime", "5", kByteFieldLimit);
-  CB_FECEnable = CaptionLeftCheckBox("CB_FECEnable", "纠错编码使能：");
+  CB_FECEnable = CaptionLeftCheckBox("CB_FECEnable", QT_TRANSLATE_NOOP("WindowText", "纠错编码使能："));
   E_LocalAddr = NumberField("E_LocalAddr", "0", kByteFieldLimit);
   E_TargetAddr = NumberField("E_TargetAddr", "0", kByteFieldLimit);
-  CB_PackComplete = CaptionLeftCheckBox("CB_PackComplete", "包完整模式：");
+  CB_PackComplete = CaptionLeftCheckBox("CB_PackComplete", QT_TRANSLATE_NOOP("WindowText", "包完整模式："));
 }
 
 QWidget* ConfigPage::BuildAboutGroup() {
-  auto* group = Named(new QGroupBox(U("关于我们")), "GroupBox2");
+  auto* group = Named(new QGroupBox(WindowText::tr("关于我们")), "GroupBox2");
   auto* column = new QVBoxLayout(group);
   M_About = Named(new QPlainTextEdit, "M_About");
   M_About->setReadOnly(true);
   M_About->setTextInteractionFlags(Qt::NoTextInteraction);
   M_About->setFrameShape(QFrame::NoFrame);
-  M_About->setPlainText(U(kAboutText) + "\n" + U(kMakerWebAddress));
+  M_About->setPlainText(WindowText::tr(kAboutText) + "\n" + U(kMakerWebAddress));
   QFont font = M_About->font();
   font.setPixelSize(kAboutFontPixels);
   M_About->setFont(font);
@@ -161,17 +161,17 @@ QWidget* ConfigPage::BuildModuleColumn() {
   CB_ZELCOMx->view()->setMinimumWidth(320);
   L_Model = Named(new QLabel, "L_Model");
   L_Version = Named(new QLabel, "L_Version");
-  grid->addWidget(new QLabel(U("选择电脑串口：")), 0, 0);
+  grid->addWidget(new QLabel(WindowText::tr("选择电脑串口：")), 0, 0);
   grid->addWidget(CB_ZELCOMx, 0, 1);
-  grid->addWidget(new QLabel(U("无线模块型号：")), 1, 0);
+  grid->addWidget(new QLabel(WindowText::tr("无线模块型号：")), 1, 0);
   grid->addWidget(L_Model, 1, 1);
-  grid->addWidget(new QLabel(U("无线模块版本：")), 2, 0);
+  grid->addWidget(new QLabel(WindowText::tr("无线模块版本：")), 2, 0);
   grid->addWidget(L_Version, 2, 1);
   grid->setColumnStretch(1, 1);
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
-  B_ReadConfiguration = Named(new QPushButton(U("读取配置")), "B_ReadConfiguration");
-  B_WriteConfiguration = Named(new QPushButton(U("写入配置")), "B_WriteConfiguration");
+  B_ReadConfiguration = Named(new QPushButton(WindowText::tr("读取配置")), "B_ReadConfiguration");
+  B_WriteConfiguration = Named(new QPushButton(WindowText::tr("写入配置")), "B_WriteConfiguration");
   for (QPushButton* button : {B_ReadConfiguration, B_WriteConfiguration}) {
     button->setMinimumHeight(36);
     buttons->addWidget(button);

@@ -10,12 +10,13 @@
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/port_list_control.h"
 #include "serial/port_source.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
-const char* const kReadOk = " - 读取配置成功！";
-const char* const kWriteOk = " - 写入配置成功！";
-const char* const kExchangeFailed = " - 读取（写入）配置失败！";
+const char* const kReadOk = QT_TRANSLATE_NOOP("WindowText", " - 读取配置成功！");
+const char* const kWriteOk = QT_TRANSLATE_NOOP("WindowText", " - 写入配置成功！");
+const char* const kExchangeFailed = QT_TRANSLATE_NOOP("WindowText", " - 读取（写入）配置失败！");
 
 // Tells the user why an exchange did not start; nothing when it did.
 void ReportStart(QWidget* page, ExchangeStart start) {
@@ -26,7 +27,7 @@ void ReportStart(QWidget* page, ExchangeStart start) {
     case ExchangeStart::SettingsUnreadable: text = kPortSettingsReadFailed; break;
     case ExchangeStart::SettingsRefused: text = kPortSettingsWrong; break;
   }
-  ShowMessageBox(page, QString::fromUtf8(kWarningTitle), QString::fromUtf8(text));
+  ShowMessageBox(page, WindowText::tr(kWarningTitle), WindowText::tr(text));
 }
 
 std::string PortEntry(const ConfigPage& page) { return PortNameOf(page.CB_ZELCOMx); }
@@ -55,7 +56,7 @@ void ConfigPage::EvaluateModuleReply() {
     L_Version->setText(QString::fromStdString(verdict->version));
     ShowModuleSettings();
   }
-  emit StatusCaption(QString::fromUtf8(StatusText(verdict->outcome)));
+  emit StatusCaption(WindowText::tr(StatusText(verdict->outcome)));
 }
 
 ModulePortRemoval ConfigPage::ModulePortRemoved() {

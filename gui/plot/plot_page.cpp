@@ -62,20 +62,20 @@ PlotPage::~PlotPage() = default;
 
 void PlotPage::BuildControls() {
   auto* top = new QHBoxLayout;
-  B_PlotRun = Named(new QPushButton(U("暂停")), "B_PlotRun");
+  B_PlotRun = Named(new QPushButton(WindowText::tr("暂停")), "B_PlotRun");
   B_PlotRun->setCheckable(true);
-  B_PlotClear = Named(new QPushButton(U("清除")), "B_PlotClear");
+  B_PlotClear = Named(new QPushButton(WindowText::tr("清除")), "B_PlotClear");
   CB_PlotInput = Named(new QComboBox, "CB_PlotInput");
-  CB_PlotInput->addItems({U("文本行"), U("二进制帧")});
+  CB_PlotInput->addItems({WindowText::tr("文本行"), WindowText::tr("二进制帧")});
   E_FrameStart = Named(new QLineEdit("AA 55"), "E_FrameStart");
   E_FrameStart->setMaximumWidth(90);
   SE_FrameValues = Named(new QSpinBox, "SE_FrameValues");
   SE_FrameValues->setRange(1, kMaxPlotSeries);
   CB_FrameType = Named(new QComboBox, "CB_FrameType");
   CB_FrameType->addItems({"uint8", "int8", "uint16", "int16", "uint32", "int32", "float32"});
-  CB_FrameBigEndian = Named(new QCheckBox(U("大端")), "CB_FrameBigEndian");
-  for (QWidget* w : std::initializer_list<QWidget*>{B_PlotRun, B_PlotClear, new QLabel(U("输入")), CB_PlotInput,
-                                                    new QLabel(U("帧头")), E_FrameStart, new QLabel(U("个数")),
+  CB_FrameBigEndian = Named(new QCheckBox(WindowText::tr("大端")), "CB_FrameBigEndian");
+  for (QWidget* w : std::initializer_list<QWidget*>{B_PlotRun, B_PlotClear, new QLabel(WindowText::tr("输入")), CB_PlotInput,
+                                                    new QLabel(WindowText::tr("帧头")), E_FrameStart, new QLabel(WindowText::tr("个数")),
                                                     SE_FrameValues, CB_FrameType, CB_FrameBigEndian}) {
     top->addWidget(w);
   }
@@ -83,29 +83,29 @@ void PlotPage::BuildControls() {
 
   auto* second = new QHBoxLayout;
   CB_PlotXAxis = Named(new QComboBox, "CB_PlotXAxis");
-  CB_PlotXAxis->addItems({U("样本序号"), U("接收时间")});
+  CB_PlotXAxis->addItems({WindowText::tr("样本序号"), WindowText::tr("接收时间")});
   SE_PlotWindow = Named(new QSpinBox, "SE_PlotWindow");
   SE_PlotWindow->setRange(kMinWindow, kMaxWindow);
   SE_PlotWindow->setValue(1000);
   SE_PlotWindow->setKeyboardTracking(false);
-  CB_AutoScale = Named(new QCheckBox(U("自动缩放")), "CB_AutoScale");
+  CB_AutoScale = Named(new QCheckBox(WindowText::tr("自动缩放")), "CB_AutoScale");
   CB_AutoScale->setChecked(true);
   E_YMin = Named(new QLineEdit("-100"), "E_YMin");
   E_YMax = Named(new QLineEdit("100"), "E_YMax");
-  CB_Trigger = Named(new QCheckBox(U("触发")), "CB_Trigger");
+  CB_Trigger = Named(new QCheckBox(WindowText::tr("触发")), "CB_Trigger");
   CB_TriggerSeries = Named(new QComboBox, "CB_TriggerSeries");
   for (int s = 1; s <= kMaxPlotSeries; ++s) CB_TriggerSeries->addItem(QString::number(s));
   CB_TriggerEdge = Named(new QComboBox, "CB_TriggerEdge");
-  CB_TriggerEdge->addItems({U("上升沿"), U("下降沿")});
+  CB_TriggerEdge->addItems({WindowText::tr("上升沿"), WindowText::tr("下降沿")});
   E_TriggerLevel = Named(new QLineEdit("0"), "E_TriggerLevel");
   for (QLineEdit* field : {E_YMin, E_YMax, E_TriggerLevel}) field->setMaximumWidth(70);
-  B_ExportViewCsv = Named(new QPushButton(U("导出视图CSV")), "B_ExportViewCsv");
-  B_ExportAllCsv = Named(new QPushButton(U("导出全部CSV")), "B_ExportAllCsv");
-  B_ExportPng = Named(new QPushButton(U("导出PNG")), "B_ExportPng");
-  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(U("X轴")), CB_PlotXAxis, new QLabel(U("窗口")),
+  B_ExportViewCsv = Named(new QPushButton(WindowText::tr("导出视图CSV")), "B_ExportViewCsv");
+  B_ExportAllCsv = Named(new QPushButton(WindowText::tr("导出全部CSV")), "B_ExportAllCsv");
+  B_ExportPng = Named(new QPushButton(WindowText::tr("导出PNG")), "B_ExportPng");
+  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(WindowText::tr("X轴")), CB_PlotXAxis, new QLabel(WindowText::tr("窗口")),
                                                     SE_PlotWindow, CB_AutoScale, new QLabel("Y"), E_YMin,
                                                     new QLabel("~"), E_YMax, CB_Trigger, CB_TriggerSeries,
-                                                    CB_TriggerEdge, new QLabel(U("电平")), E_TriggerLevel}) {
+                                                    CB_TriggerEdge, new QLabel(WindowText::tr("电平")), E_TriggerLevel}) {
     second->addWidget(w);
   }
   second->addStretch();
@@ -195,7 +195,7 @@ bool PlotPage::Paused() const { return B_PlotRun->isChecked(); }
 
 void PlotPage::SetPaused(bool paused) {
   B_PlotRun->setChecked(paused);
-  B_PlotRun->setText(paused ? U("继续") : U("暂停"));
+  B_PlotRun->setText(paused ? WindowText::tr("继续") : WindowText::tr("暂停"));
   if (paused) {
     if (View->Live()) {
       const auto [first, last] = View->SamplesInView();
@@ -283,10 +283,10 @@ void PlotPage::UpdateTexts() {
     if (!exists) continue;
     const float v = last >= 0 ? history_.Value(s, last) : NAN;
     const QString name = QString::fromStdString(history_.Name(s));
-    Legend[s]->setText(QString("%1 %2 %3").arg(s + 1).arg(name).arg(std::isnan(v) ? U("—") : QString::number(v, 'g', 7)));
+    Legend[s]->setText(QString("%1 %2 %3").arg(s + 1).arg(name).arg(std::isnan(v) ? WindowText::tr("—") : QString::number(v, 'g', 7)));
   }
-  QString counts = U("样本 %1 · 无法解析 %2").arg(history_.End()).arg(recorder_.UnreadableCount());
-  if (const int64_t lost = received_.DroppedBytes() + recorder_.LostCount()) counts += U(" · 丢失 %1").arg(lost);
+  QString counts = WindowText::tr("样本 %1 · 无法解析 %2").arg(history_.End()).arg(recorder_.UnreadableCount());
+  if (const int64_t lost = received_.DroppedBytes() + recorder_.LostCount()) counts += WindowText::tr(" · 丢失 %1").arg(lost);
   L_PlotCounts->setText(counts);
 }
 
@@ -294,27 +294,27 @@ bool PlotPage::ExportCsvTo(const QString& path, bool all) {
   const auto [first, last] = all ? std::pair(history_.Begin(), history_.End()) : View->SamplesInView();
   const int error = SavePlotCsv(path.toStdString(), history_, first, last);
   if (error == 0) return true;
-  ShowMessageBox(this, U(kWarningTitle), U("CSV文件保存失败：") + path + U("（") + QString::fromLocal8Bit(std::strerror(error)) + U("）"));
+  ShowMessageBox(this, WindowText::tr(kWarningTitle), WindowText::tr("CSV文件保存失败：") + path + WindowText::tr("（") + QString::fromLocal8Bit(std::strerror(error)) + WindowText::tr("）"));
   return false;
 }
 
 bool PlotPage::ExportPngTo(const QString& path) {
   if (View->grab().save(path, "PNG")) return true;
-  ShowMessageBox(this, U(kWarningTitle), U("PNG文件保存失败：") + path);
+  ShowMessageBox(this, WindowText::tr(kWarningTitle), WindowText::tr("PNG文件保存失败：") + path);
   return false;
 }
 
 void PlotPage::B_ExportViewCsvClick() {
-  const QString path = QFileDialog::getSaveFileName(this, U("导出视图CSV"), QString(), "CSV (*.csv)");
+  const QString path = QFileDialog::getSaveFileName(this, WindowText::tr("导出视图CSV"), QString(), "CSV (*.csv)");
   if (!path.isEmpty()) ExportCsvTo(path, false);
 }
 
 void PlotPage::B_ExportAllCsvClick() {
-  const QString path = QFileDialog::getSaveFileName(this, U("导出全部CSV"), QString(), "CSV (*.csv)");
+  const QString path = QFileDialog::getSaveFileName(this, WindowText::tr("导出全部CSV"), QString(), "CSV (*.csv)");
   if (!path.isEmpty()) ExportCsvTo(path, true);
 }
 
 void PlotPage::B_ExportPngClick() {
-  const QString path = QFileDialog::getSaveFileName(this, U("导出PNG"), QString(), "PNG (*.png)");
+  const QString path = QFileDialog::getSaveFileName(this, WindowText::tr("导出PNG"), QString(), "PNG (*.png)");
   if (!path.isEmpty()) ExportPngTo(path);
 }

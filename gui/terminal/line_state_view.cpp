@@ -33,7 +33,7 @@ class QueuedNotice final : public MessageTarget {
 };
 
 QString ErrorCounts(const LineState& state) {
-  return U("接收中的Break：%1\n帧错误：%2\n校验错误：%3\n溢出：%4")
+  return WindowText::tr("接收中的Break：%1\n帧错误：%2\n校验错误：%3\n溢出：%4")
       .arg(state.errors.brk)
       .arg(state.errors.frame)
       .arg(state.errors.parity)
@@ -53,7 +53,7 @@ void TerminalPage::BuildLineState() {
   connect(breakEnd_, &QTimer::timeout, this, [this] { static_cast<void>(terminal_.Port().SetBreak(false)); });
   connect(M_ReceiverData, &ReceiveView::MenuOpening, this, [this](QMenu* menu) {
     menu->addSeparator();
-    QAction* sendBreak = menu->addAction(U("发送Break"), this, [this] { SendBreak(); });
+    QAction* sendBreak = menu->addAction(WindowText::tr("发送Break"), this, [this] { SendBreak(); });
     sendBreak->setObjectName("A_SendBreak");
   });
   ShowLineState();
@@ -83,7 +83,7 @@ void TerminalPage::SendBreak() {
   if (breakEnd_->isActive()) return;  // one break at a time
   // The line is held in the break state and let go by the timer: the page never waits.
   if (terminal_.Port().SetBreak(true) != 0) {
-    ShowMessageBox(this, U(kWarningTitle), U(PortFailureText(PortStep::WriteSettings, SerialPort::LastFailure())));
+    ShowMessageBox(this, WindowText::tr(kWarningTitle), WindowText::tr(PortFailureText(PortStep::WriteSettings, SerialPort::LastFailure())));
     return;
   }
   breakEnd_->start();

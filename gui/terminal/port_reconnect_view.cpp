@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const kReconnected = " - 串口已重新连接！";
+const char* const kReconnected = QT_TRANSLATE_NOOP("WindowText", " - 串口已重新连接！");
 constexpr int kRetryMs = 1000;
 const QColor kAwaitingColor(255, 200, 0);
 
@@ -24,9 +24,9 @@ const QColor kAwaitingColor(255, 200, 0);
 
 void TerminalPage::BuildReconnection(QLayout* lines) {
   reconnect_ = std::make_unique<PortReconnection>(terminal_, ports_.get());
-  CB_Reconnect = new QCheckBox(U("自动重连"));
+  CB_Reconnect = new QCheckBox(WindowText::tr("自动重连"));
   CB_Reconnect->setObjectName("CB_Reconnect");
-  CB_Reconnect->setToolTip(U("设备断开后等待它回来并自动重新打开串口"));
+  CB_Reconnect->setToolTip(WindowText::tr("设备断开后等待它回来并自动重新打开串口"));
   CB_Reconnect->setChecked(reconnect_->Enabled());
   lines->addWidget(CB_Reconnect);
   connect(CB_Reconnect, &QCheckBox::toggled, this, [this] { CB_ReconnectClick(); });
@@ -61,7 +61,7 @@ void TerminalPage::RetryReconnect() {
   if (reconnect_->TryReopen() != PortReconnection::Attempt::Reopened) return;
   StopWaiting();
   SetPortLook(true);
-  emit StatusCaption(U(kReconnected));
+  emit StatusCaption(WindowText::tr(kReconnected));
 }
 
 void TerminalPage::StopWaiting() {

@@ -17,6 +17,7 @@
 #include "serial/port_name.h"
 #include "gui/terminal/receive_tools.h"
 #include "gui/terminal/transmit_panel.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr uint32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9
                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
 constexpr uint8_t kDataBits[] = {5, 6, 7, 8};
 
-const char* const kRawTcpNotice = "TCP网络串口只传送数据，串口参数设置对它不起作用";
+const char* const kRawTcpNotice = QT_TRANSLATE_NOOP("WindowText", "TCP网络串口只传送数据，串口参数设置对它不起作用");
 constexpr int kRawTcpNoticeMs = 10000;
 
 }  // namespace
@@ -72,18 +73,18 @@ void TerminalPage::B_OpenPortClick() {
 }
 
 void TerminalPage::Warn(const TerminalFault& fault) {
-  ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
-                 QString::fromUtf8(PortFailureText(fault.step, fault.failure)));
+  ShowMessageBox(this, WindowText::tr(kWarningTitle),
+                 WindowText::tr(PortFailureText(fault.step, fault.failure)));
 }
 
 void TerminalPage::SetPortLook(bool open) {
   Shape->setColor(open ? QColor(255, 0, 0) : QColor(Qt::white));
-  B_OpenPort->setText(QString::fromUtf8(open ? "关闭串口" : "打开串口"));
+  B_OpenPort->setText(open ? WindowText::tr("关闭串口") : WindowText::tr("打开串口"));
   if (!open) FollowLines(false);
   // A raw TCP port carries the bytes alone: the line settings on the left do nothing there.
   const std::optional<NetworkAddress> network = ParseNetworkAddress(terminal_.PortName());
   if (open && network && network->protocol == NetworkAddress::Protocol::RawTcp)
-    StatusBar->showMessage(QString::fromUtf8(kRawTcpNotice), kRawTcpNoticeMs);
+    StatusBar->showMessage(WindowText::tr(kRawTcpNotice), kRawTcpNoticeMs);
   Tools->PortShown(open ? PortMark::Opened : PortMark::Closed);
 }
 

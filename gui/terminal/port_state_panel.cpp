@@ -44,8 +44,8 @@ PortStatePanel::PortStatePanel(int height, QWidget* parent) : QWidget(parent) {
 }
 
 void PortStatePanel::ShowAwaited(const QString& port) {
-  Awaited->setText(port.isEmpty() ? QString() : U("等待重新连接…"));
-  Awaited->setToolTip(port.isEmpty() ? QString() : U("串口 %1 已断开，设备回来时自动重新打开").arg(port));
+  Awaited->setText(port.isEmpty() ? QString() : WindowText::tr("等待重新连接…"));
+  Awaited->setToolTip(port.isEmpty() ? QString() : WindowText::tr("串口 %1 已断开，设备回来时自动重新打开").arg(port));
 }
 
 void PortStatePanel::ShowLines(const LineState& state) {
@@ -57,8 +57,8 @@ void PortStatePanel::ShowLines(const LineState& state) {
     Lines[i]->setStyleSheet(!state.available ? "color: #a0a0a0"
                             : on             ? "background: #30c030; color: white"
                                              : "color: #606060");
-    Lines[i]->setToolTip(!state.available ? U("%1：不可用（设备没有调制解调器信号线）").arg(kLines[i].name)
-                         : on             ? U("%1：有效").arg(kLines[i].name)
-                                          : U("%1：无效").arg(kLines[i].name));
+    Lines[i]->setToolTip(!state.available ? WindowText::tr("%1：不可用（设备没有调制解调器信号线）").arg(kLines[i].name)
+                         : on             ? WindowText::tr("%1：有效").arg(kLines[i].name)
+                                          : WindowText::tr("%1：无效").arg(kLines[i].name));
   }
 }

@@ -29,7 +29,7 @@ QString Numbered(const char* family, int row) { return QString::fromLatin1(famil
 // A caption centred over its column; one wider than its column ("HEX" over the 17-pixel
 // check boxes) starts at the column's left edge and takes the room its text needs.
 void AddHeader(QWidget* rows, const char* caption, int x, int width) {
-  auto* label = new QLabel(U(caption), rows);
+  auto* label = new QLabel(WindowText::tr(caption), rows);
   const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 1;
   if (needed <= width) {
     label->setGeometry(x, 4, width, 16);
@@ -72,7 +72,7 @@ PresetPanel::PresetPanel(TransmitSession& session, QWidget* parent) : QWidget(pa
   setFixedWidth(223);
   hide();
   // The page places the button in its port row; until then it lives beside the panel.
-  B_Expand = new QPushButton(U("扩展"), parent);
+  B_Expand = new QPushButton(WindowText::tr("扩展"), parent);
   B_Expand->setObjectName("B_Expand");
 
   auto* rows = new QWidget(this);
@@ -94,8 +94,8 @@ PresetPanel::PresetPanel(TransmitSession& session, QWidget* parent) : QWidget(pa
 
 void PresetPanel::BuildRows(QWidget* rows) {
   AddHeader(rows, "HEX", kCheckBoxX, kEditX);
-  AddHeader(rows, "字符串", kEditX, kEditWidth);
-  AddHeader(rows, "发送", kButtonX, kButtonWidth);
+  AddHeader(rows, QT_TRANSLATE_NOOP("WindowText", "字符串"), kEditX, kEditWidth);
+  AddHeader(rows, QT_TRANSLATE_NOOP("WindowText", "发送"), kButtonX, kButtonWidth);
   for (int n = 1; n <= 32; ++n) {
     const int y = kRowTop + kRowPitch * (n - 1);
     auto* box = new QCheckBox(rows);
@@ -122,7 +122,7 @@ void PresetPanel::BuildCycleStrip(QWidget* foot) {
   auto* row = new QHBoxLayout(foot);
   row->setContentsMargins(0, 2, 0, 2);
   row->setSpacing(2);
-  CB_SendAutoCycle = new QCheckBox(U("自动循环发送，间隔："), foot);
+  CB_SendAutoCycle = new QCheckBox(WindowText::tr("自动循环发送，间隔："), foot);
   CB_SendAutoCycle->setObjectName("CB_SendAutoCycle");
   E_ExpandTime = new QLineEdit(QStringLiteral("1000"), foot);
   E_ExpandTime->setObjectName("E_ExpandTime");
@@ -149,7 +149,7 @@ void PresetPanel::PresetButtonClick(int row) { session_.SendPreset(PresetAt(row)
 void PresetPanel::B_ExpandClick() {
   ExpandShown = !ExpandShown;
   setVisible(ExpandShown);
-  B_Expand->setText(U(ExpandShown ? "隐藏" : "扩展"));
+  B_Expand->setText(ExpandShown ? WindowText::tr("隐藏") : WindowText::tr("扩展"));
 }
 
 void PresetPanel::CB_SendAutoCycleClick() {

@@ -13,10 +13,11 @@
 #include "core/terminal/receive_pipeline.h"
 #include "gui/terminal/receive_tools.h"
 #include "gui/widgets/receive_view.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
-QString CountText(const char* prefix, int64_t count) { return QString::fromUtf8(prefix) + QString::number(count); }
+QString CountText(const char* prefix, int64_t count) { return WindowText::tr(prefix) + QString::number(count); }
 
 // "SAVE%Y-%m-%d_%H-%M-%S.txt" for the current local time.
 std::string SaveFileName() {
@@ -31,7 +32,7 @@ std::string SaveFileName() {
 }  // namespace
 
 void TerminalPage::ShowPendingReceive() {
-  StatusPanels[2]->setText(CountText("接收：", Tools->Feed().ShowPending()));
+  StatusPanels[2]->setText(CountText(QT_TRANSLATE_NOOP("WindowText", "接收："), Tools->Feed().ShowPending()));
 }
 
 void TerminalPage::CB_HexDisplayClick() { Tools->ShowRendering(CB_HexDisplay->isChecked()); }
@@ -39,7 +40,7 @@ void TerminalPage::CB_HexDisplayClick() { Tools->ShowRendering(CB_HexDisplay->is
 void TerminalPage::B_ClearClick() {
   M_ReceiverData->Clear();
   transmit_.ClearCount();
-  StatusPanels[2]->setText(CountText("接收：", 0));
+  StatusPanels[2]->setText(CountText(QT_TRANSLATE_NOOP("WindowText", "接收："), 0));
   receive_.Clear();
 }
 
@@ -51,10 +52,10 @@ void TerminalPage::B_SaveReceiverDataClick() {
   const ReceiveFeed& feed = Tools->Feed();
   const int error = receive_.Save(name, CB_HexDisplay->isChecked(), feed.Stamps() ? feed.GapMs() : 0);
   if (error != 0) {
-    ShowMessageBox(this, QString::fromUtf8(kWarningTitle),
-                   QString::fromUtf8("窗口内容保存失败：") + QString::fromStdString(name) + QString::fromUtf8("（") +
-                       QString::fromLocal8Bit(std::strerror(error)) + QString::fromUtf8("）"));
+    ShowMessageBox(this, WindowText::tr(kWarningTitle),
+                   WindowText::tr("窗口内容保存失败：") + QString::fromStdString(name) + WindowText::tr("（") +
+                       QString::fromLocal8Bit(std::strerror(error)) + WindowText::tr("）"));
     return;
   }
-  ShowMessageBox(this, QString::fromUtf8(kNoticeTitle), QString::fromUtf8("窗口内容已保存在此程序相同目录下！"));
+  ShowMessageBox(this, WindowText::tr(kNoticeTitle), WindowText::tr("窗口内容已保存在此程序相同目录下！"));
 }

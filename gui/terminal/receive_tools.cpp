@@ -28,13 +28,13 @@ constexpr const char* kDefaultCaptureSubfolder = "/VornicSPComm/logs";
 constexpr uint32_t kMaxCaptureFileMegabytes = 1024 * 1024;
 
 QAction* NewAction(QObject* parent, const char* name, const char* text, bool checkable = false) {
-  auto* action = new QAction(U(text), parent);
+  auto* action = new QAction(WindowText::tr(text), parent);
   action->setObjectName(name);
   action->setCheckable(checkable);
   return action;
 }
 
-QString Why(int error) { return error ? U("（") + QString::fromLocal8Bit(std::strerror(error)) + U("）") : QString(); }
+QString Why(int error) { return error ? WindowText::tr("（") + QString::fromLocal8Bit(std::strerror(error)) + WindowText::tr("）") : QString(); }
 
 QString Path(const std::string& path) { return QString::fromLocal8Bit(path); }
 
@@ -46,11 +46,11 @@ bool Is(Qt::KeyboardModifiers modifiers, Qt::KeyboardModifiers wanted) {
 
 QString CaptureFailureText(const CaptureFailure& failure) {
   switch (failure.step) {
-    case CaptureStep::Name: return U("记录文件名格式无效：") + Path(failure.path);
-    case CaptureStep::Folder: return U("记录文件夹不可用：") + Path(failure.path) + Why(failure.error);
-    case CaptureStep::Create: return U("记录文件无法创建：") + Path(failure.path) + Why(failure.error);
-    case CaptureStep::Write: return U("记录文件写入失败，记录已停止：") + Path(failure.path) + Why(failure.error);
-    case CaptureStep::Overrun: return U("记录文件写入跟不上接收，记录已停止：") + Path(failure.path);
+    case CaptureStep::Name: return WindowText::tr("记录文件名格式无效：") + Path(failure.path);
+    case CaptureStep::Folder: return WindowText::tr("记录文件夹不可用：") + Path(failure.path) + Why(failure.error);
+    case CaptureStep::Create: return WindowText::tr("记录文件无法创建：") + Path(failure.path) + Why(failure.error);
+    case CaptureStep::Write: return WindowText::tr("记录文件写入失败，记录已停止：") + Path(failure.path) + Why(failure.error);
+    case CaptureStep::Overrun: return WindowText::tr("记录文件写入跟不上接收，记录已停止：") + Path(failure.path);
   }
   return {};
 }
@@ -75,24 +75,24 @@ ReceiveTools::ReceiveTools(QWidget& page, const TerminalSession& terminal, Recei
 ReceiveTools::~ReceiveTools() { receive_.Capture().Stop(); }
 
 void ReceiveTools::BuildActions() {
-  A_Search = NewAction(this, "A_Search", "查找...");
+  A_Search = NewAction(this, "A_Search", QT_TRANSLATE_NOOP("WindowText", "查找..."));
   A_Search->setShortcut(QKeySequence("Ctrl+F"));
-  A_TimeStamps = NewAction(this, "A_TimeStamps", "显示时间戳", true);
+  A_TimeStamps = NewAction(this, "A_TimeStamps", QT_TRANSLATE_NOOP("WindowText", "显示时间戳"), true);
   A_TimeStamps->setShortcut(QKeySequence("Ctrl+Shift+T"));
-  A_StampGap = NewAction(this, "A_StampGap", "HEX时间戳分行间隔...");
-  A_Pause = NewAction(this, "A_Pause", "暂停显示", true);
+  A_StampGap = NewAction(this, "A_StampGap", QT_TRANSLATE_NOOP("WindowText", "HEX时间戳分行间隔..."));
+  A_Pause = NewAction(this, "A_Pause", QT_TRANSLATE_NOOP("WindowText", "暂停显示"), true);
   A_Pause->setShortcut(QKeySequence("Ctrl+Shift+P"));
-  A_Capture = NewAction(this, "A_Capture", "开始记录");
+  A_Capture = NewAction(this, "A_Capture", QT_TRANSLATE_NOOP("WindowText", "开始记录"));
   A_Capture->setShortcut(QKeySequence("Ctrl+Shift+L"));
-  A_FormatRaw = NewAction(this, "A_FormatRaw", "原始数据", true);
-  A_FormatText = NewAction(this, "A_FormatText", "文本行（带时间戳）", true);
-  A_FormatHex = NewAction(this, "A_FormatHex", "HEX行（带时间戳）", true);
+  A_FormatRaw = NewAction(this, "A_FormatRaw", QT_TRANSLATE_NOOP("WindowText", "原始数据"), true);
+  A_FormatText = NewAction(this, "A_FormatText", QT_TRANSLATE_NOOP("WindowText", "文本行（带时间戳）"), true);
+  A_FormatHex = NewAction(this, "A_FormatHex", QT_TRANSLATE_NOOP("WindowText", "HEX行（带时间戳）"), true);
   auto* formats = new QActionGroup(this);
   for (QAction* format : {A_FormatRaw, A_FormatText, A_FormatHex}) formats->addAction(format);
-  A_CaptureOnOpen = NewAction(this, "A_CaptureOnOpen", "打开串口时自动记录", true);
-  A_CaptureFolder = NewAction(this, "A_CaptureFolder", "记录文件夹...");
-  A_CaptureName = NewAction(this, "A_CaptureName", "记录文件名格式...");
-  A_CaptureSize = NewAction(this, "A_CaptureSize", "记录文件大小上限...");
+  A_CaptureOnOpen = NewAction(this, "A_CaptureOnOpen", QT_TRANSLATE_NOOP("WindowText", "打开串口时自动记录"), true);
+  A_CaptureFolder = NewAction(this, "A_CaptureFolder", QT_TRANSLATE_NOOP("WindowText", "记录文件夹..."));
+  A_CaptureName = NewAction(this, "A_CaptureName", QT_TRANSLATE_NOOP("WindowText", "记录文件名格式..."));
+  A_CaptureSize = NewAction(this, "A_CaptureSize", QT_TRANSLATE_NOOP("WindowText", "记录文件大小上限..."));
   // Shortcuts are shown in the menu only: the window hands the keys over (HandleKey), since
   // it takes every typed key for the port before an application shortcut could.
   for (QAction* action : {A_Search, A_TimeStamps, A_Pause, A_Capture}) action->setShortcutContext(Qt::WidgetShortcut);
@@ -119,9 +119,9 @@ void ReceiveTools::ExtendMenu(QMenu& menu) {
   menu.addAction(A_StampGap);
   menu.addAction(A_Pause);
   menu.addSeparator();
-  A_Capture->setText(U(Capturing() ? "停止记录" : "开始记录"));
+  A_Capture->setText(Capturing() ? WindowText::tr("停止记录") : WindowText::tr("开始记录"));
   menu.addAction(A_Capture);
-  QMenu* format = menu.addMenu(U("记录格式"));
+  QMenu* format = menu.addMenu(WindowText::tr("记录格式"));
   format->addActions({A_FormatRaw, A_FormatText, A_FormatHex});
   menu.addAction(A_CaptureOnOpen);
   menu.addAction(A_CaptureFolder);
@@ -231,7 +231,7 @@ bool ReceiveTools::StartCapture() {
   if (Capturing()) return true;
   const std::optional<CaptureFailure> failure = receive_.Capture().Start(Options(), PortShort(), this);
   ShowStatus();
-  if (failure) ShowMessageBox(&page_, U(kWarningTitle), CaptureFailureText(*failure));
+  if (failure) ShowMessageBox(&page_, WindowText::tr(kWarningTitle), CaptureFailureText(*failure));
   return !failure;
 }
 
@@ -262,10 +262,10 @@ void ReceiveTools::ShowStatus() {
   QStringList parts;
   if (Capturing()) {
     const std::string path = receive_.Capture().CurrentPath();
-    parts << U("记录中 ") + Path(path.substr(path.rfind('/') + 1));
+    parts << WindowText::tr("记录中 ") + Path(path.substr(path.rfind('/') + 1));
   }
-  if (feed_.Paused()) parts << U("暂停");
-  if (feed_.Stamps()) parts << U("时间戳");
+  if (feed_.Paused()) parts << WindowText::tr("暂停");
+  if (feed_.Stamps()) parts << WindowText::tr("时间戳");
   const QString text = parts.join(U("  "));
   StatusPanel->setToolTip(Capturing() ? Path(receive_.Capture().CurrentPath()) : QString());
   StatusPanel->setText(QFontMetrics(StatusPanel->font()).elidedText(text, Qt::ElideMiddle, kStatusPanelWidth - 8));
@@ -282,12 +282,12 @@ void ReceiveTools::CaptureFailed(const CaptureFailure& failure) {
 void ReceiveTools::CaptureStopped(const CaptureFailure& failure) {
   receive_.Capture().Stop();  // the writer has ended: this only joins it
   ShowStatus();
-  ShowMessageBox(&page_, U(kWarningTitle), CaptureFailureText(failure));
+  ShowMessageBox(&page_, WindowText::tr(kWarningTitle), CaptureFailureText(failure));
 }
 
 void ReceiveTools::AskStampGap() {
   bool ok = false;
-  const int gap = QInputDialog::getInt(&page_, U("HEX时间戳分行间隔"), U("两字节间隔超过此值（毫秒）时另起一行："),
+  const int gap = QInputDialog::getInt(&page_, WindowText::tr("HEX时间戳分行间隔"), WindowText::tr("两字节间隔超过此值（毫秒）时另起一行："),
                                        static_cast<int>(settings_.StampGapMs), kMinHexGapMs, kMaxHexGapMs, 1, &ok);
   if (!ok) return;
   settings_.StampGapMs = static_cast<uint32_t>(gap);
@@ -297,19 +297,19 @@ void ReceiveTools::AskStampGap() {
 }
 
 void ReceiveTools::AskCaptureFolder() {
-  const QString folder = QFileDialog::getExistingDirectory(&page_, U("记录文件夹"), Path(Options().Folder));
+  const QString folder = QFileDialog::getExistingDirectory(&page_, WindowText::tr("记录文件夹"), Path(Options().Folder));
   if (!folder.isEmpty()) settings_.CaptureFolder = folder.toLocal8Bit().toStdString();
 }
 
 void ReceiveTools::AskCaptureName() {
   bool ok = false;
   const QString pattern = QInputDialog::getText(
-      &page_, U("记录文件名格式"), U("%Y %m %d %H %M %S 为日期时间，<port> 为串口名："), QLineEdit::Normal,
+      &page_, WindowText::tr("记录文件名格式"), WindowText::tr("%Y %m %d %H %M %S 为日期时间，<port> 为串口名："), QLineEdit::Normal,
       Path(settings_.CaptureNamePattern), &ok);
   if (!ok) return;
   const std::string bytes = pattern.toLocal8Bit().toStdString();
   if (!ExpandCaptureName(bytes, 0, "ttyS0")) {
-    ShowMessageBox(&page_, U(kWarningTitle), U("记录文件名格式无效：") + pattern);
+    ShowMessageBox(&page_, WindowText::tr(kWarningTitle), WindowText::tr("记录文件名格式无效：") + pattern);
     return;
   }
   settings_.CaptureNamePattern = bytes;
@@ -317,7 +317,7 @@ void ReceiveTools::AskCaptureName() {
 
 void ReceiveTools::AskCaptureSize() {
   bool ok = false;
-  const int megabytes = QInputDialog::getInt(&page_, U("记录文件大小上限"), U("文件达到此大小（MB）时另起新文件："),
+  const int megabytes = QInputDialog::getInt(&page_, WindowText::tr("记录文件大小上限"), WindowText::tr("文件达到此大小（MB）时另起新文件："),
                                              static_cast<int>(settings_.CaptureFileMegabytes), 1,
                                              static_cast<int>(kMaxCaptureFileMegabytes), 1, &ok);
   if (ok) settings_.CaptureFileMegabytes = static_cast<uint32_t>(megabytes);

@@ -45,7 +45,7 @@ QComboBox* FixedList(QWidget* parent, const char* name, const QStringList& items
 }
 
 QPushButton* DisabledButton(const char* caption) {
-  auto* button = new QPushButton(U(caption));
+  auto* button = new QPushButton(WindowText::tr(caption));
   button->setEnabled(false);
   return button;
 }
@@ -98,14 +98,14 @@ void TerminalPage::Build() {
   rows->setContentsMargins(0, 0, 0, 0);
   rows->setVerticalSpacing(2);
   auto* fileRow = new QHBoxLayout;
-  fileRow->addWidget(DisabledButton("打开文件"));
-  auto* fileName = new QLineEdit(U("文件名"));
+  fileRow->addWidget(DisabledButton(QT_TRANSLATE_NOOP("WindowText", "打开文件")));
+  auto* fileName = new QLineEdit(WindowText::tr("文件名"));
   fileName->setEnabled(false);
   fileRow->addWidget(fileName, 1);
-  fileRow->addWidget(DisabledButton("发送文件"));
-  B_SaveReceiverData = Named(new QPushButton(U("保存窗口")), "B_SaveReceiverData");
-  B_Clear = Named(new QPushButton(U("清除窗口")), "B_Clear");
-  CB_HexDisplay = Named(new QCheckBox(U("HEX显示")), "CB_HexDisplay");
+  fileRow->addWidget(DisabledButton(QT_TRANSLATE_NOOP("WindowText", "发送文件")));
+  B_SaveReceiverData = Named(new QPushButton(WindowText::tr("保存窗口")), "B_SaveReceiverData");
+  B_Clear = Named(new QPushButton(WindowText::tr("清除窗口")), "B_Clear");
+  CB_HexDisplay = Named(new QCheckBox(WindowText::tr("HEX显示")), "CB_HexDisplay");
   CB_HexDisplay->setChecked(true);
   fileRow->addWidget(B_SaveReceiverData);
   fileRow->addWidget(B_Clear);
@@ -114,14 +114,14 @@ void TerminalPage::Build() {
   rows->addLayout(fileRow, 0, 0);
 
   auto* portRow = new QHBoxLayout;
-  portRow->addWidget(new QLabel(U("串口号：")));
+  portRow->addWidget(new QLabel(WindowText::tr("串口号：")));
   CB_Port = Named(new DropDownComboBox, "CB_Port");
   CB_Port->setMinimumWidth(140);
   portRow->addWidget(CB_Port);
   Shape = Named(new LampWidget, "Shape");
   portRow->addWidget(Shape);
-  B_OpenPort = Named(new QPushButton(U("打开串口")), "B_OpenPort");
-  B_Help = Named(new QPushButton(U("帮助")), "B_Help");
+  B_OpenPort = Named(new QPushButton(WindowText::tr("打开串口")), "B_OpenPort");
+  B_Help = Named(new QPushButton(WindowText::tr("帮助")), "B_Help");
   portRow->addWidget(B_OpenPort);
   portRow->addWidget(B_Help);
   portRow->addStretch();
@@ -147,11 +147,11 @@ void TerminalPage::Build() {
   CB_Check = FixedList(settings, "CB_Check", {"None", "Odd", "Even", "Mark", "Space"}, 0);
   CB_FlowControl = FixedList(settings, "CB_FlowControl", {"None", "Hardware", "Software"}, 0);
   const std::pair<const char*, QComboBox*> labelled[] = {
-      {"波特率：", CB_Baudrate}, {"数据位：", CB_Data}, {"停止位：", CB_Stop},
-      {"校验位：", CB_Check}, {"流控制：", CB_FlowControl}};
+      {QT_TRANSLATE_NOOP("WindowText", "波特率："), CB_Baudrate}, {QT_TRANSLATE_NOOP("WindowText", "数据位："), CB_Data}, {QT_TRANSLATE_NOOP("WindowText", "停止位："), CB_Stop},
+      {QT_TRANSLATE_NOOP("WindowText", "校验位："), CB_Check}, {QT_TRANSLATE_NOOP("WindowText", "流控制："), CB_FlowControl}};
   int row = 0;
   for (const auto& [label, list] : labelled) {
-    grid->addWidget(new QLabel(U(label)), row, 0);
+    grid->addWidget(new QLabel(WindowText::tr(label)), row, 0);
     grid->addWidget(list, row++, 1);
   }
   lowerRow->addWidget(settings);
@@ -196,14 +196,14 @@ void TerminalPage::BuildStatusBar() {
   StatusBar = Named(new QStatusBar(this), "StatusBar");
   StatusBar->setFixedHeight(19);
   StatusBar->setSizeGripEnabled(false);
-  const char* panelTexts[] = {kMakerWebAddress, "发送：0", "接收：0"};
+  const char* panelTexts[] = {kMakerWebAddress, QT_TRANSLATE_NOOP("WindowText", "发送：0"), QT_TRANSLATE_NOOP("WindowText", "接收：0")};
   // Fixed in both directions: a label whose size may change asks its parents for a new
   // layout on every setText, and the tab widget then repaints the whole page. The counters
   // change with every chunk received, so that would repaint the window many times a second.
   // The bar keeps 3 px above and 2 px below its items.
   constexpr int kPanelHeight = 19 - 3 - 2;
   for (int i = 0; i < 3; ++i) {
-    StatusPanels[i] = new QLabel(U(panelTexts[i]));
+    StatusPanels[i] = new QLabel(WindowText::tr(panelTexts[i]));
     StatusPanels[i]->setFixedSize(150, kPanelHeight);
     StatusPanels[i]->setFrameShape(QFrame::Panel);
     StatusPanels[i]->setFrameShadow(QFrame::Sunken);
@@ -263,7 +263,7 @@ void TerminalPage::Closing() {
 }
 
 void TerminalPage::PortNotOpen() {
-  ShowMessageBox(this, QString::fromUtf8(kNoticeTitle), QString::fromUtf8(kPortNotOpen));
+  ShowMessageBox(this, WindowText::tr(kNoticeTitle), WindowText::tr(kPortNotOpen));
 }
 
 void TerminalPage::CountChanged(const CountNote& note) { ShowCountNote(StatusPanels[1], note); }

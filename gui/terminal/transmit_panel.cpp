@@ -20,14 +20,14 @@ namespace {
 
 // Controls of the panel, each named as the handlers call it.
 QCheckBox* CheckBox(const char* name, const char* caption, bool checked) {
-  auto* box = new QCheckBox(U(caption));
+  auto* box = new QCheckBox(WindowText::tr(caption));
   box->setObjectName(name);
   box->setChecked(checked);
   return box;
 }
 
 QLineEdit* Field(const char* name, const char* text) {
-  auto* field = new QLineEdit(U(text));
+  auto* field = new QLineEdit(WindowText::tr(text));
   field->setObjectName(name);
   return field;
 }
@@ -50,12 +50,12 @@ TransmitPanel::TransmitPanel(TransmitSession& session, QWidget* parent) : QWidge
   setObjectName("TransmitArea");
   E_TransmitData = Field("E_TransmitData", "abcdefg");
   E_TransmitData->setMaxLength(std::numeric_limits<int>::max());
-  B_Transmit = new QPushButton(U("发送"));
+  B_Transmit = new QPushButton(WindowText::tr("发送"));
   B_Transmit->setObjectName("B_Transmit");
-  CB_TransmitHex = CheckBox("CB_TransmitHex", "HEX发送", true);
-  CB_TransmitNewLine = CheckBox("CB_TransmitNewLine", "发送新行", false);
-  CB_TransmitCR = CheckBox("CB_TransmitCR", "发送'\\n'", false);
-  CB_AutoTransmit = CheckBox("CB_AutoTransmit", "定时发送", false);
+  CB_TransmitHex = CheckBox("CB_TransmitHex", QT_TRANSLATE_NOOP("WindowText", "HEX发送"), true);
+  CB_TransmitNewLine = CheckBox("CB_TransmitNewLine", QT_TRANSLATE_NOOP("WindowText", "发送新行"), false);
+  CB_TransmitCR = CheckBox("CB_TransmitCR", QT_TRANSLATE_NOOP("WindowText", "发送'\\n'"), false);
+  CB_AutoTransmit = CheckBox("CB_AutoTransmit", QT_TRANSLATE_NOOP("WindowText", "定时发送"), false);
   E_AutoTransmitTime = Field("E_AutoTransmitTime", "1000");
   E_AutoTransmitTime->setFixedWidth(60);
   Timer = new QTimer(this);
@@ -69,7 +69,7 @@ TransmitPanel::TransmitPanel(TransmitSession& session, QWidget* parent) : QWidge
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   auto* fieldRow = new QHBoxLayout;
-  fieldRow->addWidget(new QLabel(U("字符串输入框：")));
+  fieldRow->addWidget(new QLabel(WindowText::tr("字符串输入框：")));
   fieldRow->addWidget(E_TransmitData, 1);
   fieldRow->addWidget(B_Transmit);
   grid->addLayout(fieldRow, 0, 0);
@@ -80,7 +80,7 @@ TransmitPanel::TransmitPanel(TransmitSession& session, QWidget* parent) : QWidge
   auto* repeatRow = new QHBoxLayout;
   repeatRow->addWidget(CB_AutoTransmit);
   repeatRow->addWidget(E_AutoTransmitTime);
-  repeatRow->addWidget(new QLabel(U("ms/次")));
+  repeatRow->addWidget(new QLabel(WindowText::tr("ms/次")));
   repeatRow->addStretch();
   grid->addLayout(repeatRow, 2, 0);
   grid->setRowStretch(3, 1);

@@ -7,6 +7,7 @@
 #include "gui/widgets/field_hooks.h"
 #include "gui/widgets/message_box.h"
 #include "core/transmit/transmit_session.h"
+#include "gui/widgets/ui_text.h"
 
 std::optional<int32_t> ParseInterval(const QString& text) {
   bool ok = false;
@@ -16,8 +17,8 @@ std::optional<int32_t> ParseInterval(const QString& text) {
 }
 
 void ShowIntervalRefused(QWidget* window, const QLineEdit* field) {
-  ShowMessageBox(window, QString::fromUtf8(kWarningTitle),
-                 QString::fromUtf8("“%1”不是有效的整数值！").arg(field->text()));
+  ShowMessageBox(window, WindowText::tr(kWarningTitle),
+                 WindowText::tr("“%1”不是有效的整数值！").arg(field->text()));
 }
 
 void FollowTimerState(QTimer* timer, const TimerState& state) {
@@ -40,7 +41,7 @@ bool refocusing = false;
 // inside that change would be undone by it).
 void RejectEmptyField(QWidget* window, QLineEdit* field) {
   if (refocusing || !field->text().isEmpty()) return;
-  ShowMessageBox(window, QString::fromUtf8(kWarningTitle), QString::fromUtf8(kEnterPositiveInteger));
+  ShowMessageBox(window, WindowText::tr(kWarningTitle), WindowText::tr(kEnterPositiveInteger));
   refocusing = true;
   QTimer::singleShot(0, [field = QPointer<QLineEdit>(field)] {
     if (field && field->isEnabled()) field->setFocus(Qt::OtherFocusReason);

@@ -13,10 +13,10 @@ using MessageObserver = std::function<void(const QString& title, const QString& 
 void SetMessageObserver(MessageObserver observer);
 
 // Titles and texts shared by several pages.
-inline const char* const kWarningTitle = "警告";
-inline const char* const kNoticeTitle = "提示";
-inline const char* const kPortMissingOrBusy = "该串口不存在或串口被占用！";
-inline const char* const kPortSettingsReadFailed = "串口参数读取失败，请检查并重新设置！";
-inline const char* const kPortSettingsWrong = "串口参数设置有误，请检查并重新设置！";
-inline const char* const kPortNotOpen = "串口还未打开！";
-inline const char* const kEnterPositiveInteger = "请输入一个正整数！";
+inline const char* const kWarningTitle = QT_TRANSLATE_NOOP("WindowText", "警告");
+inline const char* const kNoticeTitle = QT_TRANSLATE_NOOP("WindowText", "提示");
+inline const char* const kPortMissingOrBusy = QT_TRANSLATE_NOOP("WindowText", "该串口不存在或串口被占用！");
+inline const char* const kPortSettingsReadFailed = QT_TRANSLATE_NOOP("WindowText", "串口参数读取失败，请检查并重新设置！");
+inline const char* const kPortSettingsWrong = QT_TRANSLATE_NOOP("WindowText", "串口参数设置有误，请检查并重新设置！");
+inline const char* const kPortNotOpen = QT_TRANSLATE_NOOP("WindowText", "串口还未打开！");
+inline const char* const kEnterPositiveInteger = QT_TRANSLATE_NOOP("WindowText", "请输入一个正整数！");

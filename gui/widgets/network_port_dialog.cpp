@@ -45,19 +45,19 @@ bool ResolvesSoon(const std::string& host) {
 
 NetworkPortDialog::NetworkPortDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("NetworkPortDialog");
-  setWindowTitle(U("添加网络串口"));
+  setWindowTitle(WindowText::tr("添加网络串口"));
   auto* form = new QFormLayout(this);
   CB_Protocol = new QComboBox(this);
   CB_Protocol->setObjectName("CB_Protocol");
-  CB_Protocol->addItems({U("RFC 2217（可设置串口参数）"), U("TCP（只传送数据）")});
+  CB_Protocol->addItems({WindowText::tr("RFC 2217（可设置串口参数）"), WindowText::tr("TCP（只传送数据）")});
   E_Host = new QLineEdit(this);
   E_Host->setObjectName("E_Host");
   E_NetPort = new QLineEdit(this);
   E_NetPort->setObjectName("E_NetPort");
   E_NetPort->setValidator(new QIntValidator(0, 99999, E_NetPort));
-  form->addRow(U("协议："), CB_Protocol);
-  form->addRow(U("主机："), E_Host);
-  form->addRow(U("端口："), E_NetPort);
+  form->addRow(WindowText::tr("协议："), CB_Protocol);
+  form->addRow(WindowText::tr("主机："), E_Host);
+  form->addRow(WindowText::tr("端口："), E_NetPort);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] { TryAccept(); });
@@ -68,17 +68,17 @@ std::optional<std::string> NetworkPortDialog::CheckedName() {
   const QString host = E_Host->text().trimmed();
   const QString portText = E_NetPort->text().trimmed();
   auto refuse = [this](const char* text) {
-    ShowMessageBox(this, U(kWarningTitle), U(text));
+    ShowMessageBox(this, WindowText::tr(kWarningTitle), WindowText::tr(text));
     return std::nullopt;
   };
-  if (host.isEmpty()) return refuse("请输入主机名或地址！");
-  if (portText.isEmpty()) return refuse("请输入端口号！");
+  if (host.isEmpty()) return refuse(QT_TRANSLATE_NOOP("WindowText", "请输入主机名或地址！"));
+  if (portText.isEmpty()) return refuse(QT_TRANSLATE_NOOP("WindowText", "请输入端口号！"));
   bool isNumber = false;
   const int port = portText.toInt(&isNumber);
-  if (!isNumber || port < 1 || port > 65535) return refuse("端口号应在1到65535之间！");
+  if (!isNumber || port < 1 || port > 65535) return refuse(QT_TRANSLATE_NOOP("WindowText", "端口号应在1到65535之间！"));
   std::string bare = host.toStdString();
   if (bare.size() > 2 && bare.front() == '[' && bare.back() == ']') bare = bare.substr(1, bare.size() - 2);
-  if (!ResolvesSoon(bare)) return refuse("主机名无法解析，请检查主机名或地址！");
+  if (!ResolvesSoon(bare)) return refuse(QT_TRANSLATE_NOOP("WindowText", "主机名无法解析，请检查主机名或地址！"));
   // An IPv6 address keeps its colons apart from the port's in brackets.
   const std::string named = bare.find(':') != std::string::npos ? "[" + bare + "]" : bare;
   return std::string(CB_Protocol->currentIndex() == 0 ? "rfc2217://" : "tcp://") + named + ":" + std::to_string(port);

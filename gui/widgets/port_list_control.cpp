@@ -22,10 +22,10 @@ enum NetworkAction { kAddNetworkPort = 1, kRemoveNetworkPort = 2 };
 void AddNetworkEntries(QComboBox* list, PortSource* source) {
   const auto* book = dynamic_cast<const NetworkPortBook*>(source);
   if (!book) return;
-  list->addItem(U("添加网络串口…"), QVariant());
+  list->addItem(WindowText::tr("添加网络串口…"), QVariant());
   list->setItemData(list->count() - 1, kAddNetworkPort, kActionRole);
   if (book->Names().empty()) return;
-  list->addItem(U("删除网络串口…"), QVariant());
+  list->addItem(WindowText::tr("删除网络串口…"), QVariant());
   list->setItemData(list->count() - 1, kRemoveNetworkPort, kActionRole);
 }
 
@@ -40,7 +40,7 @@ std::optional<std::string> AskPortToRemove(QWidget* parent, const NetworkPortBoo
   QStringList names;
   for (const std::string& name : book.Names()) names << QString::fromStdString(name);
   bool chosen = false;
-  const QString name = QInputDialog::getItem(parent, U("删除网络串口"), U("网络串口："), names, 0, false, &chosen);
+  const QString name = QInputDialog::getItem(parent, WindowText::tr("删除网络串口"), WindowText::tr("网络串口："), names, 0, false, &chosen);
   if (!chosen) return std::nullopt;
   return name.toStdString();
 }
@@ -54,7 +54,7 @@ int EntryOpenAs(const QComboBox* list, const std::string& device) {
 
 void AddPort(QComboBox* list, const std::string& name, const std::string& description) {
   const QString shown = QString::fromStdString(name);
-  list->addItem(description.empty() ? shown : shown + QString::fromUtf8(" — ") + QString::fromStdString(description),
+  list->addItem(description.empty() ? shown : shown + WindowText::tr(" — ") + QString::fromStdString(description),
                 shown);
 }
 
@@ -90,7 +90,7 @@ std::optional<std::string> RunNetworkEntry(QComboBox* list, PortSource* source, 
     added = AskNetworkPort(parent);
     const auto& names = book->Names();
     if (added && !book->Add(*added) && std::find(names.begin(), names.end(), *added) == names.end()) {
-      ShowMessageBox(parent, U(kWarningTitle), U("网络串口已满（最多%1个），请先删除一个！").arg(NetworkPortBook::kMaxPorts));
+      ShowMessageBox(parent, WindowText::tr(kWarningTitle), WindowText::tr("网络串口已满（最多%1个），请先删除一个！").arg(NetworkPortBook::kMaxPorts));
       added.reset();
     }
   } else if (book && action == kRemoveNetworkPort) {

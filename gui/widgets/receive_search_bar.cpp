@@ -18,8 +18,8 @@ namespace {
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* text, const char* tip) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
-  button->setText(U(text));
-  button->setToolTip(U(tip));
+  button->setText(WindowText::tr(text));
+  button->setToolTip(WindowText::tr(tip));
   button->setAutoRaise(true);
   return button;
 }
@@ -35,20 +35,20 @@ ReceiveSearchBar::ReceiveSearchBar(ReceiveView& view) : QFrame(&view), view_(vie
   row->setSpacing(3);
   Pattern = new QLineEdit(this);
   Pattern->setObjectName("E_SearchPattern");
-  Pattern->setPlaceholderText(U("查找"));
+  Pattern->setPlaceholderText(WindowText::tr("查找"));
   Pattern->setMinimumWidth(150);
   HexBytes = new QCheckBox("HEX", this);
   HexBytes->setObjectName("CB_SearchHex");
-  HexBytes->setToolTip(U("按十六进制字节查找，如 0D 0A"));
+  HexBytes->setToolTip(WindowText::tr("按十六进制字节查找，如 0D 0A"));
   MatchCase = new QCheckBox("Aa", this);
   MatchCase->setObjectName("CB_SearchMatchCase");
-  MatchCase->setToolTip(U("区分大小写"));
-  B_Previous = ToolButton(this, "B_SearchPrevious", "▲", "上一个 (Shift+F3)");
-  B_Next = ToolButton(this, "B_SearchNext", "▼", "下一个 (F3)");
+  MatchCase->setToolTip(WindowText::tr("区分大小写"));
+  B_Previous = ToolButton(this, "B_SearchPrevious", QT_TRANSLATE_NOOP("WindowText", "▲"), QT_TRANSLATE_NOOP("WindowText", "上一个 (Shift+F3)"));
+  B_Next = ToolButton(this, "B_SearchNext", QT_TRANSLATE_NOOP("WindowText", "▼"), QT_TRANSLATE_NOOP("WindowText", "下一个 (F3)"));
   Count = new QLabel(this);
   Count->setObjectName("L_SearchCount");
   Count->setMinimumWidth(70);
-  B_Close = ToolButton(this, "B_SearchClose", "✕", "关闭 (Esc)");
+  B_Close = ToolButton(this, "B_SearchClose", QT_TRANSLATE_NOOP("WindowText", "✕"), QT_TRANSLATE_NOOP("WindowText", "关闭 (Esc)"));
   for (QWidget* w : std::initializer_list<QWidget*>{Pattern, HexBytes, MatchCase, B_Previous, B_Next, Count, B_Close})
     row->addWidget(w);
 
@@ -150,11 +150,11 @@ void ReceiveSearchBar::Step(bool forward) {
 void ReceiveSearchBar::ShowCount() {
   const size_t count = view_.Matches().size();
   if (badPattern_) {
-    Count->setText(U("十六进制有误"));
+    Count->setText(WindowText::tr("十六进制有误"));
   } else if (Pattern->text().isEmpty()) {
     Count->clear();
   } else if (count == 0) {
-    Count->setText(U("无匹配"));
+    Count->setText(WindowText::tr("无匹配"));
   } else {
     Count->setText(QString("%1/%2").arg(current_ + 1).arg(count));
   }

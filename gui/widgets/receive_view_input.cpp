@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "gui/widgets/receive_view.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
@@ -147,9 +148,9 @@ void ReceiveView::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void ReceiveView::contextMenuEvent(QContextMenuEvent* e) {
   QMenu menu(this);
-  QAction* copy = menu.addAction(QString::fromUtf8("复制"), this, &ReceiveView::CopySelection);
+  QAction* copy = menu.addAction(WindowText::tr("复制"), this, &ReceiveView::CopySelection);
   copy->setEnabled(HasSelection());
-  menu.addAction(QString::fromUtf8("全选"), this, &ReceiveView::SelectAll);
+  menu.addAction(WindowText::tr("全选"), this, &ReceiveView::SelectAll);
   emit MenuOpening(&menu);
   menu.exec(e->globalPos());
 }

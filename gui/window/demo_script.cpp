@@ -15,13 +15,14 @@
 #include "core/module/module_exchange.h"
 #include "serial/serial_port.h"
 #include "gui/terminal/transmit_panel.h"
+#include "gui/widgets/ui_text.h"
 
 const char* const kDemoLine = "你好，VornicSPComm！回环测试 0123456789";
 
 namespace {
 
 // The configuration page's verdicts, as they follow the base caption.
-const char* const kReadOkCaption = " - 读取配置成功！";
+const char* const kReadOkCaption = QT_TRANSLATE_NOOP("WindowText", " - 读取配置成功！");
 
 // How often a waiting step looks again. Short against the module's 400 ms exchange.
 constexpr int kPollMs = 20;
@@ -56,7 +57,7 @@ void DemoScript::ReadModule() {
 void DemoScript::ShowModule() {
   const QString verdict = w_.windowTitle().mid(w_.BaseCaption().size());
   for (const QString& line : ModuleExchangeLines(w_)) print_("  " + line);
-  if (verdict != QString::fromUtf8(kReadOkCaption)) return Fail("the module read failed:" + verdict);
+  if (verdict != WindowText::tr(kReadOkCaption)) return Fail("the module read failed:" + verdict);
   for (const QString& line : ModuleValueLines(*w_.TabSheet2)) print_("  " + line);
   if (!SavePicture("configuration.png")) return;
   SendLine();

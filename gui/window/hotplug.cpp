@@ -7,12 +7,13 @@
 #include "devices/device_events.h"
 #include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
-const char* const kDeviceArrived = " - 发现新设备！";
-const char* const kModuleDeviceRemoved = " - ZEL设备被移除！";
-const char* const kDeviceRemoved = " - 设备被移除！";
+const char* const kDeviceArrived = QT_TRANSLATE_NOOP("WindowText", " - 发现新设备！");
+const char* const kModuleDeviceRemoved = QT_TRANSLATE_NOOP("WindowText", " - ZEL设备被移除！");
+const char* const kDeviceRemoved = QT_TRANSLATE_NOOP("WindowText", " - 设备被移除！");
 
 uintptr_t DeviceChangeEvent(DeviceEvent::Kind kind) {
   return kind == DeviceEvent::Arrival ? win::DBT_DEVICEARRIVAL : win::DBT_DEVICEREMOVECOMPLETE;
@@ -31,7 +32,7 @@ void TVornicSPComm::ReadDeviceEvents() {
 
 void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
   if (event == win::DBT_DEVICEARRIVAL) {
-    ShowStatusCaption(QString::fromUtf8(kDeviceArrived));
+    ShowStatusCaption(WindowText::tr(kDeviceArrived));
     TabSheet1->DeviceArrived();
     return;
   }
@@ -39,7 +40,7 @@ void TVornicSPComm::HandleDeviceChange(uintptr_t event) {
   // A port list that cannot be read tells nothing, and the removal is then not reported at all.
   switch (TabSheet2->ModulePortRemoved()) {
     case ModulePortRemoval::Unknown: break;
-    case ModulePortRemoval::OtherDevice: ShowStatusCaption(QString::fromUtf8(kDeviceRemoved)); break;
-    case ModulePortRemoval::ModuleGone: ShowStatusCaption(QString::fromUtf8(kModuleDeviceRemoved)); break;
+    case ModulePortRemoval::OtherDevice: ShowStatusCaption(WindowText::tr(kDeviceRemoved)); break;
+    case ModulePortRemoval::ModuleGone: ShowStatusCaption(WindowText::tr(kModuleDeviceRemoved)); break;
   }
 }

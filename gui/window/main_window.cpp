@@ -26,6 +26,7 @@
 #include "serial/serial_port.h"
 #include "gui/module/config_page.h"
 #include "gui/terminal/terminal_page.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
 }
 
 QString TVornicSPComm::BaseCaption() const {
-  return QString::fromUtf8(kCaptionPrefix) + QString::fromUtf8(kMakerWebAddress);
+  return WindowText::tr(kCaptionPrefix) + QString::fromUtf8(kMakerWebAddress);
 }
 
 void TVornicSPComm::ShowStatusCaption(const QString& suffix) {
@@ -137,10 +138,10 @@ void TVornicSPComm::BuildWindow() {
   TabSheet2 = new ConfigPage(*Exchange, Environment.ports);
   connect(TabSheet2, &ConfigPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
   connect(TabSheet1, &TerminalPage::StatusCaption, this, &TVornicSPComm::ShowStatusCaption);
-  PageControl->addTab(TabSheet1, QString::fromUtf8("串口调试工具"));
-  PageControl->addTab(TabSheet2, QString::fromUtf8("ZEL配置工具"));
+  PageControl->addTab(TabSheet1, WindowText::tr("串口调试工具"));
+  PageControl->addTab(TabSheet2, WindowText::tr("ZEL配置工具"));
   TabSheet3 = new PlotPage(*PlotFeed);
-  PageControl->addTab(TabSheet3, QString::fromUtf8("波形显示"));
+  PageControl->addTab(TabSheet3, WindowText::tr("波形显示"));
   layout->addWidget(PageControl);
   PageControl->setCurrentWidget(TabSheet2);
 }
@@ -166,7 +167,7 @@ void TVornicSPComm::FormCreate() {
   StartWorkers();
   LoadSettings();
   if (!Receive->Ready()) {
-    ShowMessageBox(this, QString::fromUtf8(kWarningTitle), QString::fromUtf8("内存分配失败，应用程序将关闭！"));
+    ShowMessageBox(this, WindowText::tr(kWarningTitle), WindowText::tr("内存分配失败，应用程序将关闭！"));
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return;
   }
@@ -190,7 +191,7 @@ void TVornicSPComm::FormClose() {
   const QString settingsNotSaved = SaveSettings();
   StopAndJoinWorkers();
   // Last, when nothing runs any more: the box waits for the user.
-  if (!settingsNotSaved.isEmpty()) ShowMessageBox(this, QString::fromUtf8(kWarningTitle), settingsNotSaved);
+  if (!settingsNotSaved.isEmpty()) ShowMessageBox(this, WindowText::tr(kWarningTitle), settingsNotSaved);
 }
 
 void TVornicSPComm::StopAndJoinWorkers() {

@@ -11,15 +11,16 @@
 #include "gui/terminal/terminal_page.h"
 #include "gui/window/main_window.h"
 #include "serial/network_port_book.h"
+#include "gui/widgets/ui_text.h"
 
 namespace {
 
 // What the close tells the user when the settings could not be kept: the file and why.
 QString NotSavedText(const std::string& path, const SettingsSaveResult& result) {
-  const QString why = result.unread && result.error == EFBIG ? QString::fromUtf8("文件过大")
+  const QString why = result.unread && result.error == EFBIG ? WindowText::tr("文件过大")
                                                               : QString::fromLocal8Bit(std::strerror(result.error));
-  return QString::fromUtf8(result.unread ? "设置文件读取失败，本次的设置未保存：" : "设置文件保存失败：") +
-         QString::fromLocal8Bit(path) + QString::fromUtf8("（") + why + QString::fromUtf8("）");
+  return (result.unread ? WindowText::tr("设置文件读取失败，本次的设置未保存：") : WindowText::tr("设置文件保存失败：")) +
+         QString::fromLocal8Bit(path) + WindowText::tr("（") + why + WindowText::tr("）");
 }
 
 NetworkPortSettings SavedNetworkPorts(const NetworkPortBook& book) {
