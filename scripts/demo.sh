@@ -9,7 +9,8 @@
 #                                module, sends a line to the echo port, saves a picture of
 #                                each page, prints what went over both lines and ends
 # Options: --out DIR (pictures of --headless; default $SP_BUILD_DIR/demo or build/demo),
-#          --program PATH (the program to run; default the build's vornicspcomm).
+#          --program PATH (the program to run; default the build's vornicspcomm),
+#          --lang zh_CN|en|auto (the window's language; default the program's choice).
 # Ctrl+C, a kill or the window's close end everything the demo started.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,12 +19,14 @@ program="$build/vornicspcomm"
 tools="$build/tools"
 out="$build/demo"
 headless=0
+language=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) headless=1 ;;
     --out) out="$2"; shift ;;
     --program) program="$2"; shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --lang) language=(--lang "$2"); shift ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "demo.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
   shift
@@ -121,10 +124,10 @@ Serial Port=$ports/zel-module
 EOF
 echo "Demo ports: $ports/zel-module (ZEL module simulator), $ports/echo (echo device)"
 
-arguments=()
+arguments=("${language[@]}")
 if [ "$headless" -eq 1 ]; then
   start_virtual_display
-  arguments=(--demo-script "$out")
+  arguments+=(--demo-script "$out")
 else
   echo "Configuration page: press 读取配置 to read the simulated module."
   echo "Terminal page: the echo port is open; whatever you send comes back."

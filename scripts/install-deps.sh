@@ -2,7 +2,7 @@
 # Installs what building, testing and running need on Debian 12, only when something is missing.
 # Extra package names given as arguments are installed too (e.g. the fuzzers' clang).
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libudev-dev libgtest-dev libgmock-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libudev-dev libgtest-dev libgmock-dev
           xvfb xauth fonts-noto-cjk procps dpkg-dev ser2net "$@")
 missing=()
 for p in "${packages[@]}"; do

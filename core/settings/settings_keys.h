@@ -29,6 +29,7 @@
 
 #include "core/capture/capture_options.h"
 #include "core/module/frequency_text.h"
+#include "core/settings/interface_settings.h"
 #include "core/settings/log_settings.h"
 #include "core/settings/module_page_settings.h"
 #include "core/settings/network_port_settings.h"
@@ -140,14 +141,21 @@ void DescribePlotKeys(Keys& keys, Settings& s) {
   keys.Text("Trigger Level", "0", kIntervalTextMaxBytes, s.TriggerLevel);
 }
 
-// Every page's settings, the receive window's tools and the network ports: everything the
-// file holds of this program.
+// `Settings` is InterfaceSettings or const InterfaceSettings (for saving).
+template <class Keys, class Settings>
+void DescribeInterfaceKeys(Keys& keys, Settings& s) {
+  keys.Bytes("Language", "", kPortNameMaxBytes, s.Language, EmptyValue::kNotWritten);
+}
+
+// Every page's settings, the receive window's tools, the network ports and the window's
+// language: everything the file holds of this program.
 struct AllSettings {
   TerminalSettings Terminal;
   ModulePageSettings Module;
   LogSettings Log;
   NetworkPortSettings Network;
   PlotSettings Plot;
+  InterfaceSettings Interface;
 
   bool operator==(const AllSettings&) const = default;
 };
@@ -165,4 +173,6 @@ void DescribeSettingsKeys(Keys& keys, Settings& all) {
   DescribeNetworkPortKeys(keys, all.Network);
   keys.Section("VornicSPCommTool_Plot");
   DescribePlotKeys(keys, all.Plot);
+  keys.Section("VornicSPCommTool_Interface");
+  DescribeInterfaceKeys(keys, all.Interface);
 }

@@ -283,7 +283,7 @@ void PlotPage::UpdateTexts() {
     if (!exists) continue;
     const float v = last >= 0 ? history_.Value(s, last) : NAN;
     const QString name = QString::fromStdString(history_.Name(s));
-    Legend[s]->setText(QString("%1 %2 %3").arg(s + 1).arg(name).arg(std::isnan(v) ? WindowText::tr("—") : QString::number(v, 'g', 7)));
+    Legend[s]->setText(QString("%1 %2 %3").arg(s + 1).arg(name).arg(std::isnan(v) ? U("—") : QString::number(v, 'g', 7)));
   }
   QString counts = WindowText::tr("样本 %1 · 无法解析 %2").arg(history_.End()).arg(recorder_.UnreadableCount());
   if (const int64_t lost = received_.DroppedBytes() + recorder_.LostCount()) counts += WindowText::tr(" · 丢失 %1").arg(lost);

@@ -264,8 +264,8 @@ void ReceiveTools::ShowStatus() {
     const std::string path = receive_.Capture().CurrentPath();
     parts << WindowText::tr("记录中 ") + Path(path.substr(path.rfind('/') + 1));
   }
-  if (feed_.Paused()) parts << WindowText::tr("暂停");
-  if (feed_.Stamps()) parts << WindowText::tr("时间戳");
+  if (feed_.Paused()) parts << WindowText::tr("暂停", "display state");
+  if (feed_.Stamps()) parts << WindowText::tr("时间戳", "display state");
   const QString text = parts.join(U("  "));
   StatusPanel->setToolTip(Capturing() ? Path(receive_.Capture().CurrentPath()) : QString());
   StatusPanel->setText(QFontMetrics(StatusPanel->font()).elidedText(text, Qt::ElideMiddle, kStatusPanelWidth - 8));

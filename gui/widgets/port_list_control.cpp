@@ -54,7 +54,7 @@ int EntryOpenAs(const QComboBox* list, const std::string& device) {
 
 void AddPort(QComboBox* list, const std::string& name, const std::string& description) {
   const QString shown = QString::fromStdString(name);
-  list->addItem(description.empty() ? shown : shown + WindowText::tr(" — ") + QString::fromStdString(description),
+  list->addItem(description.empty() ? shown : shown + U(" — ") + QString::fromStdString(description),
                 shown);
 }
 

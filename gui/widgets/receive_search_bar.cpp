@@ -18,7 +18,7 @@ namespace {
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* text, const char* tip) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
-  button->setText(WindowText::tr(text));
+  button->setText(U(text));
   button->setToolTip(WindowText::tr(tip));
   button->setAutoRaise(true);
   return button;
@@ -43,12 +43,12 @@ ReceiveSearchBar::ReceiveSearchBar(ReceiveView& view) : QFrame(&view), view_(vie
   MatchCase = new QCheckBox("Aa", this);
   MatchCase->setObjectName("CB_SearchMatchCase");
   MatchCase->setToolTip(WindowText::tr("区分大小写"));
-  B_Previous = ToolButton(this, "B_SearchPrevious", QT_TRANSLATE_NOOP("WindowText", "▲"), QT_TRANSLATE_NOOP("WindowText", "上一个 (Shift+F3)"));
-  B_Next = ToolButton(this, "B_SearchNext", QT_TRANSLATE_NOOP("WindowText", "▼"), QT_TRANSLATE_NOOP("WindowText", "下一个 (F3)"));
+  B_Previous = ToolButton(this, "B_SearchPrevious", "▲", QT_TRANSLATE_NOOP("WindowText", "上一个 (Shift+F3)"));
+  B_Next = ToolButton(this, "B_SearchNext", "▼", QT_TRANSLATE_NOOP("WindowText", "下一个 (F3)"));
   Count = new QLabel(this);
   Count->setObjectName("L_SearchCount");
   Count->setMinimumWidth(70);
-  B_Close = ToolButton(this, "B_SearchClose", QT_TRANSLATE_NOOP("WindowText", "✕"), QT_TRANSLATE_NOOP("WindowText", "关闭 (Esc)"));
+  B_Close = ToolButton(this, "B_SearchClose", "✕", QT_TRANSLATE_NOOP("WindowText", "关闭 (Esc)"));
   for (QWidget* w : std::initializer_list<QWidget*>{Pattern, HexBytes, MatchCase, B_Previous, B_Next, Count, B_Close})
     row->addWidget(w);
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "core/settings/interface_settings.h"
 #include "core/terminal/worker_loops.h"
 #include "gui/module/config_page.h"
 #include "gui/plot/plot_page.h"
@@ -85,6 +86,9 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   QString SaveSettings();  // empty, or what the user is to be told: the file and why it was not written
   int LastSettingsSaveError = 0;  // errno of the last save; 0 after a save that landed
   int SettingsLoadError = 0;      // errno (EFBIG: too large) of a file read at start but not used
+  // The language key as the file had it; the window's language itself is chosen before the
+  // window exists (gui/window/interface_language.h), and saving writes the key back unchanged.
+  InterfaceSettings Interface;
 
   // ---- hot-plug (hotplug.cpp) ----
   void HandleDeviceChange(uintptr_t event);

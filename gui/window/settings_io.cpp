@@ -36,8 +36,9 @@ void TVornicSPComm::LoadSettings() {
   if (!path) return;
   // Loaded over what the pages hold: a few texts keep it when the file's value is empty.
   AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
-                       SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings()};
+                       SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings(), Interface};
   SettingsLoadError = LoadSettingsFile(*path, settings);
+  Interface = settings.Interface;
   NetworkPorts->SetNames({settings.Network.Ports.begin(), settings.Network.Ports.end()});
   TabSheet1->ApplySettings(settings.Terminal);
   TabSheet1->ApplyLogSettings(settings.Log);
@@ -49,7 +50,7 @@ QString TVornicSPComm::SaveSettings() {
   const std::optional<std::string> path = SettingsFilePath();
   if (!path) return {};
   const AllSettings settings{TabSheet1->ReadSettings(), TabSheet2->ReadSettings(), TabSheet1->ReadLogSettings(),
-                             SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings()};
+                             SavedNetworkPorts(*NetworkPorts), TabSheet3->ReadSettings(), Interface};
   const SettingsSaveResult result = SaveSettingsFile(*path, settings, SettingsLoadError);
   LastSettingsSaveError = result.error;
   return result.error ? NotSavedText(*path, result) : QString();

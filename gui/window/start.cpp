@@ -6,7 +6,9 @@
 #include <exception>
 #include <memory>
 
+#include "core/settings/profile_path.h"
 #include "gui/window/demo_script.h"
+#include "gui/window/interface_language.h"
 #include "gui/window/main_window.h"
 #include "gui/window/start_options.h"
 #include "devices/device_events.h"
@@ -47,6 +49,9 @@ int RunApplication(int argc, char** argv) {
     QApplication::setApplicationName("VornicSPComm");
     const StartOptions options = ParseStartOptions(QApplication::arguments());
     if (options.showHelp || !options.error.isEmpty()) return ReportStartOptions(options);
+    // Before the first widget: every text is translated as it is created.
+    if (!InstallInterfaceLanguage(StartLanguage(options.language, SettingsFilePath())))
+      std::fputs("The English translation could not be loaded; the window stays Chinese.\n", stderr);
     try {
       TVornicSPComm window(SystemEnvironment());
       window.show();

@@ -5,6 +5,7 @@
 namespace {
 
 const char* const kDemoScriptOption = "demo-script";
+const char* const kLanguageOption = "lang";
 
 // The parser is rebuilt for each use: QCommandLineParser holds no state worth sharing and
 // cannot be copied.
@@ -18,6 +19,11 @@ void DescribeOptions(QCommandLineParser& parser) {
                     "<directory>, print what was exchanged and close. The exit status is 0 when every step "
                     "worked.",
                     "directory"});
+  parser.addOption({kLanguageOption,
+                    "The window's language for this run: zh_CN (Chinese), en (English) or auto (English for an "
+                    "English locale, else Chinese). Without it, the Language key of the settings file's "
+                    "[VornicSPCommTool_Interface] section decides (auto when missing). Not saved.",
+                    "language"});
 }
 
 }  // namespace
@@ -42,6 +48,14 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
       return options;
     }
     options.demoScriptDir = dir;
+  }
+  if (parser.isSet(kLanguageOption)) {
+    const QString language = parser.value(kLanguageOption);
+    options.language = ParseLanguageChoice(language.toStdString());
+    if (!options.language) {
+      options.error = "--lang takes zh_CN, en or auto, not \"" + language + "\"";
+      return options;
+    }
   }
   return options;
 }

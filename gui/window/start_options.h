@@ -5,9 +5,13 @@
 #include <QStringList>
 #include <optional>
 
+#include "core/settings/interface_language.h"
+
 struct StartOptions {
   // --demo-script DIR: run the demo on the window, save its pictures in DIR, then close.
   std::optional<QString> demoScriptDir;
+  // --lang auto|zh_CN|en: the window's language for this run, over the settings file's.
+  std::optional<LanguageChoice> language;
   bool showHelp = false;
   QString error;  // empty when the command line was understood
 };
