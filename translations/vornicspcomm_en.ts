@@ -214,7 +214,7 @@
     </message>
     <message>
         <source>（线路阻塞）</source>
-        <translation> (line blocked)</translation>
+        <translation> (blocked)</translation>
     </message>
     <message>
         <source>线路阻塞：对方没有接收数据，发送超时后已取消，其余数据未发送。</source>
@@ -222,7 +222,7 @@
     </message>
     <message>
         <source>（%1字以?代替）</source>
-        <translation> (%1 chars sent as ?)</translation>
+        <translation> (%1 as ?)</translation>
     </message>
     <message>
         <source>有%1个字符无法用GBK编码，已以?发送。</source>
@@ -300,7 +300,7 @@ Overruns: %4</translation>
     </message>
     <message>
         <source>自动循环发送，间隔：</source>
-        <translation>Send all in a loop, interval:</translation>
+        <translation>Loop all, every:</translation>
     </message>
     <message>
         <source>隐藏</source>
