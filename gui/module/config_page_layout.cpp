@@ -92,10 +92,18 @@ void ConfigPage::BuildParameterRows() {
   auto* grid = new QGridLayout(GroupBox1);
   grid->setVerticalSpacing(12);
   const std::pair<const char*, QWidget*> rows[] = {
-      {QT_TRANSLATE_NOOP("WindowText", "射频工作频率："), E_RFFreq},    {QT_TRANSLATE_NOOP("WindowText", "射频空中速率："), CB_RFBaudrate}, {QT_TRANSLATE_NOOP("WindowText", "射频发射功率："), CB_Power},
-      {QT_TRANSLATE_NOOP("WindowText", "串口波特率："), CB_RFCOMBaudRate}, {QT_TRANSLATE_NOOP("WindowText", "串口奇偶校验："), CB_Parity},     {QT_TRANSLATE_NOOP("WindowText", "唤醒时间间隔："), CB_RFWakeUpTime},
-      {QT_TRANSLATE_NOOP("WindowText", "延时触发时间："), E_DelayTime},  {nullptr, CB_FECEnable},           {QT_TRANSLATE_NOOP("WindowText", "本机地址："), E_LocalAddr},
-      {QT_TRANSLATE_NOOP("WindowText", "目标地址："), E_TargetAddr},     {QT_TRANSLATE_NOOP("WindowText", "包长设定："), nullptr},              {nullptr, CB_PackComplete}};
+      {QT_TRANSLATE_NOOP("WindowText", "射频工作频率："), E_RFFreq},
+      {QT_TRANSLATE_NOOP("WindowText", "射频空中速率："), CB_RFBaudrate},
+      {QT_TRANSLATE_NOOP("WindowText", "射频发射功率："), CB_Power},
+      {QT_TRANSLATE_NOOP("WindowText", "串口波特率："), CB_RFCOMBaudRate},
+      {QT_TRANSLATE_NOOP("WindowText", "串口奇偶校验："), CB_Parity},
+      {QT_TRANSLATE_NOOP("WindowText", "唤醒时间间隔："), CB_RFWakeUpTime},
+      {QT_TRANSLATE_NOOP("WindowText", "延时触发时间："), E_DelayTime},
+      {nullptr, CB_FECEnable},
+      {QT_TRANSLATE_NOOP("WindowText", "本机地址："), E_LocalAddr},
+      {QT_TRANSLATE_NOOP("WindowText", "目标地址："), E_TargetAddr},
+      {QT_TRANSLATE_NOOP("WindowText", "包长设定："), nullptr},
+      {nullptr, CB_PackComplete}};
   int row = 0;
   for (const auto& [label, control] : rows) {
     if (!label) {

@@ -74,9 +74,10 @@ void PlotPage::BuildControls() {
   CB_FrameType = Named(new QComboBox, "CB_FrameType");
   CB_FrameType->addItems({"uint8", "int8", "uint16", "int16", "uint32", "int32", "float32"});
   CB_FrameBigEndian = Named(new QCheckBox(WindowText::tr("大端")), "CB_FrameBigEndian");
-  for (QWidget* w : std::initializer_list<QWidget*>{B_PlotRun, B_PlotClear, new QLabel(WindowText::tr("输入")), CB_PlotInput,
-                                                    new QLabel(WindowText::tr("帧头")), E_FrameStart, new QLabel(WindowText::tr("个数")),
-                                                    SE_FrameValues, CB_FrameType, CB_FrameBigEndian}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{B_PlotRun, B_PlotClear, new QLabel(WindowText::tr("输入")),
+                                                    CB_PlotInput, new QLabel(WindowText::tr("帧头")), E_FrameStart,
+                                                    new QLabel(WindowText::tr("个数")), SE_FrameValues, CB_FrameType,
+                                                    CB_FrameBigEndian}) {
     top->addWidget(w);
   }
   top->addStretch();
@@ -102,10 +103,11 @@ void PlotPage::BuildControls() {
   B_ExportViewCsv = Named(new QPushButton(WindowText::tr("导出视图CSV")), "B_ExportViewCsv");
   B_ExportAllCsv = Named(new QPushButton(WindowText::tr("导出全部CSV")), "B_ExportAllCsv");
   B_ExportPng = Named(new QPushButton(WindowText::tr("导出PNG")), "B_ExportPng");
-  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(WindowText::tr("X轴")), CB_PlotXAxis, new QLabel(WindowText::tr("窗口")),
-                                                    SE_PlotWindow, CB_AutoScale, new QLabel("Y"), E_YMin,
-                                                    new QLabel("~"), E_YMax, CB_Trigger, CB_TriggerSeries,
-                                                    CB_TriggerEdge, new QLabel(WindowText::tr("电平")), E_TriggerLevel}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{new QLabel(WindowText::tr("X轴")), CB_PlotXAxis,
+                                                    new QLabel(WindowText::tr("窗口")), SE_PlotWindow, CB_AutoScale,
+                                                    new QLabel("Y"), E_YMin, new QLabel("~"), E_YMax, CB_Trigger,
+                                                    CB_TriggerSeries, CB_TriggerEdge, new QLabel(WindowText::tr("电平")),
+                                                    E_TriggerLevel}) {
     second->addWidget(w);
   }
   second->addStretch();

@@ -147,8 +147,11 @@ void TerminalPage::Build() {
   CB_Check = FixedList(settings, "CB_Check", {"None", "Odd", "Even", "Mark", "Space"}, 0);
   CB_FlowControl = FixedList(settings, "CB_FlowControl", {"None", "Hardware", "Software"}, 0);
   const std::pair<const char*, QComboBox*> labelled[] = {
-      {QT_TRANSLATE_NOOP("WindowText", "波特率："), CB_Baudrate}, {QT_TRANSLATE_NOOP("WindowText", "数据位："), CB_Data}, {QT_TRANSLATE_NOOP("WindowText", "停止位："), CB_Stop},
-      {QT_TRANSLATE_NOOP("WindowText", "校验位："), CB_Check}, {QT_TRANSLATE_NOOP("WindowText", "流控制："), CB_FlowControl}};
+      {QT_TRANSLATE_NOOP("WindowText", "波特率："), CB_Baudrate},
+      {QT_TRANSLATE_NOOP("WindowText", "数据位："), CB_Data},
+      {QT_TRANSLATE_NOOP("WindowText", "停止位："), CB_Stop},
+      {QT_TRANSLATE_NOOP("WindowText", "校验位："), CB_Check},
+      {QT_TRANSLATE_NOOP("WindowText", "流控制："), CB_FlowControl}};
   int row = 0;
   for (const auto& [label, list] : labelled) {
     grid->addWidget(new QLabel(WindowText::tr(label)), row, 0);
@@ -196,7 +199,8 @@ void TerminalPage::BuildStatusBar() {
   StatusBar = Named(new QStatusBar(this), "StatusBar");
   StatusBar->setFixedHeight(19);
   StatusBar->setSizeGripEnabled(false);
-  const char* panelTexts[] = {kMakerWebAddress, QT_TRANSLATE_NOOP("WindowText", "发送：0"), QT_TRANSLATE_NOOP("WindowText", "接收：0")};
+  const char* panelTexts[] = {kMakerWebAddress, QT_TRANSLATE_NOOP("WindowText", "发送：0"),
+                              QT_TRANSLATE_NOOP("WindowText", "接收：0")};
   // Fixed in both directions: a label whose size may change asks its parents for a new
   // layout on every setText, and the tab widget then repaints the whole page. The counters
   // change with every chunk received, so that would repaint the window many times a second.
