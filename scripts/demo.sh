@@ -129,7 +129,7 @@ if [ "$headless" -eq 1 ]; then
   start_virtual_display
   arguments+=(--demo-script "$out")
 else
-  echo "Configuration page: press 读取配置 to read the simulated module."
+  echo "Configuration page: press 读取配置 (Read settings) to read the simulated module."
   echo "Terminal page: the echo port is open; whatever you send comes back."
 fi
 USERPROFILE="$profile" VORNICSPCOMM_PORTS_DIR="$ports" "$program" "${arguments[@]}" &
