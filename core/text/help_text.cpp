@@ -1,5 +1,7 @@
 #include "core/text/help_text.h"
 
+#include <iterator>
+
 #include "core/text/gbk_codec.h"
 #include "core/text/shown_text.h"
 
@@ -90,9 +92,9 @@ constexpr const char* kHelpLines[] = {
 
 std::string HelpTextUtf8(const HelpLineText& lineText) {
   std::string text;
-  for (const char* line : kHelpLines) {
-    if (line != kHelpLines[0]) text += '\n';
-    text += lineText ? lineText(line) : std::string(line);
+  for (size_t n = 0; n < std::size(kHelpLines); ++n) {
+    if (n > 0) text += '\n';
+    text += lineText ? lineText(kHelpLines[n]) : std::string(kHelpLines[n]);
   }
   return text;
 }
