@@ -21,22 +21,14 @@
 #include "gui/widgets/receive_view.h"
 #include "gui/window/interface_language.h"
 #include "gui/window/start_options.h"
+#include "support/file_bytes.h"
 #include "support/window_harness.h"
 
 namespace {
 
 const QRegularExpression kChinese(QStringLiteral("[\\x{3000}-\\x{303f}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(bytes);
-}
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A window whose profile holds `ini`, in the language a start with `arguments` chooses.
 std::unique_ptr<WindowHarness> StartWith(const QByteArray& ini, const QStringList& arguments) {

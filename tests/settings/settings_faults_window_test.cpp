@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "support/file_bytes.h"
 #include "support/window_harness.h"
 #include "support/without_file_privileges.h"
 #include "gui/terminal/preset_panel.h"
@@ -23,15 +24,7 @@ namespace {
 const QByteArray kSaved =
     "[VornicSPCommTool_USART]\nBaud Rate=115200\nString3=kept preset\n[VornicSPCommTool_ZEL]\nRF Freq=470\n";
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
-}
 
 // A window over a profile holding kSaved (or nothing), with `mode` given to the file and
 // `directoryMode` to the profile directory before the window reads them.

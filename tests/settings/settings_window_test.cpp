@@ -23,6 +23,7 @@
 #include "core/settings/ini_storage.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
+#include "support/file_bytes.h"
 #include "support/window_harness.h"
 #include "gui/terminal/preset_panel.h"
 #include "gui/terminal/transmit_panel.h"
@@ -30,16 +31,7 @@
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(bytes);
-}
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Starts a window whose profile holds `ini` as its settings file.
 std::unique_ptr<WindowHarness> StartWith(const QByteArray& ini) {
