@@ -15,7 +15,7 @@ int64_t ReceiveFeed::ShowPending() {
   // everything kept anyway), so a long pause does not pile it up.
   const ReceiveUpdate& update = receive_.TakePending(hex_, stamps_ && !paused_);
   if (paused_) return update.ReceivedCount;
-  if (stamps_ && (update.Reset || update.DroppedHead > 0)) {
+  if (stamps_ && (update.Reset || update.DroppedHead > 0 || update.Backspaced)) {
     const int64_t count = update.ReceivedCount;
     ShowAll();
     view_.ScrollToBottom();
@@ -30,7 +30,11 @@ int64_t ReceiveFeed::ShowPending() {
     view_.Append(shown_.data(), shown_.size());
   } else {
     if (update.DroppedHead > 0) view_.DropHead(update.DroppedHead);
-    view_.Append(update.Bytes.data(), update.Bytes.size());
+    if (update.Backspaced) {
+      view_.ReplaceTail(update.TailCut, update.Bytes);  // and the end comes into view
+    } else {
+      view_.Append(update.Bytes.data(), update.Bytes.size());
+    }
   }
   return update.ReceivedCount;
 }
