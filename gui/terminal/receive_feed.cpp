@@ -40,6 +40,9 @@ int64_t ReceiveFeed::ShowPending() {
 }
 
 void ReceiveFeed::ShowAll() {
+  // The window grows up to the kept rendering (more with stamps): room for it at once, so
+  // that a stream does not copy the window over and over as it grows.
+  view_.Reserve(receive_.KeptBytes() * (hex_ ? ReceiveStore::kHexCharsPerByte : 1));
   receive_.SnapshotForReset(hex_, kept_, stamps_ ? &marks_ : nullptr);
   if (!stamps_) {
     view_.SetContent(kept_, RenderingWrap(hex_));
