@@ -222,14 +222,39 @@ void WrappedLines::DropLines(std::string_view content, size_t count, bool cutAft
   const bool onLineStart = cut != starts_.end() && *cut == count;
   // "\r" cut off before "\n": the "\n" now ends a line of its own, so lines change.
   const bool lineEndChanges = cutAfterCarriageReturn && !content.empty() && content[0] == '\n';
-  if (!onLineStart || lineEndChanges) {
+  if (lineEndChanges) {
     Rebuild(content, columns_);
     return;
   }
-  starts_.erase(starts_.begin(), cut);
-  for (size_t& start : starts_) start -= count;
+  // A cut inside a line changes the wrapping of what follows only up to the next line end:
+  // a line that starts after one is laid out the same wherever the content starts. Only the
+  // lines up to there are laid out again (a stream without line ends, all of them).
+  auto kept = cut;
+  if (!onLineStart) {
+    while (kept != starts_.end() && content[*kept - count - 1] != '\n' && content[*kept - count - 1] != '\r') ++kept;
+    if (kept == starts_.end()) {
+      Rebuild(content, columns_);
+      return;
+    }
+  }
+  const size_t scanned = scanned_ - count;
+  const size_t column = column_;
+  std::vector<size_t> after(kept, starts_.end());
+  if (!onLineStart) {
+    const size_t keptStart = *kept - count;
+    Rebuild(content.substr(0, keptStart), columns_);  // ends with the line end that starts keptStart
+    if (starts_.back() != keptStart) {
+      Rebuild(content, columns_);
+      return;
+    }
+    starts_.pop_back();
+  } else {
+    starts_.clear();
+  }
+  for (const size_t start : after) starts_.push_back(start - count);
   size_ = content.size();
-  scanned_ -= count;
+  scanned_ = scanned;
+  column_ = column;
 }
 
 size_t WrappedLines::LineOf(size_t offset) const {
