@@ -1,12 +1,32 @@
 #include "core/receive/receive_view_layout.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/text/gbk_bytes.h"
 
 namespace {
 
 constexpr bool IsPrintableAscii(uint8_t b) { return b >= 0x20 && b <= 0x7E; }
+
+// The end of the run of printable ASCII that starts at `pos`: eight bytes at a time, since
+// the hex rendering and most text are long such runs. A byte is printable when it is neither
+// below 0x20 nor above 0x7E; both tests are done on all eight lanes of a word at once.
+size_t PrintableRunEnd(const uint8_t* bytes, size_t pos, size_t size) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  while (pos + 8 <= size) {
+    uint64_t word;
+    std::memcpy(&word, bytes + pos, sizeof word);
+    // A lane with its high bit set, or below 0x20 (borrows into its high bit when 0x20 is
+    // taken off), or above 0x7E (carries into its high bit when 1 is added).
+    const uint64_t outside = (word | (word - 0x20 * kOnes) | (word + kOnes)) & kHighBits;
+    if (outside != 0) break;
+    pos += 8;
+  }
+  while (pos < size && IsPrintableAscii(bytes[pos])) ++pos;
+  return pos;
+}
 constexpr bool TakesNoRoom(CellKind kind) { return kind == CellKind::LineEnd || kind == CellKind::JoinedLineEnd; }
 // No byte of a GBK pair is a space or a tab, so a blank found by its byte is a character.
 constexpr bool IsBlank(uint8_t b) { return b == ' ' || b == '\t'; }
@@ -118,8 +138,7 @@ void WrappedLines::Extend(std::string_view content) {
   while (pos < size_) {
     const uint8_t b = bytes[pos];
     if (IsPrintableAscii(b)) {
-      size_t runEnd = pos + 1;
-      while (runEnd < size_ && IsPrintableAscii(bytes[runEnd])) ++runEnd;
+      const size_t runEnd = PrintableRunEnd(bytes, pos + 1, size_);
       while (pos < runEnd) {
         if (column >= columns) {
           if (hangBlanks && bytes[pos] == ' ') {
