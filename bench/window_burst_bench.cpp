@@ -144,7 +144,9 @@ struct BurstFigures {
   double cpu = 0;
   double wall = 0;
   double worstBlockMs = 0;
+  double worstBlockCpuMs = 0;
   double memoryMb = 0;
+  double uiCpu = 0;
   bool complete = false;
 };
 
@@ -181,16 +183,19 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex, Extra extra, const 
   QElapsedTimer wall;
   const long residentBefore = ResidentKilobytes();
   const double start = CpuSeconds();
+  const double uiStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   wall.start();
   probe.Start();
   std::thread writer([&] { WriteAll(w.pty.master(), bytes); });
   RunUntil([&] { return w.Shown(total); }, 20000);
   if (extra == Extra::Capture) w.page().Tools->StopCapture();
   figures.cpu = CpuSeconds() - start;
+  figures.uiCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - uiStart;
   figures.wall = wall.elapsed() / 1000.0;
   probe.Stop();
   figures.memoryMb = (ResidentKilobytes() - residentBefore) / 1024.0;
   figures.worstBlockMs = probe.WorstBlockMs();
+  figures.worstBlockCpuMs = probe.WorstBlockCpuMs();
   figures.complete = w.Shown(total) && (extra == Extra::Stamps || w.view().Content() == Rendering(bytes, hex));
   if (hex && extra == Extra::None) SearchFigures(w.view().Content());
   writer.join();
@@ -206,6 +211,7 @@ double StreamShare(bool hex, double seconds) {
   double writerCpu = 0;
   QElapsedTimer wall;
   const double start = CpuSeconds();
+  const double uiStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   wall.start();
   std::thread writer([&] {
     const double writerStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
@@ -220,10 +226,11 @@ double StreamShare(bool hex, double seconds) {
   const int64_t count = static_cast<int64_t>(bytes.size());
   RunUntil([&] { return w.Shown(count); }, static_cast<int>(1000 * seconds) + 20000);
   writer.join();
+  const double ui = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - uiStart;
   const double cpu = CpuSeconds() - start - writerCpu;
   const double share = 100 * cpu / (wall.elapsed() / 1000.0);
-  std::printf("stream, %s rendering: %zu bytes in %.1f s, cpu %.3f s (writer's %.3f s left out): %.2f%% of a core, %s\n",
-              hex ? "hex " : "text", bytes.size(), wall.elapsed() / 1000.0, cpu, writerCpu, share,
+  std::printf("stream, %s rendering: %zu bytes in %.1f s, cpu %.3f s (user-interface thread %.3f s; writer's %.3f s left out): %.2f%% of a core, %s\n",
+              hex ? "hex " : "text", bytes.size(), wall.elapsed() / 1000.0, cpu, ui, writerCpu, share,
               w.Shown(count) ? "every byte shown" : "INCOMPLETE");
   return w.Shown(count) ? share : 100;
 }
@@ -247,11 +254,13 @@ struct FullBufferFigures {
 };
 
 // The longest event-loop block while `bytes` go into a window whose buffer is full.
-double OverflowBlockMs(WindowOnPty& w, const std::string& bytes) {
+double OverflowBlockMs(WindowOnPty& w, const std::string& bytes, const char* what) {
   EventLoopProbe probe;
   probe.Start();
   const bool shown = w.FeedAndShow(bytes);
   probe.Stop();
+  std::printf("%zu bytes into a full buffer, %s: worst event-loop block %.1f ms (%.1f ms of it on the processor), %s\n",
+              bytes.size(), what, probe.WorstBlockMs(), probe.WorstBlockCpuMs(), shown ? "every byte shown" : "INCOMPLETE");
   return shown ? probe.WorstBlockMs() : 1e9;
 }
 
@@ -283,14 +292,14 @@ FullBufferFigures FullBuffer() {
   const std::string more = RandomBytes(kBurst / 2, 4);
   for (const bool hex : {true, false}) {
     hexBox.setChecked(hex);
-    f.dropBlockMs = std::max(f.dropBlockMs, OverflowBlockMs(w, more));
+    f.dropBlockMs = std::max(f.dropBlockMs, OverflowBlockMs(w, more, hex ? "hex" : "text"));
   }
   LogSettings log = w.page().ReadLogSettings();
   log.TimeStamps = true;
   w.page().ApplyLogSettings(log);
   for (const bool hex : {true, false}) {
     hexBox.setChecked(hex);
-    f.dropStampsBlockMs = std::max(f.dropStampsBlockMs, OverflowBlockMs(w, more));
+    f.dropStampsBlockMs = std::max(f.dropStampsBlockMs, OverflowBlockMs(w, more, hex ? "hex + stamps" : "text + stamps"));
   }
   std::printf("full buffer: toggle %.1f ms, help %.1f ms, scroll %.1f ms (worst of each); bursts dropping old data: "
               "worst event-loop block %.1f ms, with stamps %.1f ms\n",
@@ -347,8 +356,8 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) {
     if (!runs("bursts")) break;
     const BurstFigures f = WindowBurst(c.bytes, c.hex, c.extra, captureFolder.toStdString());
-    std::printf("%-40s: cpu %.3f s (%.1fx the plain loop), wall %.3f s, worst event-loop block %.1f ms, memory +%.1f MB, %s\n",
-                c.what, f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.wall, f.worstBlockMs, f.memoryMb,
+    std::printf("%-40s: cpu %.3f s (%.1fx the plain loop; user-interface thread %.3f s), wall %.3f s, worst event-loop block %.1f ms (%.1f ms of it on the processor), memory +%.1f MB, %s\n",
+                c.what, f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.uiCpu, f.wall, f.worstBlockMs, f.worstBlockCpuMs, f.memoryMb,
                 f.complete ? "every byte shown" : "INCOMPLETE");
     AddBurstRow(c.what, f, plain, c.withRatio);
     worstBlock = std::max(worstBlock, f.worstBlockMs);
