@@ -15,7 +15,10 @@ int64_t ReceiveFeed::ShowPending() {
   // everything kept anyway), so a long pause does not pile it up.
   const ReceiveUpdate& update = receive_.TakePending(hex_, stamps_ && !paused_);
   if (paused_) return update.ReceivedCount;
-  if (stamps_ && (update.Reset || update.DroppedHead > 0 || update.Backspaced)) {
+  // A backspace that took back only new text leaves the stamped lines shown as they are:
+  // the rest of the new text is stamped on after them. One that reached into them, or a
+  // drop of old data, makes the stamped rendering anew.
+  if (stamps_ && (update.Reset || update.DroppedHead > 0 || update.TailCut > 0)) {
     const int64_t count = update.ReceivedCount;
     ShowAll();
     view_.ScrollToBottom();
@@ -27,7 +30,11 @@ int64_t ReceiveFeed::ShowPending() {
   } else if (stamps_) {
     shown_.clear();
     stamped_.Add(update.Bytes, update.Marks, shown_);
-    view_.Append(shown_.data(), shown_.size());
+    if (update.Backspaced) {
+      view_.ReplaceTail(0, shown_);  // a re-set, as the window's end shows
+    } else {
+      view_.Append(shown_.data(), shown_.size());
+    }
   } else {
     if (update.DroppedHead > 0) view_.DropHead(update.DroppedHead);
     if (update.Backspaced) {
