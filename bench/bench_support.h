@@ -54,17 +54,7 @@ class EventLoopProbe {
 
   EventLoopProbe() {
     tick_.setInterval(1);
-    QObject::connect(&tick_, &QTimer::timeout, &tick_, [this] {
-      const double lateMs = sinceTick_.nsecsElapsed() / 1e6 - 1.0;
-      const double cpuMs = 1000 * CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-      if (lateMs > worstMs_) {
-        worstMs_ = lateMs;
-        worstCpuMs_ = cpuMs - tickCpuMs_;
-      }
-      if (lateMs > kLongBlockMs) ++longBlocks_;
-      sinceTick_.restart();
-      tickCpuMs_ = cpuMs;
-    });
+    QObject::connect(&tick_, &QTimer::timeout, &tick_, [this] { Note(); });
   }
   EventLoopProbe(const EventLoopProbe&) = delete;
   EventLoopProbe& operator=(const EventLoopProbe&) = delete;
@@ -74,13 +64,29 @@ class EventLoopProbe {
     sinceTick_.start();
     tick_.start();
   }
-  void Stop() { tick_.stop(); }
+  // The time since the last tick counts as well: the run may end with a block no tick saw.
+  void Stop() {
+    if (tick_.isActive()) Note();
+    tick_.stop();
+  }
   double WorstBlockMs() const { return worstMs_; }
   // The user-interface thread's CPU time within the worst block.
   double WorstBlockCpuMs() const { return worstCpuMs_; }
   long LongBlocks() const { return longBlocks_; }
 
  private:
+  void Note() {
+    const double lateMs = sinceTick_.nsecsElapsed() / 1e6 - 1.0;
+    const double cpuMs = 1000 * CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    if (lateMs > worstMs_) {
+      worstMs_ = lateMs;
+      worstCpuMs_ = cpuMs - tickCpuMs_;
+    }
+    if (lateMs > kLongBlockMs) ++longBlocks_;
+    sinceTick_.restart();
+    tickCpuMs_ = cpuMs;
+  }
+
   QTimer tick_;
   QElapsedTimer sinceTick_;
   double worstMs_ = 0;

@@ -188,11 +188,11 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex, Extra extra, const 
   probe.Start();
   std::thread writer([&] { WriteAll(w.pty.master(), bytes); });
   RunUntil([&] { return w.Shown(total); }, 20000);
+  probe.Stop();  // the burst is shown; stopping the capture is no part of it
   if (extra == Extra::Capture) w.page().Tools->StopCapture();
   figures.cpu = CpuSeconds() - start;
   figures.uiCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - uiStart;
   figures.wall = wall.elapsed() / 1000.0;
-  probe.Stop();
   figures.memoryMb = (ResidentKilobytes() - residentBefore) / 1024.0;
   figures.worstBlockMs = probe.WorstBlockMs();
   figures.worstBlockCpuMs = probe.WorstBlockCpuMs();
