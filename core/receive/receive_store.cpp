@@ -52,8 +52,10 @@ ReceiveStore::ReceiveStore(size_t keptBytes) : keptBytes_(std::max<size_t>(keptB
     hex_.reset();
     return;
   }
-  text_[0] = 0;
-  hex_[0] = 0;
+  // Written once now: fresh memory is mapped page by page at its first write, a fault each,
+  // which would otherwise fall on ReceiveThread during the first megabyte received.
+  std::memset(text_.get(), 0, keptBytes_ + 1);
+  std::memset(hex_.get(), 0, kHexCharsPerByte * keptBytes_ + 1);
   try {
     pendingText_.reserve(kPendingReserveChunks * kChunkBytes);
     pendingHex_.reserve(kPendingReserveChunks * kChunkBytes * kHexCharsPerByte);

@@ -49,7 +49,8 @@ int64_t ReceiveFeed::ShowPending() {
 void ReceiveFeed::ShowAll() {
   // The window grows up to the kept rendering (more with stamps): room for it at once, so
   // that a stream does not copy the window over and over as it grows.
-  view_.Reserve(receive_.KeptBytes() * (hex_ ? ReceiveStore::kHexCharsPerByte : 1));
+  const size_t rendered = receive_.KeptBytes() * (hex_ ? ReceiveStore::kHexCharsPerByte : 1);
+  view_.Reserve(stamps_ ? rendered + rendered / 2 : rendered);  // a stamp adds a third to a hex line
   receive_.SnapshotForReset(hex_, kept_, stamps_ ? &marks_ : nullptr);
   if (!stamps_) {
     view_.SetContent(kept_, RenderingWrap(hex_));

@@ -184,6 +184,16 @@ void ReceiveView::SetContent(std::string_view bytes, WrapAt wrap) {
 
 void ReceiveView::Clear() { SetContent({}); }
 
+// Fresh memory is mapped page by page as it is first written, each page a fault that costs
+// microseconds; a burst filling a new window would take thousands of them in its appends.
+// Writing the whole room once here takes them all at one go, before any data comes.
+void ReceiveView::Reserve(size_t bytes) {
+  if (content_.capacity() >= bytes) return;
+  const size_t size = content_.size();
+  content_.resize(bytes);
+  content_.resize(size);
+}
+
 // SetContent's results, but the lines before the change keep their layout and the picture
 // is brought up to date like a stream's: at most once a tick, only from the changed line on.
 void ReceiveView::ReplaceTail(size_t cut, std::string_view bytes) {

@@ -94,8 +94,9 @@ class ReceiveView : public QAbstractScrollArea {
   // selection and the matches go, and the end comes into view), at the cost of the change
   // alone: the window follows a text whose end a backspace removed.
   void ReplaceTail(size_t cut, std::string_view bytes);
-  // Room for `bytes` of content, so that a growing stream does not copy it again and again.
-  void Reserve(size_t bytes) { content_.reserve(bytes); }
+  // Room for `bytes` of content, so that a growing stream does not copy it again and again;
+  // the room is taken into use at once (see the definition).
+  void Reserve(size_t bytes);
   // Removes the first `count` bytes (to follow the receive store when it drops its oldest
   // data); the lines in sight stay in sight.
   void DropHead(size_t count);
