@@ -116,7 +116,9 @@ struct WindowOnPty {
       if (window.Terminal->IsOpen()) page().B_OpenPortClick();
       if (!window.Terminal->Switch(pty.path())) page().B_OpenPortClick();
     }
-    QApplication::processEvents();
+    // The window's first paint (fonts, glyphs of every control) is done before data come,
+    // as it is long before a device sends in real use: it is no part of a burst's figures.
+    RunUntil([] { return false; }, 200);
   }
   ~WindowOnPty() { window.close(); }
   TerminalPage& page() { return *window.TabSheet1; }
