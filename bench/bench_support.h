@@ -32,6 +32,13 @@ inline double PeakRssMegabytes() {
   return usage.ru_maxrss / 1024.0;
 }
 
+// Page faults of the process so far (fresh memory costs one per page at its first write).
+inline long MinorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 // The process's resident memory now ("VmRSS" in /proc/self/status), in kB; -1 when unreadable.
 inline long ResidentKilobytes() {
   FILE* status = std::fopen("/proc/self/status", "r");

@@ -149,6 +149,7 @@ struct BurstFigures {
   double worstBlockCpuMs = 0;
   double memoryMb = 0;
   double uiCpu = 0;
+  long faults = 0;
   bool complete = false;
 };
 
@@ -184,6 +185,7 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex, Extra extra, const 
   EventLoopProbe probe;
   QElapsedTimer wall;
   const long residentBefore = ResidentKilobytes();
+  const long faultsBefore = MinorFaults();
   const double start = CpuSeconds();
   const double uiStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   wall.start();
@@ -193,6 +195,7 @@ BurstFigures WindowBurst(const std::string& bytes, bool hex, Extra extra, const 
   probe.Stop();  // the burst is shown; stopping the capture is no part of it
   if (extra == Extra::Capture) w.page().Tools->StopCapture();
   figures.cpu = CpuSeconds() - start;
+  figures.faults = MinorFaults() - faultsBefore;
   figures.uiCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - uiStart;
   figures.wall = wall.elapsed() / 1000.0;
   figures.memoryMb = (ResidentKilobytes() - residentBefore) / 1024.0;
@@ -358,8 +361,8 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) {
     if (!runs("bursts")) break;
     const BurstFigures f = WindowBurst(c.bytes, c.hex, c.extra, captureFolder.toStdString());
-    std::printf("%-40s: cpu %.3f s (%.1fx the plain loop; user-interface thread %.3f s), wall %.3f s, worst event-loop block %.1f ms (%.1f ms of it on the processor), memory +%.1f MB, %s\n",
-                c.what, f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.uiCpu, f.wall, f.worstBlockMs, f.worstBlockCpuMs, f.memoryMb,
+    std::printf("%-40s: cpu %.3f s (%.1fx the plain loop; user-interface thread %.3f s), wall %.3f s, worst event-loop block %.1f ms (%.1f ms of it on the processor), memory +%.1f MB (%ld page faults), %s\n",
+                c.what, f.cpu, plain > 0 ? f.cpu / plain : 0.0, f.uiCpu, f.wall, f.worstBlockMs, f.worstBlockCpuMs, f.memoryMb, f.faults,
                 f.complete ? "every byte shown" : "INCOMPLETE");
     AddBurstRow(c.what, f, plain, c.withRatio);
     worstBlock = std::max(worstBlock, f.worstBlockMs);
