@@ -32,6 +32,13 @@ inline double PeakRssMegabytes() {
   return usage.ru_maxrss / 1024.0;
 }
 
+// Page faults of the process so far (fresh memory costs one per page at its first write).
+inline long MinorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 // The process's resident memory now ("VmRSS" in /proc/self/status), in kB; -1 when unreadable.
 inline long ResidentKilobytes() {
   FILE* status = std::fopen("/proc/self/status", "r");
@@ -45,35 +52,53 @@ inline long ResidentKilobytes() {
 }
 
 // How long the user-interface thread was kept from its events: a 1 ms timer notes how late
-// each of its ticks came. Blocks longer than kLongBlockMs are counted as well.
+// each of its ticks came. Blocks longer than kLongBlockMs are counted as well. For the worst
+// block, the thread's own CPU time within it tells work of the program from the thread being
+// kept off the processor (the machine is shared).
 class EventLoopProbe {
  public:
   static constexpr double kLongBlockMs = 50;
 
   EventLoopProbe() {
     tick_.setInterval(1);
-    QObject::connect(&tick_, &QTimer::timeout, &tick_, [this] {
-      const double lateMs = sinceTick_.nsecsElapsed() / 1e6 - 1.0;
-      worstMs_ = std::max(worstMs_, lateMs);
-      if (lateMs > kLongBlockMs) ++longBlocks_;
-      sinceTick_.restart();
-    });
+    QObject::connect(&tick_, &QTimer::timeout, &tick_, [this] { Note(); });
   }
   EventLoopProbe(const EventLoopProbe&) = delete;
   EventLoopProbe& operator=(const EventLoopProbe&) = delete;
 
   void Start() {
+    tickCpuMs_ = 1000 * CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     sinceTick_.start();
     tick_.start();
   }
-  void Stop() { tick_.stop(); }
+  // The time since the last tick counts as well: the run may end with a block no tick saw.
+  void Stop() {
+    if (tick_.isActive()) Note();
+    tick_.stop();
+  }
   double WorstBlockMs() const { return worstMs_; }
+  // The user-interface thread's CPU time within the worst block.
+  double WorstBlockCpuMs() const { return worstCpuMs_; }
   long LongBlocks() const { return longBlocks_; }
 
  private:
+  void Note() {
+    const double lateMs = sinceTick_.nsecsElapsed() / 1e6 - 1.0;
+    const double cpuMs = 1000 * CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    if (lateMs > worstMs_) {
+      worstMs_ = lateMs;
+      worstCpuMs_ = cpuMs - tickCpuMs_;
+    }
+    if (lateMs > kLongBlockMs) ++longBlocks_;
+    sinceTick_.restart();
+    tickCpuMs_ = cpuMs;
+  }
+
   QTimer tick_;
   QElapsedTimer sinceTick_;
   double worstMs_ = 0;
+  double worstCpuMs_ = 0;
+  double tickCpuMs_ = 0;
   long longBlocks_ = 0;
 };
 

@@ -24,6 +24,8 @@ void ReferenceWindow::Apply(const ReceiveUpdate& update) {
   }
   if (update.DroppedHead > content.size()) std::abort();  // would drop text never shown
   content.erase(0, update.DroppedHead);
+  if (update.TailCut > content.size()) std::abort();  // would cut text never shown
+  content.resize(content.size() - update.TailCut);
   content += update.Bytes;
 }
 

@@ -59,8 +59,13 @@ void TakeUpdate(ReceiveStore& store, Model& model, ReferenceWindow& window, bool
   } else if (hex) {
     FUZZ_REQUIRE(update.Bytes == ReferenceHex(model.pending));
   } else {
-    // A backspace in text rendering always re-sets the window.
-    FUZZ_REQUIRE(std::find(model.pending.begin(), model.pending.end(), 0x08) == model.pending.end());
+    // A backspace in text rendering re-sets the window (by cutting its end); without one the
+    // pending text is appended as it came.
+    const bool backspace = std::find(model.pending.begin(), model.pending.end(), 0x08) != model.pending.end();
+    FUZZ_REQUIRE(update.Backspaced == backspace);
+    if (!backspace) FUZZ_REQUIRE(update.TailCut == 0);
+  }
+  if (!update.Reset && !hex && !update.Backspaced) {
     std::string text(model.pending.begin(), model.pending.end());
     std::erase(text, '\0');
     FUZZ_REQUIRE(update.Bytes == text);

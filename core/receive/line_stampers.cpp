@@ -7,12 +7,19 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-uint8_t Nibble(char c) {
-  if (c >= '0' && c <= '9') return static_cast<uint8_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<uint8_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<uint8_t>(c - 'a' + 10);
-  return 0;
-}
+// The value of a hex digit (0 for any other character), looked up: the digits of arbitrary
+// data come in no order a branch could predict.
+struct NibbleTable {
+  uint8_t values[256] = {};
+  constexpr NibbleTable() {
+    for (int c = '0'; c <= '9'; ++c) values[c] = static_cast<uint8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c) values[c] = static_cast<uint8_t>(c - 'A' + 10);
+    for (int c = 'a'; c <= 'f'; ++c) values[c] = static_cast<uint8_t>(c - 'a' + 10);
+  }
+};
+constexpr NibbleTable kNibbles;
+
+uint8_t Nibble(char c) { return kNibbles.values[static_cast<uint8_t>(c)]; }
 
 }  // namespace
 
@@ -50,24 +57,37 @@ void TextLineStamper::EndLine(std::string& out) {
 
 void HexLineStamper::SetGap(int gapMs) { gapMs_ = std::clamp(gapMs, kMinHexGapMs, kMaxHexGapMs); }
 
+// All bytes of one call arrived at the same time: one stamp text serves each line begun
+// here, and the pairs of a line are written into place, not appended one by one (a full
+// window is stamped again whenever its oldest data is dropped).
 void HexLineStamper::Add(const uint8_t* bytes, size_t count, int64_t ms, std::string& out) {
   if (count == 0) return;
+  char stamp[kTimeStampLength];
+  {
+    std::string text;
+    text.reserve(kTimeStampLength);
+    stamps_.Append(ms, text);
+    text.copy(stamp, kTimeStampLength);
+  }
   bool pause = lineOpen_ && ms - lastMs_ > gapMs_;
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count;) {
     if (!lineOpen_ || pause || lineBytes_ == kHexBytesPerStampedLine) {
       if (lineOpen_) out.push_back('\n');
-      stamps_.Append(ms, out);
+      out.append(stamp, kTimeStampLength);
       lineOpen_ = true;
       lineBytes_ = 0;
       pause = false;
     }
-    const char pair[3] = {' ', kHexDigits[bytes[i] >> 4], kHexDigits[bytes[i] & 0x0F]};
-    if (lineBytes_ == 0) {
-      out.append(pair + 1, 2);
-    } else {
-      out.append(pair, 3);
+    const size_t take = std::min(count - i, kHexBytesPerStampedLine - lineBytes_);
+    const size_t at = out.size();
+    out.resize(at + 3 * take - (lineBytes_ == 0 ? 1 : 0));
+    char* to = out.data() + at;
+    for (size_t k = 0; k < take; ++k, ++i) {
+      if (lineBytes_ + k > 0) *to++ = ' ';
+      *to++ = kHexDigits[bytes[i] >> 4];
+      *to++ = kHexDigits[bytes[i] & 0x0F];
     }
-    ++lineBytes_;
+    lineBytes_ += take;
   }
   lastMs_ = ms;
 }
@@ -95,9 +115,10 @@ void StampedRendering::Add(std::string_view piece, const ArrivalMarks& marks, st
     if (!hex_) {
       text_.Add(piece.substr(begin, end - begin), ms, out);
     } else {
-      bytes_.clear();
-      for (size_t i = begin; i + 1 < end; i += 3) bytes_.push_back(static_cast<uint8_t>(Nibble(piece[i]) << 4 | Nibble(piece[i + 1])));
-      hexLines_.Add(bytes_.data(), bytes_.size(), ms, out);
+      bytes_.resize((end - begin + 1) / 3);
+      size_t n = 0;
+      for (size_t i = begin; i + 1 < end; i += 3) bytes_[n++] = static_cast<uint8_t>(Nibble(piece[i]) << 4 | Nibble(piece[i + 1]));
+      hexLines_.Add(bytes_.data(), n, ms, out);
     }
     begin = end;
   }

@@ -52,8 +52,10 @@ ReceiveStore::ReceiveStore(size_t keptBytes) : keptBytes_(std::max<size_t>(keptB
     hex_.reset();
     return;
   }
-  text_[0] = 0;
-  hex_[0] = 0;
+  // Written once now: fresh memory is mapped page by page at its first write, a fault each,
+  // which would otherwise fall on ReceiveThread during the first megabyte received.
+  std::memset(text_.get(), 0, keptBytes_ + 1);
+  std::memset(hex_.get(), 0, kHexCharsPerByte * keptBytes_ + 1);
   try {
     pendingText_.reserve(kPendingReserveChunks * kChunkBytes);
     pendingHex_.reserve(kPendingReserveChunks * kChunkBytes * kHexCharsPerByte);
@@ -111,6 +113,7 @@ void ReceiveStore::AddPiece(const uint8_t* bytes, size_t count) {
       pendingTextHasBackspace_ = true;
       if (textLength_ > 0) --textLength_;
       textLow_ = std::min(textLow_, textBase_ + textLength_);
+      textLowest_ = std::min(textLowest_, textBase_ + textLength_);
     } else {
       text_[textLength_++] = static_cast<char>(b);
     }
@@ -150,9 +153,9 @@ void ReceiveStore::DropOldest(size_t receivedBytes) {
   const size_t textDrop = textLength_ - textAfter;
 
   // A drop that reaches into text the window has not been given yet cannot be followed by
-  // dropping the window's head: the window is re-set instead.
+  // dropping the window's head: the window is re-set instead. (For the text rendering
+  // TakePending sees this from the numbering: the drop passed textLowest_.)
   if (hexDrop > hexLength_ - std::min(hexLength_, pendingHex_.size())) hexNeedsReset_ = true;
-  if (textDrop > textLength_ - std::min(textLength_, pendingText_.size())) textNeedsReset_ = true;
 
   std::memmove(hex_.get(), hex_.get() + hexDrop, hexLength_ - hexDrop);
   hexLength_ -= hexDrop;
@@ -183,26 +186,48 @@ void ReceiveStore::CopyMarks(bool hex, size_t fromUnit, ArrivalMarks& marks) con
   }
 }
 
+// The window holds the whole kept text now.
+void ReceiveStore::TextShownInFull() {
+  textShownEnd_ = textLowest_ = textBase_ + textLength_;
+  textInStep_ = true;
+}
+
 void ReceiveStore::TakePending(bool hex, ReceiveUpdate& update, bool withMarks) {
   std::lock_guard lock(mutex_);
   update.ReceivedCount = receivedCount_;
   update.DroppedHead = 0;
-  const bool reset = hex ? hexNeedsReset_ : (textNeedsReset_ || pendingTextHasBackspace_);
+  update.TailCut = 0;
+  // Text: the window can follow while what it keeps of its old text is still kept here.
+  const bool backspaced = !hex && pendingTextHasBackspace_;
+  const bool reset = hex ? hexNeedsReset_
+                         : textNeedsReset_ || textLowest_ < textBase_ || (backspaced && !textInStep_);
   const char* kept = hex ? hex_.get() : text_.get();
   const size_t keptLength = hex ? hexLength_ : textLength_;
   const std::string& pending = hex ? pendingHex_ : pendingText_;
   update.Reset = reset;
+  update.Backspaced = backspaced && !reset;
   if (!Allocated()) {
     update.Bytes.clear();
   } else if (reset) {
     TryAssign(update.Bytes, kept, keptLength);
   } else {
     update.DroppedHead = hex ? hexDropped_ : textDropped_;
-    if (!TryAssign(update.Bytes, pending.data(), pending.size())) {
+    bool assigned = false;
+    if (update.Backspaced) {
+      // The text after the lowest point the backspaces reached replaces the window's end.
+      update.TailCut = textShownEnd_ - textLowest_;
+      assigned = TryAssign(update.Bytes, kept + (textLowest_ - textBase_), textBase_ + textLength_ - textLowest_);
+    } else {
+      assigned = TryAssign(update.Bytes, pending.data(), pending.size());
+    }
+    if (!assigned) {
       update.Reset = true;
+      update.Backspaced = false;
+      update.DroppedHead = update.TailCut = 0;
       TryAssign(update.Bytes, kept, keptLength);
     }
   }
+  if (!hex && update.Reset) textInStep_ = true;
   update.Marks.clear();
   if (withMarks && Allocated()) {
     const size_t units = (update.Reset ? keptLength : std::min(keptLength, update.Bytes.size())) / (hex ? kHexCharsPerByte : 1);
@@ -214,6 +239,7 @@ void ReceiveStore::TakePending(bool hex, ReceiveUpdate& update, bool withMarks) 
   pendingTextHasBackspace_ = false;
   textDropped_ = hexDropped_ = 0;
   textNeedsReset_ = hexNeedsReset_ = false;
+  textShownEnd_ = textLowest_ = textBase_ + textLength_;
 }
 
 ReceiveUpdate ReceiveStore::TakePending(bool hex) {
@@ -260,6 +286,7 @@ void ReceiveStore::SnapshotForReset(bool hex, std::string& out, ArrivalMarks* ma
   pendingTextHasBackspace_ = false;
   textDropped_ = hexDropped_ = 0;
   textNeedsReset_ = hexNeedsReset_ = false;
+  TextShownInFull();
 }
 
 void ReceiveStore::Clear() {
@@ -276,6 +303,9 @@ void ReceiveStore::Clear() {
   // The window is cleared with the buffers: nothing dropped before is still to be followed.
   textDropped_ = hexDropped_ = 0;
   textNeedsReset_ = hexNeedsReset_ = false;
+  const bool textStillPending = !pendingText_.empty();
+  TextShownInFull();
+  textInStep_ = !textStillPending;
 }
 
 int64_t ReceiveStore::ReceivedCount() const {

@@ -6,8 +6,9 @@
 // Renderings of a received byte b:
 //   hex:  "%02X " for every byte, NUL and backspace included.
 //   text: NUL left out; backspace (0x08) removes the last kept text byte (if any) and is not
-//         kept itself, but it is passed on to the display as the byte 0x08, which makes the
-//         display re-set the window from the kept text (see TakePending).
+//         kept itself. The display then re-sets the window to the kept text; since only its
+//         end changed, the update says how much of the window's end goes and what follows
+//         (see ReceiveUpdate), instead of copying the whole text each time.
 //
 // Decisions where the receive path leaves a choice:
 //   * Display backlog. When the window has not shown earlier chunks yet, the pending texts
@@ -41,11 +42,16 @@
 
 // What the receive window must do to show what arrived since the previous update.
 struct ReceiveUpdate {
-  // true: replace the whole window with Bytes (a backspace arrived in text rendering, or a
-  // display backlog outgrew the kept buffer). false: drop DroppedHead bytes from the head
-  // of the window, then append Bytes (which may be empty).
+  // true: replace the whole window with Bytes (a display backlog outgrew the kept buffer).
+  // false: drop DroppedHead bytes from the head of the window, then TailCut bytes from its
+  // end, then append Bytes (which may be empty).
   bool Reset = false;
   size_t DroppedHead = 0;
+  // A backspace arrived in text rendering: the window is to be re-set to the kept text, which
+  // is what the window holds once the steps above are done (TailCut may be 0: the backspace
+  // only removed text that is new in this update).
+  bool Backspaced = false;
+  size_t TailCut = 0;
   std::string Bytes;
   int64_t ReceivedCount = 0;
   // Filled only when asked for: the arrival times of Bytes, in offsets of Bytes.
@@ -133,4 +139,12 @@ class ReceiveStore {
   size_t byteBase_ = 0;  // the number of hex_'s first byte
   size_t textBase_ = 0;  // the number of text_'s first character
   size_t textLow_ = 0;   // during AddChunk: the lowest text end a backspace reached
+  // The text window as of the last update: it holds the text up to textShownEnd_ (in the
+  // numbering of textBase_). Backspaces since then cut the text down to textLowest_ at most.
+  // After a clear with text still pending the window holds text the buffer no longer has: a
+  // backspace then re-sets it (textInStep_ false).
+  size_t textShownEnd_ = 0;
+  size_t textLowest_ = 0;
+  bool textInStep_ = true;
+  void TextShownInFull();
 };

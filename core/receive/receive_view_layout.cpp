@@ -1,12 +1,32 @@
 #include "core/receive/receive_view_layout.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/text/gbk_bytes.h"
 
 namespace {
 
 constexpr bool IsPrintableAscii(uint8_t b) { return b >= 0x20 && b <= 0x7E; }
+
+// The end of the run of printable ASCII that starts at `pos`: eight bytes at a time, since
+// the hex rendering and most text are long such runs. A byte is printable when it is neither
+// below 0x20 nor above 0x7E; both tests are done on all eight lanes of a word at once.
+size_t PrintableRunEnd(const uint8_t* bytes, size_t pos, size_t size) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  while (pos + 8 <= size) {
+    uint64_t word;
+    std::memcpy(&word, bytes + pos, sizeof word);
+    // A lane with its high bit set, or below 0x20 (borrows into its high bit when 0x20 is
+    // taken off), or above 0x7E (carries into its high bit when 1 is added).
+    const uint64_t outside = (word | (word - 0x20 * kOnes) | (word + kOnes)) & kHighBits;
+    if (outside != 0) break;
+    pos += 8;
+  }
+  while (pos < size && IsPrintableAscii(bytes[pos])) ++pos;
+  return pos;
+}
 constexpr bool TakesNoRoom(CellKind kind) { return kind == CellKind::LineEnd || kind == CellKind::JoinedLineEnd; }
 // No byte of a GBK pair is a space or a tab, so a blank found by its byte is a character.
 constexpr bool IsBlank(uint8_t b) { return b == ' ' || b == '\t'; }
@@ -118,8 +138,7 @@ void WrappedLines::Extend(std::string_view content) {
   while (pos < size_) {
     const uint8_t b = bytes[pos];
     if (IsPrintableAscii(b)) {
-      size_t runEnd = pos + 1;
-      while (runEnd < size_ && IsPrintableAscii(bytes[runEnd])) ++runEnd;
+      const size_t runEnd = PrintableRunEnd(bytes, pos + 1, size_);
       while (pos < runEnd) {
         if (column >= columns) {
           if (hangBlanks && bytes[pos] == ' ') {
@@ -222,14 +241,39 @@ void WrappedLines::DropLines(std::string_view content, size_t count, bool cutAft
   const bool onLineStart = cut != starts_.end() && *cut == count;
   // "\r" cut off before "\n": the "\n" now ends a line of its own, so lines change.
   const bool lineEndChanges = cutAfterCarriageReturn && !content.empty() && content[0] == '\n';
-  if (!onLineStart || lineEndChanges) {
+  if (lineEndChanges) {
     Rebuild(content, columns_);
     return;
   }
-  starts_.erase(starts_.begin(), cut);
-  for (size_t& start : starts_) start -= count;
+  // A cut inside a line changes the wrapping of what follows only up to the next line end:
+  // a line that starts after one is laid out the same wherever the content starts. Only the
+  // lines up to there are laid out again (a stream without line ends, all of them).
+  auto kept = cut;
+  if (!onLineStart) {
+    while (kept != starts_.end() && content[*kept - count - 1] != '\n' && content[*kept - count - 1] != '\r') ++kept;
+    if (kept == starts_.end()) {
+      Rebuild(content, columns_);
+      return;
+    }
+  }
+  const size_t scanned = scanned_ - count;
+  const size_t column = column_;
+  std::vector<size_t> after(kept, starts_.end());
+  if (!onLineStart) {
+    const size_t keptStart = *kept - count;
+    Rebuild(content.substr(0, keptStart), columns_);  // ends with the line end that starts keptStart
+    if (starts_.back() != keptStart) {
+      Rebuild(content, columns_);
+      return;
+    }
+    starts_.pop_back();
+  } else {
+    starts_.clear();
+  }
+  for (const size_t start : after) starts_.push_back(start - count);
   size_ = content.size();
-  scanned_ -= count;
+  scanned_ = scanned;
+  column_ = column;
 }
 
 size_t WrappedLines::LineOf(size_t offset) const {

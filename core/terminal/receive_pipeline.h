@@ -50,6 +50,8 @@ class ReceivePipeline {
   std::string Snapshot(bool hex) const;
   void Clear();
   int64_t ReceivedCount() const { return store_ ? store_->ReceivedCount() : 0; }
+  // How many received bytes the renderings keep (0 without buffers).
+  size_t KeptBytes() const { return store_ ? store_->KeptBytes() : 0; }
   // Writes the kept rendering to `path`, beside it first and then renamed into place, so a
   // full disk leaves neither a cut file nor a damaged older one. 0, or the errno.
   // `stampGapMs` > 0: the stamped rendering (hex lines broken at pauses of that length).

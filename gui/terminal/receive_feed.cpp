@@ -15,7 +15,10 @@ int64_t ReceiveFeed::ShowPending() {
   // everything kept anyway), so a long pause does not pile it up.
   const ReceiveUpdate& update = receive_.TakePending(hex_, stamps_ && !paused_);
   if (paused_) return update.ReceivedCount;
-  if (stamps_ && (update.Reset || update.DroppedHead > 0)) {
+  // A backspace that took back only new text leaves the stamped lines shown as they are:
+  // the rest of the new text is stamped on after them. One that reached into them, or a
+  // drop of old data, makes the stamped rendering anew.
+  if (stamps_ && (update.Reset || update.DroppedHead > 0 || update.TailCut > 0)) {
     const int64_t count = update.ReceivedCount;
     ShowAll();
     view_.ScrollToBottom();
@@ -27,15 +30,27 @@ int64_t ReceiveFeed::ShowPending() {
   } else if (stamps_) {
     shown_.clear();
     stamped_.Add(update.Bytes, update.Marks, shown_);
-    view_.Append(shown_.data(), shown_.size());
+    if (update.Backspaced) {
+      view_.ReplaceTail(0, shown_);  // a re-set, as the window's end shows
+    } else {
+      view_.Append(shown_.data(), shown_.size());
+    }
   } else {
     if (update.DroppedHead > 0) view_.DropHead(update.DroppedHead);
-    view_.Append(update.Bytes.data(), update.Bytes.size());
+    if (update.Backspaced) {
+      view_.ReplaceTail(update.TailCut, update.Bytes);  // and the end comes into view
+    } else {
+      view_.Append(update.Bytes.data(), update.Bytes.size());
+    }
   }
   return update.ReceivedCount;
 }
 
 void ReceiveFeed::ShowAll() {
+  // The window grows up to the kept rendering (more with stamps): room for it at once, so
+  // that a stream does not copy the window over and over as it grows.
+  const size_t rendered = receive_.KeptBytes() * (hex_ ? ReceiveStore::kHexCharsPerByte : 1);
+  view_.Reserve(stamps_ ? rendered + rendered / 2 : rendered);  // a stamp adds a third to a hex line
   receive_.SnapshotForReset(hex_, kept_, stamps_ ? &marks_ : nullptr);
   if (!stamps_) {
     view_.SetContent(kept_, RenderingWrap(hex_));

@@ -184,6 +184,34 @@ void ReceiveView::SetContent(std::string_view bytes, WrapAt wrap) {
 
 void ReceiveView::Clear() { SetContent({}); }
 
+// Fresh memory is mapped page by page as it is first written, each page a fault that costs
+// microseconds; a burst filling a new window would take thousands of them in its appends.
+// Writing the whole room once here takes them all at one go, before any data comes.
+void ReceiveView::Reserve(size_t bytes) {
+  if (content_.capacity() >= bytes) return;
+  const size_t size = content_.size();
+  content_.resize(bytes);
+  content_.resize(size);
+}
+
+// SetContent's results, but the lines before the change keep their layout and the picture
+// is brought up to date like a stream's: at most once a tick, only from the changed line on.
+void ReceiveView::ReplaceTail(size_t cut, std::string_view bytes) {
+  const size_t keep = content_.size() - std::min(cut, content_.size());
+  const size_t changedLine = lines_.LineOf(keep > 0 ? keep - 1 : 0);
+  content_.resize(keep);
+  content_.append(bytes.data(), bytes.size());
+  if (HasSelection() || !matches_.empty()) RepaintAll();
+  anchor_ = cursor_ = 0;
+  matches_.clear();
+  ++generation_;
+  lines_.Replace(content_, keep);
+  WatchTail();
+  followEnd_ = true;
+  streamDirtyLine_ = std::min(streamDirtyLine_, std::min(changedLine, lines_.LineCount() - 1));
+  ShowStreamChange();
+}
+
 void ReceiveView::DropHead(size_t count) {
   count = std::min(count, content_.size());
   if (count == 0) return;

@@ -90,6 +90,13 @@ class ReceiveView : public QAbstractScrollArea {
   // The same with a new wrap rule (then everything is laid out again).
   void SetContent(std::string_view bytes, WrapAt wrap);
   void Clear();
+  // The same as SetContent with the content's last `cut` bytes replaced by `bytes` (the
+  // selection and the matches go, and the end comes into view), at the cost of the change
+  // alone: the window follows a text whose end a backspace removed.
+  void ReplaceTail(size_t cut, std::string_view bytes);
+  // Room for `bytes` of content, so that a growing stream does not copy it again and again;
+  // the room is taken into use at once (see the definition).
+  void Reserve(size_t bytes);
   // Removes the first `count` bytes (to follow the receive store when it drops its oldest
   // data); the lines in sight stay in sight.
   void DropHead(size_t count);

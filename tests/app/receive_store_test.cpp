@@ -63,13 +63,47 @@ TEST(ReceiveStoreRenderings, BackspaceResetsTheTextDisplayButIsAPlainPairInHex) 
   EXPECT_EQ(store.Snapshot(false), "ab");
   EXPECT_EQ(store.Snapshot(true), "61 62 63 08 ");
   const ReceiveUpdate text = store.TakePending(false);
-  EXPECT_TRUE(text.Reset);
+  EXPECT_TRUE(text.Backspaced);
+  EXPECT_EQ(text.TailCut, 0u) << "the backspace removed only new text";
   EXPECT_EQ(text.Bytes, "ab");
 
   Add(store, "d\b");
   const ReceiveUpdate hex = store.TakePending(true);
   EXPECT_FALSE(hex.Reset);
+  EXPECT_FALSE(hex.Backspaced);
   EXPECT_EQ(hex.Bytes, "64 08 ");
+}
+
+// The window re-set after a backspace is the window with its end cut and the rest appended:
+// the cut reaches as deep as the backspaces went, even when text came after them.
+TEST(ReceiveStoreRenderings, BackspaceCutsTheWindowAsDeepAsItReached) {
+  ReceiveStore store;
+  Add(store, "hello");
+  ASSERT_EQ(store.TakePending(false).Bytes, "hello");
+  Add(store, "\b\b\bXY\bZ");
+  const ReceiveUpdate text = store.TakePending(false);
+  EXPECT_FALSE(text.Reset);
+  EXPECT_TRUE(text.Backspaced);
+  EXPECT_EQ(text.TailCut, 3u);
+  EXPECT_EQ(text.Bytes, "XZ");
+  EXPECT_EQ(store.Snapshot(false), "heXZ");
+  Add(store, "!");
+  const ReceiveUpdate next = store.TakePending(false);
+  EXPECT_FALSE(next.Backspaced) << "a backspace counts for one update only";
+  EXPECT_EQ(next.Bytes, "!");
+}
+
+// After a clear, a chunk read before it is still shown; the window then holds text the
+// buffer no longer has, so a backspace re-sets it from the buffer instead of cutting it.
+TEST(ReceiveStoreRenderings, BackspaceAfterAClearWithTextPendingResetsTheWindow) {
+  ReceiveStore store;
+  Add(store, "old");
+  store.Clear();
+  ASSERT_EQ(store.TakePending(false).Bytes, "old");
+  Add(store, "n\b");
+  const ReceiveUpdate text = store.TakePending(false);
+  EXPECT_TRUE(text.Reset);
+  EXPECT_EQ(text.Bytes, "");
 }
 
 TEST(ReceiveStoreRenderings, BackspaceFirstAfterClearLeavesTextEmpty) {
@@ -144,6 +178,8 @@ void ApplyUpdate(const ReceiveUpdate& update, std::string& window) {
     window = update.Bytes;
   } else {
     window.erase(0, std::min(update.DroppedHead, window.size()));
+    ASSERT_LE(update.TailCut, window.size()) << "cuts text the window never had";
+    window.resize(window.size() - update.TailCut);
     window += update.Bytes;
   }
 }
@@ -184,6 +220,27 @@ TEST(ReceiveStoreOverflow, WindowFollowingUpdatesEqualsTheKeptBuffer) {
     ReceiveStore store(100);
     const std::string window = FollowWindow(store, stream, 7, hex);
     EXPECT_EQ(window, store.Snapshot(hex)) << (hex ? "hex" : "text");
+  }
+}
+
+// Backspaces that cut into text the window already shows, while drops cut its head: after
+// every update the window is the kept text, whether updates come after each chunk or after
+// a backlog of several (also one larger than the buffer).
+TEST(ReceiveStoreOverflow, WindowCutByBackspacesStaysTheKeptText) {
+  std::mt19937 random(5);
+  std::string stream;
+  for (int i = 0; i < 6000; ++i) stream += std::string("ab\b\b\0\xD6\xD0\rcd", 10)[random() % 10];
+  for (const size_t chunk : {1, 7, 40}) {
+    for (const size_t chunksPerUpdate : {1, 3, 20}) {
+      ReceiveStore store(100);
+      std::string window;
+      for (size_t at = 0, n = 0; at < stream.size(); at += chunk) {
+        Add(store, stream.substr(at, chunk));
+        if (++n % chunksPerUpdate != 0) continue;
+        ApplyUpdate(store.TakePending(false), window);
+        ASSERT_EQ(window, store.Snapshot(false)) << "chunk " << chunk << ", every " << chunksPerUpdate << ", at " << at;
+      }
+    }
   }
 }
 
@@ -241,24 +298,29 @@ class RandomWriter {
 };
 
 TEST(ReceiveStoreConcurrency, EverythingTakenEqualsEverythingAdded) {
-  ReceiveStore store(4096);  // small buffer: drops and resets happen during the run
-  RandomWriter writer(store, 20000, 3, true);
-  std::string window;
-  int64_t lastCount = 0;
-  ReceiveUpdate update;
-  auto follow = [&] {
-    store.TakePending(false, update);
-    EXPECT_GE(update.ReceivedCount, lastCount);
-    lastCount = update.ReceivedCount;
-    ApplyUpdate(update, window);
-  };
-  while (!writer.Done()) follow();
-  const std::string& added = writer.Added();
-  follow();
-  EXPECT_EQ(lastCount, static_cast<int64_t>(added.size()));
-  ASSERT_LE(window.size(), 4096u);
-  EXPECT_EQ(window, added.substr(added.size() - window.size()));
-  EXPECT_EQ(window, store.Snapshot(false));
+  // Letters (every byte appended) and arbitrary bytes (backspaces cut the window's end).
+  for (const bool lettersOnly : {true, false}) {
+    ReceiveStore store(4096);  // small buffer: drops and resets happen during the run
+    RandomWriter writer(store, 20000, 3, lettersOnly);
+    std::string window;
+    int64_t lastCount = 0;
+    ReceiveUpdate update;
+    auto follow = [&] {
+      store.TakePending(false, update);
+      EXPECT_GE(update.ReceivedCount, lastCount);
+      lastCount = update.ReceivedCount;
+      ApplyUpdate(update, window);
+    };
+    while (!writer.Done()) follow();
+    const std::string& added = writer.Added();
+    follow();
+    EXPECT_EQ(lastCount, static_cast<int64_t>(added.size()));
+    ASSERT_LE(window.size(), 4096u);
+    if (lettersOnly) {
+      EXPECT_EQ(window, added.substr(added.size() - window.size()));
+    }
+    EXPECT_EQ(window, store.Snapshot(false));
+  }
 }
 
 TEST(ReceiveStoreConcurrency, NothingIsLostOrResetWithoutOverflow) {

@@ -95,6 +95,23 @@ class ReceiveToolsWindowTest : public QObject {
     QCOMPARE(Shown(w()), std::string("61 62 0D 0A 63 64 65 0A 66 67 68 "));
   }
 
+  // A backspace re-sets the stamped text from what is kept: whether it takes back only text
+  // of its own chunk (the stamped lines shown stay) or text already shown, the window is the
+  // stamped rendering of the kept text.
+  void backspacesKeepTheStampedTextExact() {
+    Open();
+    QTest::keyClick(&view(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    Arrive("ab\n", kMorningMs);
+    Arrive("x\by", kMorningMs + 100);
+    QCOMPARE(Shown(w()), std::string("[10:31:42.000] ab\n[10:31:42.100] y"));
+    Arrive("cd\bq", kMorningMs + 200);
+    QCOMPARE(Shown(w()), std::string("[10:31:42.000] ab\n[10:31:42.100] ycq"));
+    Arrive("\b\b\bz", kMorningMs + 300);
+    QCOMPARE(Shown(w()), std::string("[10:31:42.000] ab\n[10:31:42.300] z"));
+    Arrive("\b\b!", kMorningMs + 400);
+    QCOMPARE(Shown(w()), std::string("[10:31:42.000] ab!"));
+  }
+
   void pauseFreezesTheViewAndResumeLosesNothing() {
     Open();
     Arrive("before\n", kMorningMs);

@@ -42,6 +42,17 @@ bool LinesMatchReference(const ReceiveView& view) {
 
 QImage Painted(ReceiveView& view) { return view.viewport()->grab().toImage(); }
 
+// What the screen shows of the view (a stream paints only what changed; this is the sum).
+QImage OnScreen(Fixture& f) {
+  QWidget* surface = f.view->viewport();
+  const QPoint origin = surface->mapTo(&f.window, QPoint(0, 0));
+  return QGuiApplication::primaryScreen()
+      ->grabWindow(f.window.winId())
+      .toImage()
+      .copy(QRect(origin, surface->size()))
+      .convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
 
 class ReceiveViewTest : public QObject {
@@ -52,6 +63,7 @@ class ReceiveViewTest : public QObject {
   void resizingWrapsAgain();
   void setContentClearAndDropHead();
   void dropHeadKeepsTheLinesInSight();
+  void replacingTheTailEqualsSettingTheWholeContent();
   void followsTheEndUnlessTheReaderKeepsHisPlace();
   void selectAllAndCopyGiveUnicodeText();
   void mouseDragSelectsCharacters();
@@ -132,6 +144,50 @@ void ReceiveViewTest::dropHeadKeepsTheLinesInSight() {
   f.view->DropHead(content.find("line 50\n"));
   const size_t nowFirst = f.view->Lines().LineStart(f.view->FirstVisibleLine());
   QCOMPARE(f.view->Content().substr(nowFirst, firstLine.size()), firstLine);
+}
+
+// A backspace re-sets the window to the kept text, whose end changed: cutting the end and
+// appending must leave the window as a re-set and a scroll to the end would, in layout,
+// place, selection and picture (a lead byte shown on its own before the cut included).
+void ReceiveViewTest::replacingTheTailEqualsSettingTheWholeContent() {
+  Fixture f;
+  Fixture reset;
+  std::mt19937 random(17);
+  for (const WrapAt wrap : {WrapAt::AnyCharacter, WrapAt::Blank}) {
+    std::string content = RandomLayoutContent(random, 6000);
+    f.view->SetContent(content, wrap);
+    for (int round = 0; round < 40; ++round) {
+      if (round % 5 == 0) {
+        f.view->Append("\xC4");
+        f.view->SettleTail();
+        content += "\xC4";
+      }
+      if (round % 7 == 0) f.view->SetSelection(content.size() / 3, content.size() / 2);
+      if (round % 9 == 0) f.view->ScrollToLine(0);
+      // Now and then a cut of several lines and a longer new end, so that the picture moves.
+      const bool deep = round % 10 == 9;
+      const size_t cut = deep ? std::min<size_t>(content.size(), 150)
+                              : random() % std::min<size_t>(content.size() + 1, round % 4 == 0 ? 2000 : 3);
+      const std::string tail = RandomLayoutContent(random, deep ? 300 : random() % 50);
+      const uint64_t generation = f.view->ContentGeneration();
+      f.view->ReplaceTail(cut, tail);
+      content = content.substr(0, content.size() - cut) + tail;
+      reset.view->SetContent(content, wrap);
+      reset.view->ScrollToBottom();
+      const QString where = QString("round %1, cut %2").arg(round).arg(cut);
+      QVERIFY2(f.view->Content() == content, qPrintable(where));
+      QVERIFY2(f.view->Lines().Starts() == reset.view->Lines().Starts(), qPrintable(where));
+      QVERIFY2(LinesMatchReference(*f.view), qPrintable(where));
+      QCOMPARE(f.view->FirstVisibleLine(), reset.view->FirstVisibleLine());
+      QVERIFY(f.view->FollowsEnd() && !f.view->HasSelection());
+      QVERIFY(f.view->ContentGeneration() != generation);
+      if (deep) {
+        QTRY_COMPARE(size_t(f.view->verticalScrollBar()->value()), f.view->FirstVisibleLine());
+        QCoreApplication::processEvents();
+        QCOMPARE(OnScreen(f), Painted(*reset.view).convertToFormat(QImage::Format_RGB32));
+      }
+    }
+  }
 }
 
 void ReceiveViewTest::followsTheEndUnlessTheReaderKeepsHisPlace() {
@@ -325,14 +381,7 @@ void ReceiveViewTest::streamedPictureEqualsAFreshPaint() {
   }
   QTRY_COMPARE(size_t(f.view->verticalScrollBar()->value()), f.view->FirstVisibleLine());
   QCoreApplication::processEvents();
-  QWidget* surface = f.view->viewport();
-  const QPoint origin = surface->mapTo(&f.window, QPoint(0, 0));
-  const QImage shown = QGuiApplication::primaryScreen()
-                           ->grabWindow(f.window.winId())
-                           .toImage()
-                           .copy(QRect(origin, surface->size()))
-                           .convertToFormat(QImage::Format_RGB32);
-  QCOMPARE(shown, Painted(*f.view).convertToFormat(QImage::Format_RGB32));
+  QCOMPARE(OnScreen(f), Painted(*f.view).convertToFormat(QImage::Format_RGB32));
 }
 
 void ReceiveViewTest::objectNameIsTheControlName() {
