@@ -45,7 +45,9 @@ class SerialPort {
   // with the count of the bytes that did move). With a record of the caller's own the
   // transfer also completes before the call returns (the time-out is not used): the record
   // then holds the result and the count, its event is signalled and the call returns 0.
-  // A Close from another thread ends a blocked transfer with 6.
+  // A Close from another thread ends a blocked transfer with 6. With reads that return at
+  // once, a read that fills the whole buffer leaves the monitor's received-character event
+  // unarmed: read again until a read comes back short, or no new event comes.
   virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t* written, win::OVERLAPPED* record,
                          uint32_t timeoutMs);
   virtual uint32_t WriteText(const char* text, uint32_t* written, win::OVERLAPPED* record, uint32_t timeoutMs);

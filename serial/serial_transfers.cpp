@@ -65,8 +65,12 @@ uint32_t SerialPort::Transfer(bool reading, void* buffer, uint32_t size, uint32_
   // Bytes that moved are reported even when the time-out or a close ended the transfer:
   // they have left the device's queue (or entered it) and would otherwise be lost unseen.
   moved = done.count;
-  // The owner has looked at the queue: bytes that come from now on are news again.
-  if (reading && (!done.failure.Failed() || done.failure.error == PortError::TimedOut)) impl_->Rearm();
+  // The owner has looked at the queue: bytes that come from now on are news again. A read
+  // at once that filled the whole buffer has not seen the queue's end: its caller reads on
+  // until a read comes back short, and until then the monitor need not watch for input. A
+  // stream being drained therefore costs no monitor wake-up per chunk.
+  const bool sawQueueEnd = !(impl_->Timeouts().ReadReturnsAtOnce() && size > 0 && done.count == size);
+  if (reading && sawQueueEnd && (!done.failure.Failed() || done.failure.error == PortError::TimedOut)) impl_->Rearm();
   CompleteRecord(record, done.failure, done.count);
   return Fail(done.failure);
 }

@@ -18,6 +18,7 @@ namespace {
 
 constexpr uint32_t kModuleLineRate = 9600;
 constexpr size_t kGatherChunkBytes = 256;
+constexpr size_t kGatherReadsPerEvent = 64;
 // The module answers the identify request before it takes the read request.
 constexpr auto kIdentifyToReadPause = std::chrono::milliseconds(300);
 
@@ -104,11 +105,16 @@ ExchangeStart ModuleExchange::StartWrite(const std::string& entry, const ModuleS
 void ModuleExchange::OnPortEvent(uintptr_t wParam) {
   if (!(wParam & EV_RXCHAR)) return;
   uint8_t arrived[kGatherChunkBytes];
-  uint32_t count = 0;
-  // Returns at once with what has arrived; on a port closed by the end of the exchange it
-  // yields nothing.
-  port_->Read(arrived, sizeof arrived, &count, nullptr, INFINITE_TIMEOUT);
-  reply_.Append(std::span<const uint8_t>(arrived, std::min<size_t>(count, sizeof arrived)));
+  // Each read returns at once with what has arrived (on a port closed by the end of the
+  // exchange, nothing). A full read has not reached the queue's end, and the port reports
+  // no new arrival until a read has: read on. The bound keeps a device that floods the
+  // port from holding the window; the exchange ends and closes the port soon anyway.
+  for (size_t reads = 0; reads < kGatherReadsPerEvent; ++reads) {
+    uint32_t count = 0;
+    port_->Read(arrived, sizeof arrived, &count, nullptr, INFINITE_TIMEOUT);
+    reply_.Append(std::span<const uint8_t>(arrived, std::min<size_t>(count, sizeof arrived)));
+    if (count < sizeof arrived) break;
+  }
 }
 
 std::optional<ExchangeVerdict> ModuleExchange::DelayElapsed() {

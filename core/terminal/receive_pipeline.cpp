@@ -2,7 +2,17 @@
 
 #include "core/settings/file_io.h"
 #include "core/terminal/sleeping_worker.h"
-#include "core/terminal/worker_loops.h"
+#include "core/terminal/messages.h"
+#include "core/terminal/receive_tap.h"
+#include "serial/serial_port.h"
+
+namespace {
+
+// What one read takes from the port: the window shows at most this much per read, and a
+// chunk's bytes share one arrival time.
+constexpr uint32_t kReceiveChunkBytes = 256;
+
+}  // namespace
 
 ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t keptBytes,
                                  std::shared_ptr<const ArrivalClock> clock)
@@ -11,9 +21,7 @@ ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t
       capture_(*clock_) {
   if (!store_) return;
   worker_ = std::make_unique<SleepingWorker>(
-      [this, &port, &window](SleepingWorker& self) {
-        RunReceiveLoop(self, stop_, port, *store_, capture_, *clock_, tap_, window);
-      },
+      [this, &port, &window](SleepingWorker& self) { ReadUntilStopped(self, port, window); },
       stop_);
 }
 
@@ -21,6 +29,27 @@ ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t
 ReceivePipeline::~ReceivePipeline() {
   Stop();
   capture_.Stop();
+}
+
+void ReceivePipeline::ReadUntilStopped(SleepingWorker& self, SerialPort& port, MessageTarget& window) {
+  uint8_t chunk[kReceiveChunkBytes];
+  while (!stop_.load(std::memory_order_acquire)) {
+    uint32_t count = 0;
+    port.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
+    if (count == 0) {
+      self.SleepUntilWoken();
+      continue;
+    }
+    const int64_t arrivalMs = clock_->NowMs();
+    store_->AddChunk(chunk, count, arrivalMs);
+    capture_.Take(chunk, count, arrivalMs);
+    if (ReceiveTap* tap = tap_.load(std::memory_order_acquire)) {
+      tap->ChunkReceived(chunk, count, std::chrono::steady_clock::now());
+    }
+    // One message stands for everything added until the window takes it: a fast stream does
+    // not queue a message (and a wake-up of the window) per chunk.
+    if (!showPosted_.exchange(true, std::memory_order_acq_rel)) window.Post(win::WM_RECEIVE_SHOW, 0, 0);
+  }
 }
 
 void ReceivePipeline::BytesArrived() {
@@ -35,6 +64,8 @@ void ReceivePipeline::Stop() {
 }
 
 const ReceiveUpdate& ReceivePipeline::TakePending(bool hex, bool withMarks) {
+  // Before the take: a chunk added after it posts a message of its own.
+  showPosted_.store(false, std::memory_order_release);
   if (store_) {
     store_->TakePending(hex, pending_, withMarks);
   } else {

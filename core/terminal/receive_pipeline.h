@@ -19,7 +19,9 @@ class SleepingWorker;
 
 class ReceivePipeline {
  public:
-  // Reads `port` once woken and posts WM_RECEIVE_SHOW to `window` per chunk. The store's
+  // Reads `port` once woken and posts WM_RECEIVE_SHOW to `window` when a chunk is new and no
+  // message is waiting for TakePending() (which the window calls for each message; a tap's
+  // consumer drains it on the same message, after TakePending()). The store's
   // buffers are allocated at once; see Ready(). Arrival times come from `clock` (the system
   // clock when none is given).
   ReceivePipeline(SerialPort& port, MessageTarget& window,
@@ -61,11 +63,16 @@ class ReceivePipeline {
   const ArrivalClock& Clock() const { return *clock_; }
 
  private:
+  // The worker: reads chunks into the store, the capture and the tap until the queue is
+  // empty, then sleeps until BytesArrived().
+  void ReadUntilStopped(SleepingWorker& self, SerialPort& port, MessageTarget& window);
+
   std::shared_ptr<const ArrivalClock> clock_;
   std::unique_ptr<ReceiveStore> store_;
   CaptureRecorder capture_;
   std::atomic<bool> stop_{false};
   std::atomic<ReceiveTap*> tap_{nullptr};
+  std::atomic<bool> showPosted_{false};  // a WM_RECEIVE_SHOW is on its way
   std::unique_ptr<SleepingWorker> worker_;
   ReceiveUpdate pending_;
 };

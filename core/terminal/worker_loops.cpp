@@ -1,20 +1,11 @@
 #include "core/terminal/worker_loops.h"
 
-#include "core/capture/capture_recorder.h"
-#include "core/receive/arrival_clock.h"
 #include "core/terminal/messages.h"
-#include "core/receive/receive_store.h"
-#include "core/terminal/receive_tap.h"
 #include "core/terminal/sleeping_worker.h"
-#include "serial/serial_port.h"
+#include "serial/comm_types.h"
 
 namespace {
 bool Stopped(const WorkerState& state) { return state.StopWorkers.load(std::memory_order_acquire); }
-
-void PassToTap(const std::atomic<ReceiveTap*>& tap, const uint8_t* bytes, uint32_t count,
-               std::chrono::steady_clock::time_point arrival) {
-  if (ReceiveTap* t = tap.load(std::memory_order_acquire)) t->ChunkReceived(bytes, count, arrival);
-}
 }  // namespace
 
 void RunDelayLoop(SleepingWorker& self, WorkerState& state, MessageTarget& window) {
@@ -50,24 +41,5 @@ void RunCountdownLoop(SleepingWorker& self, WorkerState& state, MessageTarget& w
       if (!self.PauseFor(1000)) return;
       state.CountdownSeconds.fetch_sub(1);
     }
-  }
-}
-
-void RunReceiveLoop(SleepingWorker& self, const std::atomic<bool>& stop, SerialPort& port, ReceiveStore& store,
-                    CaptureRecorder& capture, const ArrivalClock& clock, const std::atomic<ReceiveTap*>& tap,
-                    MessageTarget& window) {
-  uint8_t chunk[kReceiveChunkBytes];
-  while (!stop.load(std::memory_order_acquire)) {
-    uint32_t count = 0;
-    port.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
-    if (count == 0) {
-      self.SleepUntilWoken();
-      continue;
-    }
-    const int64_t arrivalMs = clock.NowMs();
-    store.AddChunk(chunk, count, arrivalMs);
-    capture.Take(chunk, count, arrivalMs);
-    PassToTap(tap, chunk, count, std::chrono::steady_clock::now());
-    window.Post(win::WM_RECEIVE_SHOW, 0, 0);
   }
 }
