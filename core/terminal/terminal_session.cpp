@@ -14,7 +14,7 @@ using win::RTS_CONTROL_ENABLE;
 using win::RTS_CONTROL_HANDSHAKE;
 
 TerminalSession::TerminalSession(MessageTarget& window, uint32_t message)
-    : port_(std::make_unique<WindowSerialPort>()), window_(window), message_(message) {}
+    : relay_(window), port_(std::make_unique<WindowSerialPort>()), message_(message) {}
 
 TerminalSession::~TerminalSession() = default;
 
@@ -32,7 +32,7 @@ TerminalOutcome TerminalSession::Open() {
 
 TerminalOutcome TerminalSession::Reopen() {
   if (port_->IsOpen()) port_->Close();
-  if (port_->OpenForWindow(name_.c_str(), &window_, message_, 0, kPortQueueBytes, kPortQueueBytes) != 0)
+  if (port_->OpenForWindow(name_.c_str(), &relay_, message_, 0, kPortQueueBytes, kPortQueueBytes) != 0)
     return Fault(PortStep::Open);
   DCB dcb;
   if (port_->GetControlBlock(&dcb) != 0) return Fault(PortStep::ReadSettings);

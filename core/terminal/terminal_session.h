@@ -8,12 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "core/terminal/port_event_relay.h"
 #include "core/terminal/port_step.h"
 #include "core/transmit/transmit_session.h"
 #include "serial/port_error.h"
 #include "serial/serial_port.h"
-
-class MessageTarget;
 
 // The line the page gives its device. Codes are the control block's (parity 0 none .. 4
 // space; stop bits 0 one, 1 one and a half, 2 two; flow 0 none, 1 hardware, 2 XON/XOFF).
@@ -39,7 +38,8 @@ using TerminalOutcome = std::optional<TerminalFault>;
 // It is also the line the transmit side writes to.
 class TerminalSession final : public TransmitLine {
  public:
-  // The device's events go to `window` as `message`.
+  // The device's events go to `window` as `message`, received bytes alone to the reader
+  // once one is set (SetReader).
   TerminalSession(MessageTarget& window, uint32_t message);
   ~TerminalSession() override;
   TerminalSession(const TerminalSession&) = delete;
@@ -74,6 +74,11 @@ class TerminalSession final : public TransmitLine {
   // when the session was open until now.
   bool DeviceLost();
 
+  // Thread-safe: `wake` is called on the port's monitor thread when bytes arrive, instead of
+  // a message to the window; empty: the window is told again. Once this returns, the former
+  // one is no longer called.
+  void SetReader(std::function<void()> wake) { relay_.SetReader(std::move(wake)); }
+
   bool IsOpen() const { return open_; }
   const std::string& PortName() const { return name_; }
   const LineSettings& Line() const { return line_; }
@@ -88,8 +93,8 @@ class TerminalSession final : public TransmitLine {
   TerminalOutcome ApplyControlLine(bool dtr, bool on);
   TerminalOutcome Fault(PortStep step) const;
 
+  PortEventRelay relay_;  // before the port: its monitor posts here until the port is gone
   std::unique_ptr<WindowSerialPort> port_;
-  MessageTarget& window_;
   uint32_t message_;
   std::string name_ = "COM0";
   LineSettings line_;

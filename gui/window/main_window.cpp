@@ -100,14 +100,17 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
       if ((wParam >> 16) & win::CE_IOE) TabSheet1->TerminalPortLost();
       break;
     case win::WM_MODULE_PORT_EVENT: Exchange->OnPortEvent(wParam); break;
-    case win::WM_RECEIVE_SHOW:
-      TabSheet1->ShowPendingReceive();
-      TabSheet3->TakeReceived();
-      break;
+    case win::WM_RECEIVE_SHOW: ReceiveShowPacer.Request(); break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
     case win::WM_MODULE_DELAYED: TabSheet2->EvaluateModuleReply(); break;
     default: break;
   }
+}
+
+void TVornicSPComm::ShowReceived() {
+  if (Closed) return;
+  TabSheet1->ShowPendingReceive();  // first: a chunk that comes after this take posts anew
+  TabSheet3->TakeReceived();
 }
 
 QString TVornicSPComm::BaseCaption() const {
@@ -159,6 +162,7 @@ void TVornicSPComm::CreateSessions() {
   PlotFeed = std::make_unique<ChunkQueue>();
   Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this, ReceiveStore::kDefaultKeptBytes, Environment.clock);
   Receive->SetTap(PlotFeed.get());
+  Terminal->SetReader([receive = Receive.get()] { receive->BytesArrived(); });
   Transmit = std::make_unique<TransmitSession>(*Terminal);
   Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
 }
@@ -201,5 +205,6 @@ void TVornicSPComm::StopAndJoinWorkers() {
   for (SleepingWorker* worker : {DelayThread.get(), CountdownThread.get()}) {
     if (worker) worker->Join();
   }
+  Terminal->SetReader({});  // the port may outlive the pipeline
   Receive->Stop();
 }

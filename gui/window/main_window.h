@@ -13,6 +13,7 @@
 #include "core/terminal/worker_loops.h"
 #include "gui/module/config_page.h"
 #include "gui/plot/plot_page.h"
+#include "gui/widgets/frame_pacer.h"
 #include "gui/terminal/terminal_page.h"
 #include "serial/comm_types.h"
 
@@ -105,9 +106,12 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void BuildWindow();
   void StartWorkers();
   void StopAndJoinWorkers();
+  void ShowReceived();  // what came since the last show, on the terminal and the plot page
 
   std::unique_ptr<SleepingWorker> DelayThread;
   std::unique_ptr<SleepingWorker> CountdownThread;
   QSocketNotifier* DeviceNotifier = nullptr;
   bool Closed = false;
+  // WM_RECEIVE_SHOW is served at most once a frame: a fast stream paints at the screen's pace.
+  FramePacer ReceiveShowPacer{[this] { ShowReceived(); }};
 };

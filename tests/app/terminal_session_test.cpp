@@ -1,11 +1,17 @@
 // The terminal session against pseudo-terminals, without a window: the line reaches every
-// device it opens, refusals close the session, and a lost device is let go.
+// device it opens, refusals close the session, a lost device is let go, and received bytes
+// wake the reader without the window.
 #include "core/terminal/terminal_session.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "core/terminal/messages.h"
+#include "serial/port_test_doubles.h"
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
 
@@ -145,3 +151,39 @@ TEST_F(TerminalSessionTest, RefusedDtrClosesTheSessionRefusedRtsDoesNot) {
 }
 
 }  // namespace
+
+// Received bytes wake the reader straight from the monitor, with no message to the window;
+// everything else, and bytes while no reader is set, still reach the window.
+TEST(TerminalSessionEvents, BytesWakeTheReaderOtherReportsStillGoToTheWindow) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  MessageQueue window;
+  TerminalSession session{window, win::WM_PORT_EVENT};
+  std::atomic<int> wakes{0};
+  session.SetReader([&] { ++wakes; });
+  ASSERT_FALSE(session.Switch(pty.path()));
+  ASSERT_FALSE(session.Open());
+  const auto drain = [&] {
+    char buffer[256];
+    uint32_t count = 0;
+    do session.Port().Read(buffer, sizeof buffer, &count, nullptr, win::INFINITE_TIMEOUT);
+    while (count > 0);
+  };
+  ASSERT_TRUE(pty.Send("a"));
+  for (int i = 0; i < 2000 && wakes == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(window.Count(), 0u);
+
+  drain();
+  session.SetReader({});
+  ASSERT_TRUE(pty.Send("b"));
+  ASSERT_TRUE(window.WaitForCount(1));
+  EXPECT_EQ(window.Messages()[0].wParam, win::EV_RXCHAR);
+
+  drain();
+  session.SetReader([&] { ++wakes; });
+  pty.CloseMaster();  // the device hangs up: the loss is the window's to handle
+  ASSERT_TRUE(window.WaitForCount(2));
+  EXPECT_EQ(window.Messages()[1].wParam >> 16, win::CE_IOE);
+  EXPECT_EQ(wakes, 1);
+}

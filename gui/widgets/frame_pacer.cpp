@@ -1,0 +1,22 @@
+#include "gui/widgets/frame_pacer.h"
+
+FramePacer::FramePacer(std::function<void()> action) : action_(std::move(action)) {
+  deferred_.setSingleShot(true);
+  deferred_.setTimerType(Qt::PreciseTimer);  // a coarse timer may add 5% of a frame
+  QObject::connect(&deferred_, &QTimer::timeout, [this] { Run(); });
+}
+
+void FramePacer::Request() {
+  if (deferred_.isActive()) return;  // the run at the frame's end serves this request too
+  const qint64 since = lastRun_.isValid() ? lastRun_.elapsed() : kFrameMs;
+  if (since >= kFrameMs) {
+    Run();
+  } else {
+    deferred_.start(static_cast<int>(kFrameMs - since));
+  }
+}
+
+void FramePacer::Run() {
+  lastRun_.start();
+  action_();
+}
