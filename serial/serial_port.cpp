@@ -42,7 +42,7 @@ uint32_t SerialPort::Open(const char* name, uint32_t inQueue, uint32_t outQueue,
     if (!event->valid()) return Fail(posix::LastSystemFailure());
     IoEvent = std::move(event);
   }
-  impl_->Install(Handle, std::move(device));
+  if (const PortFailure installed = impl_->Install(Handle, std::move(device)); installed.Failed()) return Fail(installed);
   // Queue sizes: a terminal's queues are the kernel's own and cannot be sized, so the sizes
   // asked for are accepted and left at that.
   static_cast<void>(inQueue);

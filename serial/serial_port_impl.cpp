@@ -38,12 +38,19 @@ SerialPort::Impl::DeviceUse SerialPort::Impl::Use(const std::atomic<DeviceHandle
   return use;
 }
 
-void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device) {
+PortFailure SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device) {
+  auto watch = std::make_unique<posix::DeviceWatch>(device->Fd(), wake_->fd(), cancel_->fd());
+  if (watch->failure().Failed()) return watch->failure();
   std::unique_lock guard(life_);
   cancel_->Reset();
   wake_->Reset();
   maskChanged_ = false;
-  receiverArmed_ = true;
+  {
+    std::lock_guard arm(armLock_);
+    watch_ = std::move(watch);
+    receiverArmed_ = true;
+    maskWantsInput_ = inputWatched_ = false;
+  }
   {
     std::lock_guard block(controlBlockLock_);
     written_.reset();
@@ -55,6 +62,7 @@ void SerialPort::Impl::Install(std::atomic<DeviceHandle>& handle, std::unique_pt
   }
   handle = device->Fd();
   device_ = std::move(device);
+  return {};
 }
 
 void SerialPort::Impl::Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent) {
@@ -62,6 +70,10 @@ void SerialPort::Impl::Uninstall(std::atomic<DeviceHandle>& handle, std::unique_
   cancel_->Set();
   std::unique_lock guard(life_);
   handle = kNoDevice;
+  {
+    std::lock_guard arm(armLock_);
+    watch_.reset();
+  }
   device_.reset();
   ioEvent.reset();
   cancel_->Reset();
@@ -80,7 +92,16 @@ void SerialPort::Impl::DiscardWake() {
 }
 
 void SerialPort::Impl::Rearm() {
-  if (!receiverArmed_.exchange(true)) wake_->Set();
+  std::lock_guard arm(armLock_);
+  receiverArmed_ = true;
+  WatchInputAsWanted();
+}
+
+void SerialPort::Impl::WatchInputAsWanted() {
+  const bool wanted = maskWantsInput_ && receiverArmed_;
+  if (!watch_ || wanted == inputWatched_) return;
+  // A refusal leaves the watch as it was; the next pass of the wait tries again.
+  if (!watch_->WatchInput(wanted).Failed()) inputWatched_ = wanted;
 }
 
 PortFailure SerialPort::Impl::AwaitEvents(const DeviceUse& use, const std::atomic<uint32_t>& mask,
@@ -88,17 +109,26 @@ PortFailure SerialPort::Impl::AwaitEvents(const DeviceUse& use, const std::atomi
   *events = 0;
   for (;;) {
     const uint32_t watched = mask.load();
-    const bool input = (watched & EV_RXCHAR) && receiverArmed_.load();
+    bool input = false;
+    {
+      std::lock_guard arm(armLock_);
+      maskWantsInput_ = (watched & EV_RXCHAR) != 0;
+      WatchInputAsWanted();
+      input = inputWatched_;
+    }
     const bool line = countersKept_ && (watched & (EV_BREAK | EV_ERR));
-    const posix::Readiness ready = posix::WaitReady(use.fd, input ? POLLIN : 0, wake_->fd(), cancel_->fd(), deadline,
-                                                    line && !input ? kLineErrorPollMs : -1);
+    const posix::Readiness ready = watch_->Wait(deadline, line && !input ? kLineErrorPollMs : -1);
     if (ready.failure.Failed()) return ready.failure;
     if (ready.cancel) return {PortError::NotOpen};
-    if (ready.device & (POLLHUP | POLLERR | POLLNVAL)) return posix::SystemFailure(EIO);
+    if (ready.device & (POLLHUP | POLLERR)) return posix::SystemFailure(EIO);
     uint32_t found = line ? TakeLineEvents(*use.device, watched) : 0;
-    if (input && (ready.device & POLLIN)) {
+    if (ready.device & POLLIN) {
+      std::lock_guard arm(armLock_);
+      // Input reported after a read re-armed it, and a mask that dropped received characters
+      // meanwhile, both count: the bytes are there and were asked for when the wait began.
       receiverArmed_ = false;
-      found |= EV_RXCHAR;
+      WatchInputAsWanted();
+      found |= watched & EV_RXCHAR;
     }
     if (found != 0) {
       *events = found;
@@ -106,7 +136,7 @@ PortFailure SerialPort::Impl::AwaitEvents(const DeviceUse& use, const std::atomi
     }
     if (ready.wake) {
       wake_->Reset();
-      if (maskChanged_.exchange(false)) return {};  // a re-arm alone just widens the next wait
+      if (maskChanged_.exchange(false)) return {};
     }
     if (ready.timedOut && deadline.Expired()) return {PortError::TimedOut};
   }

@@ -9,6 +9,7 @@
 #include <shared_mutex>
 
 #include "serial/deadline.h"
+#include "serial/device_watch.h"
 #include "serial/line_errors.h"
 #include "serial/manual_reset_event.h"
 #include "serial/port_device.h"
@@ -51,8 +52,9 @@ struct SerialPort::Impl {
   PortFailure PrepareWakeups();
   DeviceUse Use(const std::atomic<DeviceHandle>& handle);
   // Installs a freshly opened device: nothing pending, receiver armed, counters zeroed, no
-  // control block written yet.
-  void Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device);
+  // control block written yet. Fails (and closes the device) when its event wait cannot be
+  // prepared.
+  [[nodiscard]] PortFailure Install(std::atomic<DeviceHandle>& handle, std::unique_ptr<PortDevice> device);
   // Wakes blocked transfers and waits, then closes the device once nobody uses it.
   void Uninstall(std::atomic<DeviceHandle>& handle, std::unique_ptr<ManualResetEvent>& ioEvent);
 
@@ -61,7 +63,8 @@ struct SerialPort::Impl {
   void RequestWake();
   // Drops a wake-up nobody can be waiting for (the mask set by Open itself).
   void DiscardWake();
-  // Called after the owner read from the device: new bytes are to be reported again.
+  // Called after the owner read from the device (which it holds in use): new bytes are to be
+  // reported again. The wait is not woken unless bytes are there.
   void Rearm();
   // Waits for an event set within the mask (0 and an empty set after RequestWake).
   PortFailure AwaitEvents(const DeviceUse& use, const std::atomic<uint32_t>& mask, const Deadline& deadline,
@@ -85,11 +88,19 @@ struct SerialPort::Impl {
   std::atomic<bool> closing_{false};
   std::unique_ptr<PortDevice> device_;  // changed only with life_ held exclusive
   std::unique_ptr<ManualResetEvent> cancel_;  // set while a close waits for the device
-  std::unique_ptr<ManualResetEvent> wake_;    // mask change, stop, receiver re-armed
+  std::unique_ptr<ManualResetEvent> wake_;    // mask change, stop
   std::atomic<bool> maskChanged_{false};
-  // Clear once new bytes were reported and until the owner reads: bytes that sit unread
-  // are reported once, not on every pass of the monitor.
-  std::atomic<bool> receiverArmed_{true};
+  std::unique_ptr<posix::DeviceWatch> watch_;  // the event wait's descriptors, while open
+
+  // Whether the wait watches the device for input: only while the mask asks for received
+  // characters and the receiver is armed. The receiver is disarmed once new bytes were
+  // reported and until the owner reads: bytes that sit unread are reported once, not on
+  // every pass of the monitor.
+  void WatchInputAsWanted();  // armLock_ held
+  std::mutex armLock_;
+  bool receiverArmed_ = true;
+  bool maskWantsInput_ = false;
+  bool inputWatched_ = false;
 
   std::mutex controlBlockLock_;
   // The last block written since the device was opened. termios has no place for several of
