@@ -7,20 +7,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// The value of a hex digit (0 for any other character), looked up: the digits of arbitrary
-// data come in no order a branch could predict.
-struct NibbleTable {
-  uint8_t values[256] = {};
-  constexpr NibbleTable() {
-    for (int c = '0'; c <= '9'; ++c) values[c] = static_cast<uint8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c) values[c] = static_cast<uint8_t>(c - 'A' + 10);
-    for (int c = 'a'; c <= 'f'; ++c) values[c] = static_cast<uint8_t>(c - 'a' + 10);
-  }
-};
-constexpr NibbleTable kNibbles;
-
-uint8_t Nibble(char c) { return kNibbles.values[static_cast<uint8_t>(c)]; }
-
 }  // namespace
 
 void TextLineStamper::Add(std::string_view text, int64_t ms, std::string& out) {
@@ -60,7 +46,8 @@ void HexLineStamper::SetGap(int gapMs) { gapMs_ = std::clamp(gapMs, kMinHexGapMs
 // All bytes of one call arrived at the same time: one stamp text serves each line begun
 // here, and the pairs of a line are written into place, not appended one by one (a full
 // window is stamped again whenever its oldest data is dropped).
-void HexLineStamper::Add(const uint8_t* bytes, size_t count, int64_t ms, std::string& out) {
+template <typename PutPairs>
+void HexLineStamper::AddLines(size_t count, int64_t ms, std::string& out, PutPairs put) {
   if (count == 0) return;
   char stamp[kTimeStampLength];
   {
@@ -69,6 +56,8 @@ void HexLineStamper::Add(const uint8_t* bytes, size_t count, int64_t ms, std::st
     stamps_.Append(ms, text);
     text.copy(stamp, kTimeStampLength);
   }
+  // Room for every line at once: a line's end and stamp per 16 bytes, three characters a byte.
+  out.reserve(out.size() + 3 * count + (count / kHexBytesPerStampedLine + 2) * (kTimeStampLength + 1));
   bool pause = lineOpen_ && ms - lastMs_ > gapMs_;
   for (size_t i = 0; i < count;) {
     if (!lineOpen_ || pause || lineBytes_ == kHexBytesPerStampedLine) {
@@ -80,16 +69,31 @@ void HexLineStamper::Add(const uint8_t* bytes, size_t count, int64_t ms, std::st
     }
     const size_t take = std::min(count - i, kHexBytesPerStampedLine - lineBytes_);
     const size_t at = out.size();
-    out.resize(at + 3 * take - (lineBytes_ == 0 ? 1 : 0));
+    const bool blankFirst = lineBytes_ > 0;
+    out.resize(at + 3 * take - (blankFirst ? 0 : 1));
     char* to = out.data() + at;
-    for (size_t k = 0; k < take; ++k, ++i) {
-      if (lineBytes_ + k > 0) *to++ = ' ';
-      *to++ = kHexDigits[bytes[i] >> 4];
-      *to++ = kHexDigits[bytes[i] & 0x0F];
-    }
+    if (blankFirst) *to++ = ' ';
+    put(i, take, to);
+    i += take;
     lineBytes_ += take;
   }
   lastMs_ = ms;
+}
+
+void HexLineStamper::Add(const uint8_t* bytes, size_t count, int64_t ms, std::string& out) {
+  AddLines(count, ms, out, [bytes](size_t first, size_t n, char* to) {
+    for (size_t k = first; k < first + n; ++k) {
+      if (k > first) *to++ = ' ';
+      *to++ = kHexDigits[bytes[k] >> 4];
+      *to++ = kHexDigits[bytes[k] & 0x0F];
+    }
+  });
+}
+
+void HexLineStamper::AddRendered(const char* hex, size_t count, int64_t ms, std::string& out) {
+  AddLines(count, ms, out, [hex](size_t first, size_t n, char* to) {
+    std::memcpy(to, hex + 3 * first, 3 * n - 1);  // the pairs with the blanks between them
+  });
 }
 
 void HexLineStamper::EndLine(std::string& out) {
@@ -115,10 +119,8 @@ void StampedRendering::Add(std::string_view piece, const ArrivalMarks& marks, st
     if (!hex_) {
       text_.Add(piece.substr(begin, end - begin), ms, out);
     } else {
-      bytes_.resize((end - begin + 1) / 3);
-      size_t n = 0;
-      for (size_t i = begin; i + 1 < end; i += 3) bytes_[n++] = static_cast<uint8_t>(Nibble(piece[i]) << 4 | Nibble(piece[i + 1]));
-      hexLines_.Add(bytes_.data(), n, ms, out);
+      // Whole pairs only: the rendering holds three characters a byte.
+      hexLines_.AddRendered(piece.data() + begin, (end - begin + 1) / 3, ms, out);
     }
     begin = end;
   }

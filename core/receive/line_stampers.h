@@ -55,9 +55,17 @@ class HexLineStamper {
   void Restart() { lineBytes_ = 0, lineOpen_ = false; }
   // Appends the hex lines of `bytes` (all arrived at `ms`) to `out`.
   void Add(const uint8_t* bytes, size_t count, int64_t ms, std::string& out);
+  // The same for `count` bytes given in the hex rendering ("41 42 " – three characters a
+  // byte): their pairs are copied, not decoded and made again.
+  void AddRendered(const char* hex, size_t count, int64_t ms, std::string& out);
   void EndLine(std::string& out);
 
  private:
+  // Lays out `count` bytes in lines; put(k, n, to) writes the pairs of bytes k..k+n-1,
+  // blank-separated, at `to`.
+  template <typename PutPairs>
+  void AddLines(size_t count, int64_t ms, std::string& out, PutPairs put);
+
   int gapMs_ = kDefaultHexGapMs;
   bool lineOpen_ = false;
   size_t lineBytes_ = 0;
@@ -79,5 +87,4 @@ class StampedRendering {
   bool hex_ = false;
   TextLineStamper text_;
   HexLineStamper hexLines_;
-  std::vector<uint8_t> bytes_;  // scratch: a run of the hex rendering as bytes
 };

@@ -47,8 +47,16 @@ void ReceivePipeline::ReadUntilStopped(SleepingWorker& self, SerialPort& port, M
       tap->ChunkReceived(chunk, count, std::chrono::steady_clock::now());
     }
     // One message stands for everything added until the window takes it: a fast stream does
-    // not queue a message (and a wake-up of the window) per chunk.
-    if (!showPosted_.exchange(true, std::memory_order_acq_rel)) window.Post(win::WM_RECEIVE_SHOW, 0, 0);
+    // not queue a message (and a wake-up of the window) per chunk. A second one says that a
+    // large backlog has built up, for a window that puts its shows off to the next frame.
+    const size_t backlog = backlog_.fetch_add(count, std::memory_order_acq_rel) + count;
+    uint8_t posted = showPosted_.load(std::memory_order_acquire);
+    while (posted < 2 && (posted == 0 || backlog >= kLargeBacklogBytes)) {
+      if (showPosted_.compare_exchange_weak(posted, posted + 1, std::memory_order_acq_rel)) {
+        window.Post(win::WM_RECEIVE_SHOW, 0, 0);
+        break;
+      }
+    }
   }
 }
 
@@ -65,7 +73,8 @@ void ReceivePipeline::Stop() {
 
 const ReceiveUpdate& ReceivePipeline::TakePending(bool hex, bool withMarks) {
   // Before the take: a chunk added after it posts a message of its own.
-  showPosted_.store(false, std::memory_order_release);
+  showPosted_.store(0, std::memory_order_release);
+  backlog_.store(0, std::memory_order_release);
   if (store_) {
     store_->TakePending(hex, pending_, withMarks);
   } else {

@@ -20,8 +20,9 @@ class SleepingWorker;
 class ReceivePipeline {
  public:
   // Reads `port` once woken and posts WM_RECEIVE_SHOW to `window` when a chunk is new and no
-  // message is waiting for TakePending() (which the window calls for each message; a tap's
-  // consumer drains it on the same message, after TakePending()). The store's
+  // message is waiting for TakePending() (which the window calls for each message, or soon
+  // after; a tap's consumer drains it on the same occasion, after TakePending()), and once
+  // more when LargeBacklog() becomes true. The store's
   // buffers are allocated at once; see Ready(). Arrival times come from `clock` (the system
   // clock when none is given).
   ReceivePipeline(SerialPort& port, MessageTarget& window,
@@ -46,6 +47,10 @@ class ReceivePipeline {
   // update is reused from call to call, so showing a chunk allocates nothing.
   // `withMarks`: with the arrival times of what is new.
   const ReceiveUpdate& TakePending(bool hex, bool withMarks = false);
+  // So much came since the last TakePending() that showing it should not wait: a burst is
+  // then shown in pieces that each take the user-interface thread a short while.
+  bool LargeBacklog() const { return backlog_.load(std::memory_order_acquire) >= kLargeBacklogBytes; }
+  static constexpr size_t kLargeBacklogBytes = 64 * 1024;
   // The whole kept rendering for re-setting the window; empties what is pending, since the
   // copy holds it already. `marks`, when given, gets its arrival times.
   void SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks = nullptr);
@@ -72,7 +77,8 @@ class ReceivePipeline {
   CaptureRecorder capture_;
   std::atomic<bool> stop_{false};
   std::atomic<ReceiveTap*> tap_{nullptr};
-  std::atomic<bool> showPosted_{false};  // a WM_RECEIVE_SHOW is on its way
+  std::atomic<uint8_t> showPosted_{0};  // WM_RECEIVE_SHOW messages on their way since the take
+  std::atomic<size_t> backlog_{0};      // bytes read since the take
   std::unique_ptr<SleepingWorker> worker_;
   ReceiveUpdate pending_;
 };

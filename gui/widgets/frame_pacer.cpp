@@ -16,6 +16,11 @@ void FramePacer::Request() {
   }
 }
 
+void FramePacer::RunNow() {
+  deferred_.stop();
+  Run();
+}
+
 void FramePacer::Run() {
   lastRun_.start();
   action_();

@@ -17,6 +17,8 @@ class FramePacer {
 
   // User-interface thread: the action runs now, or at the end of the current frame.
   void Request();
+  // The action runs now, and a run put off is dropped: it would find nothing left to do.
+  void RunNow();
 
  private:
   void Run();

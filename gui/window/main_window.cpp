@@ -100,7 +100,13 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
       if ((wParam >> 16) & win::CE_IOE) TabSheet1->TerminalPortLost();
       break;
     case win::WM_MODULE_PORT_EVENT: Exchange->OnPortEvent(wParam); break;
-    case win::WM_RECEIVE_SHOW: ReceiveShowPacer.Request(); break;
+    case win::WM_RECEIVE_SHOW:
+      if (Receive->LargeBacklog()) {
+        ReceiveShowPacer.RunNow();
+      } else {
+        ReceiveShowPacer.Request();
+      }
+      break;
     case win::WM_MODULE_TIMEOUT: RestoreBaseCaption(); break;
     case win::WM_MODULE_DELAYED: TabSheet2->EvaluateModuleReply(); break;
     default: break;

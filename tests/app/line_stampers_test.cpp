@@ -52,6 +52,29 @@ TEST_F(Stamps, HexLinesBreakAfterAPauseLongerThanTheGapAndAfterSixteenBytes) {
   EXPECT_EQ(stamper.Gap(), kMinHexGapMs);
 }
 
+// The window stamps the hex rendering the store hands out, without decoding it: line for
+// line the same as stamping the bytes, for chunks that continue, fill and overrun lines.
+TEST_F(Stamps, StampingTheHexRenderingEqualsStampingTheBytes) {
+  ReceiveStore store(4096);
+  HexLineStamper fromBytes(20);
+  std::string expected;
+  int64_t ms = kMorningMs;
+  for (const size_t size : {5u, 11u, 1u, 16u, 40u, 3u, 33u}) {
+    std::vector<uint8_t> chunk(size);
+    for (size_t i = 0; i < size; ++i) chunk[i] = static_cast<uint8_t>(size * 31 + i * 7);
+    ms += size % 2 ? 5 : 30;  // pauses below and above the gap
+    store.AddChunk(chunk.data(), chunk.size(), ms);
+    fromBytes.Add(chunk.data(), chunk.size(), ms, expected);
+  }
+  ReceiveUpdate update;
+  store.TakePending(true, update, true);
+  StampedRendering stamped;
+  stamped.Restart(true, 20);
+  std::string shown;
+  stamped.Add(update.Bytes, update.Marks, shown);
+  EXPECT_EQ(shown, expected);
+}
+
 // Switching stamps on shows them for everything kept: the store's marks survive a backspace
 // that eats a chunk's text, and a drop of the oldest data, and the rendering rebuilt from them
 // equals the one a live stream would have shown.

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 #include "core/terminal/messages.h"
 #include "core/receive/receive_store.h"
@@ -181,4 +182,37 @@ TEST(ReceivePipeline, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
   ASSERT_EQ(receive.Save(path, true), 0);
   EXPECT_EQ(ReadTestFile(path).substr(0, 9), "41 42 43 ");
   EXPECT_NE(receive.Save(dir.File("missing/SAVE.txt"), false), 0);  // the errno, no file
+}
+
+// A stream left untaken queues one message, and one more once the backlog is large: never
+// a message per chunk. The take lets the next chunk post again.
+TEST(ReceivePipeline, OneMessageWaitsForTheTakeAndOneMoreForALargeBacklog) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  MessageQueue window;
+  WindowSerialPort port;
+  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
+  ReceivePipeline receive(port, window);
+  const std::string sent(2 * ReceivePipeline::kLargeBacklogBytes, 'x');
+  std::thread sender([&] { pty.Send(sent); });
+  for (int i = 0; i < 20000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
+    receive.BytesArrived();  // this port has no monitor: the test wakes the worker
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  sender.join();
+  ASSERT_EQ(receive.ReceivedCount(), static_cast<int64_t>(sent.size()));
+  EXPECT_TRUE(receive.LargeBacklog());
+  EXPECT_EQ(window.Count(), 2u);
+
+  EXPECT_EQ(receive.TakePending(false).Bytes.size(), sent.size());
+  EXPECT_FALSE(receive.LargeBacklog());
+  pty.Send(std::string("!"));
+  for (int i = 0; i < 5000 && receive.ReceivedCount() == static_cast<int64_t>(sent.size()); ++i) {
+    receive.BytesArrived();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
+  EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
+  EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
+  EXPECT_EQ(window.Count(), 0u);
 }
