@@ -11,17 +11,25 @@ namespace {
 // What one read takes from the port: the window shows at most this much per read, and a
 // chunk's bytes share one arrival time.
 constexpr uint32_t kReceiveChunkBytes = 256;
+// How much ReadArrived() reads on its caller's thread before it hands over to the worker.
+constexpr size_t kCallerChunks = 64;
 
 }  // namespace
 
 ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t keptBytes,
                                  std::shared_ptr<const ArrivalClock> clock)
-    : clock_(clock ? std::move(clock) : std::make_shared<SystemArrivalClock>()),
+    : port_(port),
+      window_(window),
+      clock_(clock ? std::move(clock) : std::make_shared<SystemArrivalClock>()),
       store_(ReceiveStore::Create(keptBytes)),
       capture_(*clock_) {
   if (!store_) return;
   worker_ = std::make_unique<SleepingWorker>(
-      [this, &port, &window](SleepingWorker& self) { ReadUntilStopped(self, port, window); },
+      [this](SleepingWorker& self) {
+        while (!stop_.load(std::memory_order_acquire)) {
+          if (!ReadChunk()) self.SleepUntilWoken();
+        }
+      },
       stop_);
 }
 
@@ -31,33 +39,40 @@ ReceivePipeline::~ReceivePipeline() {
   capture_.Stop();
 }
 
-void ReceivePipeline::ReadUntilStopped(SleepingWorker& self, SerialPort& port, MessageTarget& window) {
+bool ReceivePipeline::ReadChunk() {
+  // Read and hand-over are one step: with two readers (the worker and the port's monitor)
+  // chunks still reach the store in the order they left the port.
+  std::lock_guard reading(readLock_);
   uint8_t chunk[kReceiveChunkBytes];
-  while (!stop_.load(std::memory_order_acquire)) {
-    uint32_t count = 0;
-    port.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
-    if (count == 0) {
-      self.SleepUntilWoken();
-      continue;
-    }
-    const int64_t arrivalMs = clock_->NowMs();
-    store_->AddChunk(chunk, count, arrivalMs);
-    capture_.Take(chunk, count, arrivalMs);
-    if (ReceiveTap* tap = tap_.load(std::memory_order_acquire)) {
-      tap->ChunkReceived(chunk, count, std::chrono::steady_clock::now());
-    }
-    // One message stands for everything added until the window takes it: a fast stream does
-    // not queue a message (and a wake-up of the window) per chunk. A second one says that a
-    // large backlog has built up, for a window that puts its shows off to the next frame.
-    const size_t backlog = backlog_.fetch_add(count, std::memory_order_acq_rel) + count;
-    uint8_t posted = showPosted_.load(std::memory_order_acquire);
-    while (posted < 2 && (posted == 0 || backlog >= kLargeBacklogBytes)) {
-      if (showPosted_.compare_exchange_weak(posted, posted + 1, std::memory_order_acq_rel)) {
-        window.Post(win::WM_RECEIVE_SHOW, 0, 0);
-        break;
-      }
+  uint32_t count = 0;
+  port_.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
+  if (count == 0) return false;
+  const int64_t arrivalMs = clock_->NowMs();
+  store_->AddChunk(chunk, count, arrivalMs);
+  capture_.Take(chunk, count, arrivalMs);
+  if (ReceiveTap* tap = tap_.load(std::memory_order_acquire)) {
+    tap->ChunkReceived(chunk, count, std::chrono::steady_clock::now());
+  }
+  // One message stands for everything added until the window takes it: a fast stream does
+  // not queue a message (and a wake-up of the window) per chunk. A second one says that a
+  // large backlog has built up, for a window that puts its shows off to the next frame.
+  const size_t backlog = backlog_.fetch_add(count, std::memory_order_acq_rel) + count;
+  uint8_t posted = showPosted_.load(std::memory_order_acquire);
+  while (posted < 2 && (posted == 0 || backlog >= kLargeBacklogBytes)) {
+    if (showPosted_.compare_exchange_weak(posted, posted + 1, std::memory_order_acq_rel)) {
+      window_.Post(win::WM_RECEIVE_SHOW, 0, 0);
+      break;
     }
   }
+  return true;
+}
+
+void ReceivePipeline::ReadArrived() {
+  if (!worker_ || stop_.load(std::memory_order_acquire)) return;
+  for (size_t chunks = 0; chunks < kCallerChunks; ++chunks) {
+    if (!ReadChunk()) return;
+  }
+  worker_->Resume();  // the queue keeps filling: the worker reads on, the caller goes back
 }
 
 void ReceivePipeline::BytesArrived() {

@@ -6,6 +6,7 @@
 // chunk is stamped with the time the worker read it. Nothing here touches a widget.
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "core/capture/capture_recorder.h"
@@ -37,6 +38,10 @@ class ReceivePipeline {
   // The port reports received bytes: the worker reads until the port's queue is empty. A
   // wake-up while it reads is kept, so no byte waits for the next one.
   void BytesArrived();
+  // The same, called on the thread that learnt of the bytes (the port's monitor): reads
+  // them there, so an arrival wakes one thread, not two. A queue that stays full is left
+  // to the worker after 16 KB, so that the caller is soon back to its own work.
+  void ReadArrived();
   // Every chunk read from now on goes to `tap` as well, on the worker, right after the store
   // has it; null stops that. The tap must outlive the worker (see Stop()).
   void SetTap(ReceiveTap* tap) { tap_.store(tap, std::memory_order_release); }
@@ -68,10 +73,13 @@ class ReceivePipeline {
   const ArrivalClock& Clock() const { return *clock_; }
 
  private:
-  // The worker: reads chunks into the store, the capture and the tap until the queue is
-  // empty, then sleeps until BytesArrived().
-  void ReadUntilStopped(SleepingWorker& self, SerialPort& port, MessageTarget& window);
+  // Reads one chunk into the store, the capture and the tap, and tells the window; false
+  // when the port's queue was empty.
+  bool ReadChunk();
 
+  SerialPort& port_;
+  MessageTarget& window_;
+  std::mutex readLock_;
   std::shared_ptr<const ArrivalClock> clock_;
   std::unique_ptr<ReceiveStore> store_;
   CaptureRecorder capture_;

@@ -168,7 +168,7 @@ void TVornicSPComm::CreateSessions() {
   PlotFeed = std::make_unique<ChunkQueue>();
   Receive = std::make_unique<ReceivePipeline>(Terminal->Port(), *this, ReceiveStore::kDefaultKeptBytes, Environment.clock);
   Receive->SetTap(PlotFeed.get());
-  Terminal->SetReader([receive = Receive.get()] { receive->BytesArrived(); });
+  Terminal->SetReader([receive = Receive.get()] { receive->ReadArrived(); });
   Transmit = std::make_unique<TransmitSession>(*Terminal);
   Exchange = std::make_unique<ModuleExchange>(*this, win::WM_MODULE_PORT_EVENT, std::make_unique<DelayThreadClock>(*this));
 }

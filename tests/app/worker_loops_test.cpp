@@ -216,3 +216,27 @@ TEST(ReceivePipeline, OneMessageWaitsForTheTakeAndOneMoreForALargeBacklog) {
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Count(), 0u);
 }
+
+// The monitor's thread reads what it reported, hands a queue that stays full to the worker,
+// and the two never put chunks out of order.
+TEST(ReceivePipeline, ReadsOnTheReportingThreadAndTheWorkerKeepEveryByteInOrder) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  MessageQueue window;
+  WindowSerialPort port;
+  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
+  ReceivePipeline receive(port, window);
+  std::string sent;
+  for (int i = 0; i < 200000; ++i) sent += static_cast<char>('a' + i % 23);
+  std::thread sender([&] { pty.Send(sent); });
+  for (int i = 0; i < 20000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
+    receive.ReadArrived();
+    if (i % 2) receive.BytesArrived();
+  }
+  sender.join();
+  for (int i = 0; i < 5000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
+    receive.ReadArrived();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(receive.TakePending(false).Bytes, sent);
+}
