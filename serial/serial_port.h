@@ -141,11 +141,10 @@ class MonitoredSerialPort : public SerialPort {
  protected:
   uint32_t MonitorLoop();
   // One event wait of the monitor's (WaitEvent's result code, without touching LastError).
-  virtual uint32_t AwaitMonitorEvents(win::OVERLAPPED* record);
+  virtual uint32_t AwaitMonitorEvents();
 
   std::atomic<bool> StopRequested{false};
   std::unique_ptr<std::thread> MonitorThread;
-  std::unique_ptr<ManualResetEvent> MonitorEvent;
 
  private:
   // Signalled by the monitor thread as its last step, so that a stop can wait with a limit.

@@ -88,14 +88,13 @@ class ObservedPort : public WindowSerialPort {
  public:
   ~ObservedPort() override { Close(); }
 
-  using MonitoredSerialPort::MonitorEvent;
   using MonitoredSerialPort::MonitorThread;
   using MonitoredSerialPort::StopRequested;
   using SerialPort::Handle;
   using SerialPort::IoEvent;
 
-  uint32_t AwaitMonitorEvents(win::OVERLAPPED* record) override {
-    const uint32_t code = WindowSerialPort::AwaitMonitorEvents(record);
+  uint32_t AwaitMonitorEvents() override {
+    const uint32_t code = WindowSerialPort::AwaitMonitorEvents();
     {
       std::lock_guard guard(lock_);
       ++waits_;

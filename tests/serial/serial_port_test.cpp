@@ -165,7 +165,6 @@ TEST(PortConstruction, StartsClosedAndEmpty) {
   EXPECT_EQ(port.Handle.load(), kNoDevice);
   EXPECT_EQ(port.LastError, 0u);
   EXPECT_EQ(port.IoEvent, nullptr);
-  EXPECT_EQ(port.MonitorEvent, nullptr);
   EXPECT_FALSE(port.MonitorRunning());
   EXPECT_EQ(port.NotifyWindow.load(), nullptr);
 }
@@ -254,7 +253,6 @@ TEST(MissingDevice, FailsWithTheSystemsCodeAndStaysClosed) {
   EXPECT_EQ(port.OpenForWindow("/dev/no-such-serial-port", &window, 1025, 0, 0, 0), uint32_t(ENOENT));
   EXPECT_EQ(port.LastFailure(), (PortFailure{PortError::NotFound, ENOENT}));
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(port.MonitorEvent, nullptr);
   EXPECT_EQ(port.NotifyWindow.load(), nullptr) << "notify fields are only set by a successful open";
 }
 
