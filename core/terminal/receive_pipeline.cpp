@@ -56,10 +56,11 @@ bool ReceivePipeline::ReadChunk() {
   // One message stands for everything added until the window takes it: a fast stream does
   // not queue a message (and a wake-up of the window) per chunk. A second one says that a
   // large backlog has built up, for a window that puts its shows off to the next frame.
-  const size_t backlog = backlog_.fetch_add(count, std::memory_order_acq_rel) + count;
-  uint8_t posted = showPosted_.load(std::memory_order_acquire);
+  // (Sequentially consistent, as ReleaseLook(): either this sees the release or it sees this.)
+  const size_t backlog = backlog_.fetch_add(count) + count;
+  uint8_t posted = showPosted_.load();
   while (posted < 2 && (posted == 0 || backlog >= kLargeBacklogBytes)) {
-    if (showPosted_.compare_exchange_weak(posted, posted + 1, std::memory_order_acq_rel)) {
+    if (showPosted_.compare_exchange_weak(posted, posted + 1)) {
       window_.Post(win::WM_RECEIVE_SHOW, 0, 0);
       break;
     }
@@ -88,14 +89,24 @@ void ReceivePipeline::Stop() {
 
 const ReceiveUpdate& ReceivePipeline::TakePending(bool hex, bool withMarks) {
   // Before the take: a chunk added after it posts a message of its own.
-  showPosted_.store(0, std::memory_order_release);
-  backlog_.store(0, std::memory_order_release);
+  showPosted_.store(0);
+  backlog_.store(0);
   if (store_) {
     store_->TakePending(hex, pending_, withMarks);
   } else {
     pending_ = ReceiveUpdate{};
   }
   return pending_;
+}
+
+void ReceivePipeline::ExpectLook() {
+  uint8_t posted = 0;
+  showPosted_.compare_exchange_strong(posted, 1);  // a message already on its way stays counted
+}
+
+bool ReceivePipeline::ReleaseLook() {
+  showPosted_.store(0);
+  return backlog_.load() > 0;
 }
 
 void ReceivePipeline::SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks) {

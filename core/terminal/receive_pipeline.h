@@ -56,6 +56,12 @@ class ReceivePipeline {
   // then shown in pieces that each take the user-interface thread a short while.
   bool LargeBacklog() const { return backlog_.load(std::memory_order_acquire) >= kLargeBacklogBytes; }
   static constexpr size_t kLargeBacklogBytes = 64 * 1024;
+  // For a window that looks on its own while bytes keep coming (once a frame): after
+  // ExpectLook() new chunks post nothing until ReleaseLook() (except for a large backlog).
+  // ReleaseLook() is true when bytes came since the last take, which are then the window's
+  // to show: chunks from now on post again.
+  void ExpectLook();
+  bool ReleaseLook();
   // The whole kept rendering for re-setting the window; empties what is pending, since the
   // copy holds it already. `marks`, when given, gets its arrival times.
   void SnapshotForReset(bool hex, std::string& out, ArrivalMarks* marks = nullptr);

@@ -1,6 +1,6 @@
 #include "gui/widgets/frame_pacer.h"
 
-FramePacer::FramePacer(std::function<void()> action) : action_(std::move(action)) {
+FramePacer::FramePacer(std::function<bool()> action) : action_(std::move(action)) {
   deferred_.setSingleShot(true);
   deferred_.setTimerType(Qt::PreciseTimer);  // a coarse timer may add 5% of a frame
   QObject::connect(&deferred_, &QTimer::timeout, [this] { Run(); });
@@ -23,5 +23,5 @@ void FramePacer::RunNow() {
 
 void FramePacer::Run() {
   lastRun_.start();
-  action_();
+  if (action_()) deferred_.start(kFrameMs);
 }

@@ -113,10 +113,18 @@ void TVornicSPComm::DispatchMessage(uint32_t message, uintptr_t wParam, intptr_t
   }
 }
 
-void TVornicSPComm::ShowReceived() {
-  if (Closed) return;
+bool TVornicSPComm::ShowReceived() {
+  if (Closed) return false;
   TabSheet1->ShowPendingReceive();  // first: a chunk that comes after this take posts anew
   TabSheet3->TakeReceived();
+  const int64_t count = Receive->ReceivedCount();
+  if (count != ShownReceivedCount) {
+    ShownReceivedCount = count;
+    Receive->ExpectLook();
+    return true;
+  }
+  // Quiet for a frame: chunks post again, and one that came just now is looked at.
+  return Receive->ReleaseLook();
 }
 
 QString TVornicSPComm::BaseCaption() const {

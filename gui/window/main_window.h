@@ -106,12 +106,15 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void BuildWindow();
   void StartWorkers();
   void StopAndJoinWorkers();
-  void ShowReceived();  // what came since the last show, on the terminal and the plot page
+  // What came since the last show, on the terminal and the plot page. True while bytes keep
+  // coming: the window then looks again a frame later without being told.
+  bool ShowReceived();
 
   std::unique_ptr<SleepingWorker> DelayThread;
   std::unique_ptr<SleepingWorker> CountdownThread;
   QSocketNotifier* DeviceNotifier = nullptr;
   bool Closed = false;
   // WM_RECEIVE_SHOW is served at most once a frame: a fast stream paints at the screen's pace.
-  FramePacer ReceiveShowPacer{[this] { ShowReceived(); }};
+  FramePacer ReceiveShowPacer{[this] { return ShowReceived(); }};
+  int64_t ShownReceivedCount = 0;
 };

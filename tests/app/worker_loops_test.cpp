@@ -186,7 +186,7 @@ TEST(ReceivePipeline, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
 
 // A stream left untaken queues one message, and one more once the backlog is large: never
 // a message per chunk. The take lets the next chunk post again.
-TEST(ReceivePipeline, OneMessageWaitsForTheTakeAndOneMoreForALargeBacklog) {
+TEST(ReceivePipeline, OneMessageWaitsForTheTakeOneMoreForALargeBacklogNoneWhileTheWindowLooks) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
   MessageQueue window;
@@ -215,6 +215,26 @@ TEST(ReceivePipeline, OneMessageWaitsForTheTakeAndOneMoreForALargeBacklog) {
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Count(), 0u);
+
+  // A window that looks once a frame on its own is not told of each chunk, and learns at its
+  // release of what came meanwhile; after that, chunks post again.
+  const auto arrive = [&](const std::string& bytes) {
+    const int64_t before = receive.ReceivedCount();
+    pty.Send(bytes);
+    for (int i = 0; i < 5000 && receive.ReceivedCount() == before; ++i) {
+      receive.BytesArrived();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  receive.TakePending(false);
+  receive.ExpectLook();
+  arrive("?");
+  EXPECT_EQ(window.Next(50), 0u);
+  EXPECT_TRUE(receive.ReleaseLook());
+  EXPECT_EQ(receive.TakePending(false).Bytes, "?");
+  EXPECT_FALSE(receive.ReleaseLook());
+  arrive("#");
+  EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
 }
 
 // The monitor's thread reads what it reported, hands a queue that stays full to the worker,
