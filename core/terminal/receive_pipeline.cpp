@@ -27,7 +27,7 @@ ReceivePipeline::ReceivePipeline(SerialPort& port, MessageTarget& window, size_t
   worker_ = std::make_unique<SleepingWorker>(
       [this](SleepingWorker& self) {
         while (!stop_.load(std::memory_order_acquire)) {
-          if (!ReadChunk()) self.SleepUntilWoken();
+          if (ReadChunk() == 0) self.SleepUntilWoken();
         }
       },
       stop_);
@@ -39,14 +39,14 @@ ReceivePipeline::~ReceivePipeline() {
   capture_.Stop();
 }
 
-bool ReceivePipeline::ReadChunk() {
+uint32_t ReceivePipeline::ReadChunk() {
   // Read and hand-over are one step: with two readers (the worker and the port's monitor)
   // chunks still reach the store in the order they left the port.
   std::lock_guard reading(readLock_);
   uint8_t chunk[kReceiveChunkBytes];
   uint32_t count = 0;
   port_.Read(chunk, sizeof chunk, &count, nullptr, win::INFINITE_TIMEOUT);
-  if (count == 0) return false;
+  if (count == 0) return 0;
   const int64_t arrivalMs = clock_->NowMs();
   store_->AddChunk(chunk, count, arrivalMs);
   capture_.Take(chunk, count, arrivalMs);
@@ -55,7 +55,7 @@ bool ReceivePipeline::ReadChunk() {
   }
   // One message stands for everything added until the window takes it: a fast stream does
   // not queue a message (and a wake-up of the window) per chunk. A second one says that a
-  // large backlog has built up, for a window that puts its shows off to the next frame.
+  // large backlog has built up, for a window that puts its shows off.
   // (Sequentially consistent, as ReleaseLook(): either this sees the release or it sees this.)
   const size_t backlog = backlog_.fetch_add(count) + count;
   uint8_t posted = showPosted_.load();
@@ -65,13 +65,15 @@ bool ReceivePipeline::ReadChunk() {
       break;
     }
   }
-  return true;
+  return count;
 }
 
 void ReceivePipeline::ReadArrived() {
   if (!worker_ || stop_.load(std::memory_order_acquire)) return;
+  // A short read found the queue's end and re-armed the port's report: what comes after it
+  // is reported anew, so there is no need to read again for nothing.
   for (size_t chunks = 0; chunks < kCallerChunks; ++chunks) {
-    if (!ReadChunk()) return;
+    if (ReadChunk() < kReceiveChunkBytes) return;
   }
   worker_->Resume();  // the queue keeps filling: the worker reads on, the caller goes back
 }

@@ -56,7 +56,7 @@ class ReceivePipeline {
   // then shown in pieces that each take the user-interface thread a short while.
   bool LargeBacklog() const { return backlog_.load(std::memory_order_acquire) >= kLargeBacklogBytes; }
   static constexpr size_t kLargeBacklogBytes = 64 * 1024;
-  // For a window that looks on its own while bytes keep coming (once a frame): after
+  // For a window that looks on its own while bytes keep coming (40 times a second): after
   // ExpectLook() new chunks post nothing until ReleaseLook() (except for a large backlog).
   // ReleaseLook() is true when bytes came since the last take, which are then the window's
   // to show: chunks from now on post again.
@@ -79,9 +79,9 @@ class ReceivePipeline {
   const ArrivalClock& Clock() const { return *clock_; }
 
  private:
-  // Reads one chunk into the store, the capture and the tap, and tells the window; false
-  // when the port's queue was empty.
-  bool ReadChunk();
+  // Reads one chunk into the store, the capture and the tap, and tells the window; the
+  // count read (0: the port's queue was empty).
+  uint32_t ReadChunk();
 
   SerialPort& port_;
   MessageTarget& window_;

@@ -2,17 +2,17 @@
 
 FramePacer::FramePacer(std::function<bool()> action) : action_(std::move(action)) {
   deferred_.setSingleShot(true);
-  deferred_.setTimerType(Qt::PreciseTimer);  // a coarse timer may add 5% of a frame
+  deferred_.setTimerType(Qt::PreciseTimer);  // a coarse timer may add 5% to the interval
   QObject::connect(&deferred_, &QTimer::timeout, [this] { Run(); });
 }
 
 void FramePacer::Request() {
-  if (deferred_.isActive()) return;  // the run at the frame's end serves this request too
-  const qint64 since = lastRun_.isValid() ? lastRun_.elapsed() : kFrameMs;
-  if (since >= kFrameMs) {
+  if (deferred_.isActive()) return;  // the run at the interval's end serves this request too
+  const qint64 since = lastRun_.isValid() ? lastRun_.elapsed() : kIntervalMs;
+  if (since >= kIntervalMs) {
     Run();
   } else {
-    deferred_.start(static_cast<int>(kFrameMs - since));
+    deferred_.start(static_cast<int>(kIntervalMs - since));
   }
 }
 
@@ -23,5 +23,5 @@ void FramePacer::RunNow() {
 
 void FramePacer::Run() {
   lastRun_.start();
-  if (action_()) deferred_.start(kFrameMs);
+  if (action_()) deferred_.start(kIntervalMs);
 }

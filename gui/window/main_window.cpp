@@ -123,7 +123,7 @@ bool TVornicSPComm::ShowReceived() {
     Receive->ExpectLook();
     return true;
   }
-  // Quiet for a frame: chunks post again, and one that came just now is looked at.
+  // Quiet for an interval: chunks post again, and one that came just now is looked at.
   return Receive->ReleaseLook();
 }
 

@@ -107,14 +107,14 @@ class TVornicSPComm : public QWidget, public MessageTarget {
   void StartWorkers();
   void StopAndJoinWorkers();
   // What came since the last show, on the terminal and the plot page. True while bytes keep
-  // coming: the window then looks again a frame later without being told.
+  // coming: the window then looks again an interval later without being told.
   bool ShowReceived();
 
   std::unique_ptr<SleepingWorker> DelayThread;
   std::unique_ptr<SleepingWorker> CountdownThread;
   QSocketNotifier* DeviceNotifier = nullptr;
   bool Closed = false;
-  // WM_RECEIVE_SHOW is served at most once a frame: a fast stream paints at the screen's pace.
+  // WM_RECEIVE_SHOW is served at most 40 times a second: a fast stream does not paint per chunk.
   FramePacer ReceiveShowPacer{[this] { return ShowReceived(); }};
   int64_t ShownReceivedCount = 0;
 };
