@@ -4,7 +4,6 @@
 #include <sys/epoll.h>
 #include <unistd.h>
 
-#include <cerrno>
 
 namespace posix {
 
@@ -55,21 +54,7 @@ PortFailure DeviceWatch::WatchInput(bool on) {
 Readiness DeviceWatch::Wait(const Deadline& deadline, int capMs) {
   Readiness result;
   epoll_event ready[3];
-  int count = 0;
-  for (;;) {
-    int waitMs = deadline.RemainingMs();
-    if (capMs >= 0 && (waitMs < 0 || capMs < waitMs)) waitMs = capMs;
-    count = epoll_wait(epoll_, ready, 3, waitMs);
-    if (count > 0) break;
-    if (count == 0) {
-      result.timedOut = true;
-      return result;
-    }
-    if (errno != EINTR) {
-      result.failure = LastSystemFailure();
-      return result;
-    }
-  }
+  const int count = WaitRestarting(deadline, capMs, &result, [&](int ms) { return epoll_wait(epoll_, ready, 3, ms); });
   for (int i = 0; i < count; ++i) {
     switch (ready[i].data.u32) {
       case kDevice: result.device = PollBits(ready[i].events); break;

@@ -151,20 +151,7 @@ bool ReadLineCounters(int fd, LineCounters* counters) {
 Readiness WaitReady(int fd, short events, int wakeFd, int cancelFd, const Deadline& deadline, int capMs) {
   pollfd fds[3] = {{fd, events, 0}, {wakeFd, POLLIN, 0}, {cancelFd, POLLIN, 0}};
   Readiness result;
-  for (;;) {
-    int waitMs = deadline.RemainingMs();
-    if (capMs >= 0 && (waitMs < 0 || capMs < waitMs)) waitMs = capMs;
-    const int rc = ::poll(fds, 3, waitMs);
-    if (rc > 0) break;
-    if (rc == 0) {
-      result.timedOut = true;
-      return result;
-    }
-    if (errno != EINTR) {
-      result.failure = LastSystemFailure();
-      return result;
-    }
-  }
+  if (WaitRestarting(deadline, capMs, &result, [&fds](int ms) { return ::poll(fds, 3, ms); }) <= 0) return result;
   result.device = fds[0].revents;
   result.wake = (fds[1].revents & POLLIN) != 0;
   result.cancel = (fds[2].revents & POLLIN) != 0;

@@ -4,6 +4,7 @@
 // was left; SystemFailure is the driver's only translation of errno.
 #include <poll.h>
 
+#include <cerrno>
 #include <cstdint>
 
 #include "serial/deadline.h"
@@ -53,6 +54,28 @@ struct Readiness {
 // Waits for `events` on fd, or for wakeFd/cancelFd (-1: not watched) to become readable,
 // until the deadline; capMs >= 0 shortens a single wait further. Restarts after EINTR.
 Readiness WaitReady(int fd, short events, int wakeFd, int cancelFd, const Deadline& deadline, int capMs = -1);
+
+// Calls wait(ms) (a poll or epoll_wait) until it reports something, and restarts it after
+// EINTR with the time left: ms is what remains of the deadline, shortened to capMs >= 0.
+// Returns wait's positive count; 0 when the time ran out (result->timedOut set), or -1
+// with result->failure set.
+template <typename Wait>
+int WaitRestarting(const Deadline& deadline, int capMs, Readiness* result, Wait wait) {
+  for (;;) {
+    int waitMs = deadline.RemainingMs();
+    if (capMs >= 0 && (waitMs < 0 || capMs < waitMs)) waitMs = capMs;
+    const int rc = wait(waitMs);
+    if (rc > 0) return rc;
+    if (rc == 0) {
+      result->timedOut = true;
+      return 0;
+    }
+    if (errno != EINTR) {
+      result->failure = LastSystemFailure();
+      return -1;
+    }
+  }
+}
 
 // Outcome of a transfer: no failure, TimedOut, NotOpen (cancelled by a close) or a system
 // failure; count is what moved in any case.

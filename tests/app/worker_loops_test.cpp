@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -145,13 +146,39 @@ TEST(WorkerLoops, CountdownAddsASecondPerStatusText) {
 
 // The receive worker inside its pipeline, against a real port: every byte in order, a
 // wake-up after an idle spell, and the save of what was kept.
-TEST(ReceivePipeline, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
+// The receive pipeline on a pseudo-terminal opened without a monitor: the test itself tells
+// the pipeline that bytes arrived.
+class PipelineOnPty : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
+    ASSERT_TRUE(receive.Ready());
+  }
+  // Calls `wake` until the pipeline has counted `total` bytes (or 20 s passed).
+  bool WakeUntilCounted(int64_t total, const std::function<void()>& wake) {
+    for (int i = 0; i < 20000 && receive.ReceivedCount() < total; ++i) {
+      wake();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return receive.ReceivedCount() == total;
+  }
+  // Sends `bytes` from another thread and wakes the worker until they are all counted.
+  bool Arrive(const std::string& bytes) {
+    const int64_t total = receive.ReceivedCount() + static_cast<int64_t>(bytes.size());
+    std::thread sender([&] { pty.Send(bytes); });
+    const bool counted = WakeUntilCounted(total, [this] { receive.BytesArrived(); });
+    sender.join();
+    return counted;
+  }
+
   PtyPair pty;
-  ASSERT_TRUE(pty.ok());
   MessageQueue window;
   WindowSerialPort port;
-  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
-  ReceivePipeline receive(port, window);
+  ReceivePipeline receive{port, window};
+};
+
+TEST_F(PipelineOnPty, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
   ASSERT_TRUE(receive.Ready());
   std::string sent;
   for (int i = 0; i < 3000; ++i) sent += static_cast<char>('A' + i % 26);
@@ -185,78 +212,46 @@ TEST(ReceivePipeline, ReadsEveryByteInOrderSleepsWhenIdleAndSavesWhatItKept) {
 }
 
 // A stream left untaken queues one message, and one more once the backlog is large: never
-// a message per chunk. The take lets the next chunk post again.
-TEST(ReceivePipeline, OneMessageWaitsForTheTakeOneMoreForALargeBacklogNoneWhileTheWindowLooks) {
-  PtyPair pty;
-  ASSERT_TRUE(pty.ok());
-  MessageQueue window;
-  WindowSerialPort port;
-  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
-  ReceivePipeline receive(port, window);
+// a message per chunk. The take lets the next chunk post again. A window that looks on its
+// own while bytes keep coming is not told of each chunk, and learns at its release of what
+// came meanwhile; after that, chunks post again.
+TEST_F(PipelineOnPty, OneMessageWaitsForTheTakeOneMoreForALargeBacklogNoneWhileTheWindowLooks) {
   const std::string sent(2 * ReceivePipeline::kLargeBacklogBytes, 'x');
-  std::thread sender([&] { pty.Send(sent); });
-  for (int i = 0; i < 20000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
-    receive.BytesArrived();  // this port has no monitor: the test wakes the worker
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  sender.join();
-  ASSERT_EQ(receive.ReceivedCount(), static_cast<int64_t>(sent.size()));
+  ASSERT_TRUE(Arrive(sent));
   EXPECT_TRUE(receive.LargeBacklog());
   EXPECT_EQ(window.Count(), 2u);
 
   EXPECT_EQ(receive.TakePending(false).Bytes.size(), sent.size());
   EXPECT_FALSE(receive.LargeBacklog());
-  pty.Send(std::string("!"));
-  for (int i = 0; i < 5000 && receive.ReceivedCount() == static_cast<int64_t>(sent.size()); ++i) {
-    receive.BytesArrived();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  ASSERT_TRUE(Arrive("!"));
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
   EXPECT_EQ(window.Count(), 0u);
 
-  // A window that looks once a frame on its own is not told of each chunk, and learns at its
-  // release of what came meanwhile; after that, chunks post again.
-  const auto arrive = [&](const std::string& bytes) {
-    const int64_t before = receive.ReceivedCount();
-    pty.Send(bytes);
-    for (int i = 0; i < 5000 && receive.ReceivedCount() == before; ++i) {
-      receive.BytesArrived();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  };
   receive.TakePending(false);
   receive.ExpectLook();
-  arrive("?");
+  ASSERT_TRUE(Arrive("?"));
   EXPECT_EQ(window.Next(50), 0u);
   EXPECT_TRUE(receive.ReleaseLook());
   EXPECT_EQ(receive.TakePending(false).Bytes, "?");
   EXPECT_FALSE(receive.ReleaseLook());
-  arrive("#");
+  ASSERT_TRUE(Arrive("#"));
   EXPECT_EQ(window.Next(), win::WM_RECEIVE_SHOW);
 }
 
 // The monitor's thread reads what it reported, hands a queue that stays full to the worker,
 // and the two never put chunks out of order.
-TEST(ReceivePipeline, ReadsOnTheReportingThreadAndTheWorkerKeepEveryByteInOrder) {
-  PtyPair pty;
-  ASSERT_TRUE(pty.ok());
-  MessageQueue window;
-  WindowSerialPort port;
-  ASSERT_EQ(port.Open(pty.path().c_str(), 0, 0, false), 0u);
-  ReceivePipeline receive(port, window);
+TEST_F(PipelineOnPty, ReadsOnTheReportingThreadAndTheWorkerKeepEveryByteInOrder) {
   std::string sent;
   for (int i = 0; i < 200000; ++i) sent += static_cast<char>('a' + i % 23);
   std::thread sender([&] { pty.Send(sent); });
-  for (int i = 0; i < 20000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
+  int calls = 0;
+  const bool counted = WakeUntilCounted(static_cast<int64_t>(sent.size()), [&] {
     receive.ReadArrived();
-    if (i % 2) receive.BytesArrived();
-  }
+    if (++calls % 2) receive.BytesArrived();
+  });
   sender.join();
-  for (int i = 0; i < 5000 && receive.ReceivedCount() < static_cast<int64_t>(sent.size()); ++i) {
-    receive.ReadArrived();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  ASSERT_TRUE(counted);
   EXPECT_EQ(receive.TakePending(false).Bytes, sent);
 }
